@@ -191,6 +191,10 @@ struct HostValues {
     const HostValuesOps* ops;
 };
 
+// Value ownership as the plug-in uses it: GetAt and GetProp hand out a new
+// reference that the caller releases; SetAt takes over the element's reference
+// (the plug-in does not release an element it has set); AddProp keeps references
+// of its own to key and value (the plug-in releases both afterwards).
 struct HostLists;
 struct HostListsOps : UnknownSlots<HostLists> {
     Status(__stdcall* NewList)(HostLists* self, ScriptValue* out);  // 3
