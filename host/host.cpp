@@ -31,15 +31,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 // ---- the instance's own reference count (header word 0)
+//
+// The instance itself is the object: its header's word 0 points at these
+// operations, and word 1 holds the host's record of it.
+
+InstanceRecord* RecordOf(HostInstance* self) {
+    return reinterpret_cast<InstanceRecord*>(static_cast<uintptr_t>(reinterpret_cast<HostHeader*>(self)->hostWord));
+}
 
 Status __stdcall InstanceQueryInterface(HostInstance* self, const GUID* iid, void** out) {
-    InstanceRecord* record = FaceOf(self)->owner;
+    InstanceRecord* record = RecordOf(self);
     if (!iid || !out) {
         return kStatusNullPointer;
     }
     *out = nullptr;
     if (SameGuid(*iid, kIidUnknown)) {
-        FaceAddRef(self);
+        ++record->self.refs;
         *out = self;
         return kOk;
     }
@@ -49,13 +56,15 @@ Status __stdcall InstanceQueryInterface(HostInstance* self, const GUID* iid, voi
     return record->host->getInterface(record->block, &record->classId, iid, out);
 }
 
+ULONG __stdcall InstanceAddRef(HostInstance* self) { return static_cast<ULONG>(++RecordOf(self)->self.refs); }
+
 ULONG __stdcall InstanceRelease(HostInstance* self) {
-    Face<HostInstance>* face = FaceOf(self);
-    if (face->refs <= 0) {
-        face->owner->host->Fault("instance " + face->owner->name + " released more often than referenced");
+    InstanceRecord* record = RecordOf(self);
+    if (record->self.refs <= 0) {
+        record->host->Fault("instance " + record->name + " released more often than referenced");
         return 0;
     }
-    return static_cast<ULONG>(--face->refs);
+    return static_cast<ULONG>(--record->self.refs);
 }
 
 // ---- the allocator (header word 3)
@@ -161,7 +170,7 @@ void ReportOverRelease(InstanceRecord* owner, const char* service) {
     owner->host->Fault(std::string(service) + " of " + owner->name + " released more often than referenced");
 }
 
-const HostInstanceOps kInstanceOps = {{InstanceQueryInterface, FaceAddRef<HostInstance>, InstanceRelease}};
+const HostInstanceOps kInstanceOps = {{InstanceQueryInterface, InstanceAddRef, InstanceRelease}};
 
 const HostCallbackOps kCallbackOps = {{CallbackQueryInterface, FaceAddRef<HostCallback>, FaceRelease<HostCallback>},
                                       nullptr,

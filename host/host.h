@@ -66,7 +66,7 @@ struct InstanceRecord {
     ScriptingInterface* scripting = nullptr;
     bool destroyed = false;
 
-    Face<HostInstance> self;
+    Face<HostInstance> self;  // only its count: the references on the instance block
     Face<HostCallback> callback;
     Face<HostAllocator> allocator;
     Face<HostAppInfo> appInfo;

@@ -25,8 +25,10 @@ bool ParseSpec(std::string_view format, size_t start, Spec* spec) {
             return;
         }
         int value = 0;
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9' && value < 1000) {
-            value = value * 10 + (format[i++] - '0');
+        for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i) {
+            if (value < 1000) {
+                value = value * 10 + (format[i] - '0');
+            }
         }
         *out = value > 64 ? 64 : value;
     };

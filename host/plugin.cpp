@@ -154,8 +154,8 @@ InstanceRecord* Plugin::MakeInstance(const GUID& classId, const std::string& nam
         return nullptr;
     }
     auto* header = static_cast<HostHeader*>(record->block);
-    header->instance = &record->self.iface;
-    header->hostWord = record->id;
+    header->instanceOps = &kInstanceOps;
+    header->hostWord = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record));
     header->callback = &record->callback.iface;
     header->allocator = &record->allocator.iface;
     record->self.refs = 1;

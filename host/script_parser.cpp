@@ -427,15 +427,6 @@ Statement LineParser::ParseStatement() {
             Next();
             statement.exprs.push_back(ParseExpr());
         }
-    } else if (word == "echo") {
-        statement.kind = Statement::Kind::Echo;
-        const size_t start = Peek().offset + 4;
-        std::string_view text = source_.substr(std::min(start, source_.size()));
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-            text.remove_prefix(1);
-        }
-        statement.text = std::string(text);
-        return statement;  // the rest of the line is text, comments included
     } else if (word == "methods") {
         Next();
         statement.kind = Statement::Kind::Methods;
@@ -549,6 +540,18 @@ bool ParseScript(std::string_view source, Script* out, std::vector<ScriptError>*
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
+        }
+        // "echo" takes the rest of the line as it stands, so it is not tokenized.
+        const size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos && line.substr(first, 4) == "echo" &&
+            (line.size() == first + 4 || line[first + 4] == ' ' || line[first + 4] == '\t')) {
+            Statement echo;
+            echo.kind = Statement::Kind::Echo;
+            echo.line = lineNumber;
+            const size_t text = line.find_first_not_of(" \t", first + 4);
+            echo.text = text == std::string_view::npos ? std::string() : std::string(line.substr(text));
+            out->statements.push_back(std::move(echo));
+            continue;
         }
         std::vector<Token> tokens;
         std::string error;
