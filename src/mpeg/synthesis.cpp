@@ -99,7 +99,7 @@ void SynthesisChannel::window(int16_t* pcm) const {
     __m128d sum01 = _mm_setzero_pd();
     __m128d sum23 = _mm_setzero_pd();
     for (uint32_t c = 0; c < kColumns; ++c) {
-      const __m128 v = _mm_load_ps(history + kSubbands * c + j);
+      const __m128 v = _mm_loadu_ps(history + kSubbands * c + j);
       const __m128 w = _mm_loadu_ps(base + kSubbands * c + j);
       const __m128 product = _mm_mul_ps(v, w);
       sum01 = _mm_add_pd(sum01, _mm_cvtps_pd(product));
