@@ -4,6 +4,7 @@
 #include "decoder/decoder.h"
 #include "frame_header.h"
 #include "frame_reader.h"
+#include "layer3_decoder.h"
 #include "subband_feed.h"
 #include "synthesis.h"
 
@@ -22,6 +23,7 @@ struct MpegCodecInstance {
   SynthesisChannel rightSynthesis;
   FrameReader reader;
   FrameHeader frame;
+  Layer3Decoder layer3;  // the hybrid filter bank's overlap between frames
   bool vbr = false;
   StreamParams params;
   uint32_t bitrateAverage = 0;  // in 1/1024 kbit/s
