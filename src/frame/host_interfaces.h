@@ -87,7 +87,8 @@ struct UnknownSlots {
     ULONG(__stdcall* Release)(Self* self);
 };
 
-// Word 0 of every instance header: the instance's own reference-counted interface.
+// Every class instance is itself a reference-counted object: word 0 of its header
+// points at this table, and the instance pointer is the object (ops->AddRef(instance)).
 struct HostInstance;
 struct HostInstanceOps : UnknownSlots<HostInstance> {};
 struct HostInstance {
@@ -120,7 +121,7 @@ struct HostCallback {
 
 // The host header: four words the host fills before Create.
 struct HostHeader {
-    HostInstance* instance;
+    const HostInstanceOps* instanceOps;
     uint32_t hostWord;
     HostCallback* callback;
     HostAllocator* allocator;
@@ -190,6 +191,10 @@ struct HostValues {
     const HostValuesOps* ops;
 };
 
+// Value ownership as the plug-in uses it: GetAt and GetProp hand out a new
+// reference that the caller releases; SetAt takes over the element's reference
+// (the plug-in does not release an element it has set); AddProp keeps references
+// of its own to key and value (the plug-in releases both afterwards).
 struct HostLists;
 struct HostListsOps : UnknownSlots<HostLists> {
     Status(__stdcall* NewList)(HostLists* self, ScriptValue* out);  // 3

@@ -1,0 +1,111 @@
+// The method table text and the dispatch of method indices to handlers.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/method_table.h"
+#include "sound_xtra_fixture.h"
+
+namespace sonidrax {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int IndexOf(const std::string& name) {
+    const auto methods = Methods();
+    for (size_t i = 0; i < methods.size(); ++i) {
+        std::string line = methods[i].line;
+        if (line[0] == '*') line.erase(0, 1);
+        if (line.substr(0, line.find(' ')) == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST(MethodTable, HasEightySixLinesEndingInNewlines) {
+    const std::string text = MethodTableText();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    const auto lines = Lines(text);
+    ASSERT_EQ(lines.size(), 86u);
+    EXPECT_EQ(lines[0], "xtra sonidrax");
+    EXPECT_EQ(lines[1], "new object me");
+    EXPECT_EQ(lines[2], "forget object me");
+    EXPECT_EQ(lines[85], "dsSetDistanceFactor object me, any");
+    // Aliases sit after dsAppIsForeground and before dsQueueSettings.
+    EXPECT_EQ(lines[49], "dsAppIsForeground object me");
+    EXPECT_EQ(lines[50], "dsDupSound object me, integer");
+    EXPECT_EQ(lines[53], "dsGetChannels object me, integer");
+    EXPECT_EQ(lines[54], "dsQueueSettings object me");
+}
+
+TEST(MethodTable, GlobalMethodsAreMarkedAndTakeNoMe) {
+    for (const char* name : {"dsGetDate", "dsKeyState", "dsMoveFile"}) {
+        const int index = IndexOf(name);
+        ASSERT_GE(index, 0) << name;
+        const std::string line = Methods()[index].line;
+        EXPECT_EQ(line[0], '*') << name;
+        EXPECT_EQ(line.find("object me"), std::string::npos) << name;
+    }
+    EXPECT_EQ(std::string(Methods()[IndexOf("dsPlay")].line), "dsPlay object me, integer, *");
+}
+
+TEST(MethodTable, SeventyEightHandlersServeTheMethods) {
+    std::set<int32_t> handlers;
+    for (uint32_t i = 0; i <= kLastMethodIndex; ++i) {
+        if (HandlerNumberOf(i) >= 0) handlers.insert(HandlerNumberOf(i));
+    }
+    EXPECT_EQ(handlers.size(), 78u);
+    EXPECT_EQ(*handlers.rbegin(), 77);
+    EXPECT_EQ(HandlerNumberOf(0), -1);
+    EXPECT_EQ(HandlerNumberOf(1), -1);
+    EXPECT_EQ(HandlerNumberOf(2), HandlerNumberOf(3));  // dsNewSound and dsReverseSound
+    EXPECT_EQ(HandlerNumberOf(IndexOf("dsDupSound")), HandlerNumberOf(IndexOf("dsDuplicateSound")));
+    EXPECT_EQ(HandlerNumberOf(IndexOf("dsDelSound")), HandlerNumberOf(IndexOf("dsDeleteSound")));
+    EXPECT_EQ(HandlerNumberOf(IndexOf("dsDelAllSounds")), HandlerNumberOf(IndexOf("dsDeleteAllSounds")));
+    EXPECT_EQ(HandlerNumberOf(IndexOf("dsGetChannels")), HandlerNumberOf(IndexOf("dsGetChannelCount")));
+    EXPECT_EQ(HandlerNumberOf(IndexOf("dsQueueSettings")), HandlerNumberOf(IndexOf("dsAppIsForeground")) + 1);
+    EXPECT_EQ(HandlerNumberOf(85), -1);
+}
+
+TEST(MethodTable, EveryOperationSlotIsFilled) {
+    const auto* slots = reinterpret_cast<void* const*>(&kScriptObjectOps);
+    const size_t count = sizeof(ScriptObjectOps) / sizeof(void*);
+    EXPECT_EQ(count, 12u + kHandlerCount);
+    for (size_t i = 0; i < count; ++i) EXPECT_NE(slots[i], nullptr) << "slot " << i;
+}
+
+using Dispatch = testing::SoundXtraInstance;
+
+TEST_F(Dispatch, RefusesIndicesBeyondTheTable) {
+    EXPECT_EQ(Call(85), static_cast<Status>(0x80040BC9));
+    EXPECT_EQ(Call(0xFFFFFFFFu), static_cast<Status>(0x80040BC9));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Dispatch, NewAndForgetDoNothing) {
+    xtra().lastError = -4;
+    EXPECT_EQ(Call(0), 0);
+    EXPECT_EQ(Call(1), 0);
+    EXPECT_EQ(xtra().lastError, -4);
+    EXPECT_EQ(info.result.words[0], host.Void().words[0]);
+}
+
+TEST_F(Dispatch, GetErrorAnswersTheLastErrorWithoutChangingIt) {
+    xtra().lastError = -3;
+    ASSERT_EQ(Call(IndexOf("dsGetError")), 0);
+    EXPECT_EQ(host.AsInteger(info.result), -3);
+    ASSERT_EQ(Call(IndexOf("dsGetError")), 0);
+    EXPECT_EQ(host.AsInteger(info.result), -3);
+    EXPECT_EQ(xtra().lastError, -3);
+}
+
+}  // namespace
+}  // namespace sonidrax
