@@ -3,7 +3,6 @@
 
 namespace sonidrax {
 
-Status DsNewSound(ScriptCall&, int32_t) { return kNotProvided; }
 Status DsPlay(ScriptCall&) { return kNotProvided; }
 Status DsStop(ScriptCall&) { return kNotProvided; }
 Status DsStream(ScriptCall&) { return kNotProvided; }
