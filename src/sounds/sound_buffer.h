@@ -116,6 +116,7 @@ private:
     uint32_t PlayCursor();
     int64_t StreamingPosition(uint32_t play) const;
     bool RingHolds(uint32_t pos, uint32_t* cursor) const;
+    void NextLap();
 };
 
 // Attenuation (hundredths of a decibel, -10000..0) to the script's level scale

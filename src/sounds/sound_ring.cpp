@@ -47,7 +47,8 @@ uint32_t SoundBuffer::GetPosition() {
         pos = reversed ? static_cast<int64_t>(dataBytes) - play : play;
     } else {
         pos = StreamingPosition(play);
-        if (pos > dataBytes) pos = (loop && dataBytes > 0) ? pos % dataBytes : dataBytes;
+        bool outside = pos > dataBytes || pos < 0;
+        if (outside && loop && dataBytes > 0) pos = (pos % dataBytes + dataBytes) % dataBytes;
     }
     return static_cast<uint32_t>(std::clamp<int64_t>(pos, 0, dataBytes));
 }
@@ -184,9 +185,21 @@ Status SoundBuffer::Refill() {
     writeCursor += lock.bytes[0] + lock.bytes[1];
     if (writeCursor > bufferBytes) {
         writeCursor -= bufferBytes;
-        bufferStartPos = reversed ? bufferStartPos - bufferBytes : bufferStartPos + bufferBytes;
+        NextLap();
     }
     return kOk;
+}
+
+// A looping ring's positions only matter modulo the data, so its lap start is
+// kept within one data length; hours of looping must not run it out of range.
+void SoundBuffer::NextLap() {
+    if (!reversed) {
+        bufferStartPos += bufferBytes;
+        if (loop && dataBytes > 0 && bufferStartPos >= dataBytes + bufferBytes) bufferStartPos -= dataBytes;
+        return;
+    }
+    bufferStartPos -= bufferBytes;
+    if (loop && dataBytes > 0 && static_cast<int32_t>(bufferStartPos) < 0) bufferStartPos += dataBytes;
 }
 
 Status SoundBuffer::Reverse() {
