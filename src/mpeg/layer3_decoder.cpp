@@ -1,0 +1,93 @@
+#include "layer3_decoder.h"
+
+#include <algorithm>
+
+#include "layer3_bands.h"
+#include "layer3_hybrid.h"
+#include "layer3_spectrum.h"
+#include "layer3_stereo.h"
+#include "status.h"
+
+namespace sonidrax::mpeg {
+namespace {
+
+constexpr unsigned kBlocksPerGranule = 18;
+constexpr unsigned kSubbands = 32;
+
+// Which coded channels reach an output: the left synthesis takes channel 0, the
+// right one channel 1, and a mixed output takes both.
+bool channelIsOutput(const OutputChannels& out, unsigned ch, unsigned channels) {
+  if (channels == 1) return out.left != nullptr;
+  return ch == 0 ? out.left != nullptr : out.right != nullptr;
+}
+
+}  // namespace
+
+void Layer3Decoder::reset() {
+  std::fill(&samples_[0][0], &samples_[0][0] + 2 * kValues, 0.0f);
+  std::fill(&overlap_[0][0], &overlap_[0][0] + 2 * kValues, 0.0f);
+  side_ = SideInfo{};
+  scale_[0] = scale_[1] = ScaleFactors{};
+}
+
+void Layer3Decoder::silence(unsigned granules, const OutputChannels& out) {
+  for (unsigned block = 0; block < granules * kBlocksPerGranule; ++block) {
+    if (out.left != nullptr) out.left->silence();
+    if (out.right != nullptr && out.right != out.left) out.right->silence();
+  }
+}
+
+int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& header, const OutputChannels& out) {
+  Layer3Bits sideBits(reader.words(), FrameReader::kFrameWords);
+  sideBits.seek(reader.bitPosition());
+  const int32_t status = readSideInfo(sideBits, header, side_);
+  if (status != kOk) return status;
+
+  if (!reader.fetchMainData(side_.mainDataBegin, side_.mainDataBits)) {
+    silence(side_.granules, out);
+    reset();
+    return kOk;
+  }
+  const uint32_t words = std::min((side_.mainDataBits + 31) / 32, FrameReader::kFrameWords);
+  Layer3Bits bits(reader.words(), words);
+  uint32_t position = 0;
+  for (unsigned gr = 0; gr < side_.granules; ++gr) decodeGranule(header, bits, position, gr, out);
+  return kOk;
+}
+
+void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, uint32_t& position, unsigned gr,
+                                  const OutputChannels& out) {
+  const BandEdges& edges = bandEdges(header.version, header.samplingIndex);
+  const unsigned channels = side_.channels;
+  unsigned extents[2] = {0, 0};
+  for (unsigned ch = 0; ch < channels; ++ch) {
+    GranuleInfo& g = side_.granule[gr][ch];
+    const uint32_t end = position + g.part23Length;
+    bits.seek(position);
+    readScaleFactors(bits, header, side_, gr, ch, g, scale_[ch]);
+    extents[ch] = decodeSpectrum(bits, end, g, scale_[ch], edges, samples_[ch]);
+    position = end;
+  }
+  if (channels == 2) {
+    const StereoGranule stereo{&header, &side_.granule[gr][1], &scale_[1], &edges};
+    applyJointStereo(stereo, samples_[0], samples_[1], extents);
+  }
+
+  const unsigned limit = kSubbands >> out.rateShift();
+  for (unsigned ch = 0; ch < channels; ++ch) {
+    if (!channelIsOutput(out, ch, channels)) continue;
+    hybridSynthesis(samples_[ch], overlap_[ch], side_.granule[gr][ch], extents[ch], limit);
+  }
+
+  float* left = block_[0];
+  float* right = channels == 2 ? block_[1] : nullptr;
+  for (unsigned t = 0; t < kBlocksPerGranule; ++t) {
+    for (unsigned sb = 0; sb < kSubbands; ++sb) left[sb] = samples_[0][sb * kBlocksPerGranule + t];
+    if (right != nullptr) {
+      for (unsigned sb = 0; sb < kSubbands; ++sb) right[sb] = samples_[1][sb * kBlocksPerGranule + t];
+    }
+    feedSynthesis(left, right, kSubbands, out);
+  }
+}
+
+}  // namespace sonidrax::mpeg

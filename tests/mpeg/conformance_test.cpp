@@ -1,0 +1,153 @@
+// Decodes every conformance stream through the codec and compares it with its
+// reference decoding: RMS and maximum error in LSB over the overlap, with the
+// stream's own comparison rule, and the exact decoded length.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec_harness.h"
+
+namespace sonidrax::mpeg::testing {
+namespace {
+
+enum class Rule {
+  kOverlap,    // compare where both have samples (padded reference, or one missing frame)
+  kEqual,      // the lengths must be equal
+  kReportOnly  // reference from another decoder: figures reported, not judged
+};
+
+struct Stream {
+  const char* name;
+  int channels;  // for the comparison (a stream mixing mono and stereo frames: 1)
+  long decodedPerChannel;
+  long offset;  // leading decoded sample frames skipped in the comparison
+  Rule rule;
+  bool layer3;
+};
+
+const Stream kStreams[] = {
+    {"l1-fl1", 2, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl2", 2, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl3", 2, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl4", 1, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl5", 2, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl6", 2, 18816, 0, Rule::kOverlap, false},
+    {"l1-fl8", 2, 18816, 0, Rule::kOverlap, false},
+    {"l2-fl10", 2, 56448, 0, Rule::kOverlap, false},
+    {"l2-fl11", 2, 56448, 0, Rule::kOverlap, false},
+    {"l2-fl12", 2, 56448, 0, Rule::kOverlap, false},
+    {"l2-fl13", 1, 56448, 0, Rule::kOverlap, false},
+    {"l2-fl14", 2, 18432, 0, Rule::kOverlap, false},
+    {"l2-fl16", 2, 72576, 0, Rule::kOverlap, false},
+    {"l2-test32", 2, 72576, 0, Rule::kEqual, false},
+    {"l3-compl", 1, 248832, 0, Rule::kEqual, true},
+    {"l3-he_32khz", 1, 172800, 0, Rule::kOverlap, true},
+    {"l3-he_44khz", 1, 472320, 0, Rule::kOverlap, true},
+    {"l3-he_mode", 1, 262656, 0, Rule::kEqual, true},
+    {"l3-hecommon", 2, 34560, 0, Rule::kOverlap, true},
+    {"l3-si", 1, 135936, 0, Rule::kOverlap, true},
+    {"l3-si_block", 1, 73728, 0, Rule::kOverlap, true},
+    {"l3-sin1k0db", 2, 365184, 2304, Rule::kOverlap, true},
+    {"l3-test45", 2, 473472, 0, Rule::kReportOnly, true},
+    {"M2L3_bitrate_16_all", 1, 274176, 0, Rule::kEqual, true},
+    {"M2L3_bitrate_22_all", 1, 274176, 0, Rule::kEqual, true},
+    {"M2L3_compl24", 1, 122112, 0, Rule::kEqual, true},
+};
+
+// Layer III frames decode through the Layer III decoder once it is connected.
+constexpr bool kLayer3Connected = true;
+
+const std::string kDirectory = SONIDRAX_CONFORMANCE_DIR;
+
+bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
+std::vector<int16_t> samplesOf(const std::vector<uint8_t>& bytes) {
+  std::vector<int16_t> samples(bytes.size() / 2);
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  return samples;
+}
+
+struct Comparison {
+  long compared = 0;
+  double rms = 0.0;
+  int maxError = 0;
+};
+
+Comparison compare(const std::vector<int16_t>& decoded, const std::vector<int16_t>& reference, const Stream& s) {
+  Comparison c;
+  const size_t start = static_cast<size_t>(s.offset) * static_cast<size_t>(s.channels);
+  if (decoded.size() <= start) return c;
+  const size_t n = std::min(decoded.size() - start, reference.size());
+  double squares = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    const int difference = decoded[start + i] - reference[i];
+    squares += static_cast<double>(difference) * difference;
+    c.maxError = std::max(c.maxError, std::abs(difference));
+  }
+  c.compared = static_cast<long>(n);
+  c.rms = n != 0 ? std::sqrt(squares / static_cast<double>(n)) : 0.0;
+  return c;
+}
+
+const char* accuracyClass(const Comparison& c) {
+  if (c.compared == 0) return "fail";
+  if (c.rms < 1.0 / std::sqrt(12.0) && c.maxError <= 2) return "full";
+  if (c.rms < 16.0 / std::sqrt(12.0)) return "limited";
+  return "fail";
+}
+
+class Conformance : public ::testing::TestWithParam<Stream> {};
+
+TEST_P(Conformance, DecodesToFullAccuracyWithTheExactLength) {
+  const Stream& s = GetParam();
+  if (s.layer3 && !kLayer3Connected) GTEST_SKIP() << "Layer III decoder not connected";
+  std::vector<uint8_t> bitstream, referenceBytes;
+  if (!readFile(kDirectory + "/" + s.name + ".bit", bitstream) ||
+      !readFile(kDirectory + "/" + s.name + ".pcm", referenceBytes))
+    GTEST_SKIP() << "conformance streams not found in " << kDirectory;
+
+  CodecHarness harness(std::move(bitstream));
+  // A stream that starts mid-way (l3-sin1k0db) has no frame to analyse at its start;
+  // the frames are still found by the sync search.
+  const int32_t opened = harness.open();
+  ASSERT_TRUE(opened == 0 || opened == -1) << opened;
+  std::vector<int16_t> decoded;
+  int32_t aborted = 0;
+  EXPECT_EQ(harness.decodeAll(decoded, &aborted), decoder::kEndOfInput);
+  EXPECT_EQ(aborted, 0);
+  EXPECT_EQ(static_cast<long>(decoded.size()), s.decodedPerChannel * s.channels);
+
+  const std::vector<int16_t> reference = samplesOf(referenceBytes);
+  if (s.rule == Rule::kEqual) {
+    EXPECT_EQ(decoded.size(), reference.size());
+  }
+  const Comparison c = compare(decoded, reference, s);
+  std::printf("| %-20s | %8ld | %9.4f | %3d | %-7s |%s\n", s.name, c.compared, c.rms, c.maxError, accuracyClass(c),
+              s.rule == Rule::kReportOnly ? " reported only" : "");
+  if (s.rule == Rule::kReportOnly) return;
+  EXPECT_GT(c.compared, 0);
+  EXPECT_LT(c.rms, 1.0 / std::sqrt(12.0)) << s.name;
+  EXPECT_LE(c.maxError, 2) << s.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, Conformance, ::testing::ValuesIn(kStreams),
+                         [](const ::testing::TestParamInfo<Stream>& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name)
+                             if (ch == '-') ch = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace sonidrax::mpeg::testing

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "dct32.h"
+#include "synthesis.h"
+#include "synthesis_window.h"
+
+namespace sonidrax::mpeg::testing {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The standard's synthesis filter as its flow chart gives it: shift V by 64, matrix the
+// 32 samples into V[0..63], build U from V, window with D and sum, with D scaled to
+// 16-bit units.
+class ReferenceSynthesis {
+ public:
+  std::vector<double> run(const float* samples) {
+    for (int i = 1023; i >= 64; --i) v_[i] = v_[i - 64];
+    for (int i = 0; i < 64; ++i) {
+      double sum = 0.0;
+      for (int k = 0; k < 32; ++k) sum += std::cos((16 + i) * (2 * k + 1) * kPi / 64.0) * samples[k];
+      v_[i] = sum;
+    }
+    double u[512];
+    for (int i = 0; i < 8; ++i) {
+      for (int j = 0; j < 32; ++j) {
+        u[i * 64 + j] = v_[i * 128 + j];
+        u[i * 64 + 32 + j] = v_[i * 128 + 96 + j];
+      }
+    }
+    std::vector<double> out(32, 0.0);
+    for (int j = 0; j < 32; ++j)
+      for (int i = 0; i < 16; ++i) out[j] += u[j + 32 * i] * windowCoefficient(j + 32 * i) / 2.0;
+    return out;
+  }
+
+ private:
+  double v_[1024] = {};
+};
+
+std::vector<float> randomBlock(std::mt19937& random, float amplitude) {
+  std::uniform_real_distribution<float> value(-amplitude, amplitude);
+  std::vector<float> block(32);
+  for (float& x : block) x = value(random);
+  return block;
+}
+
+TEST(Dct32, MatchesTheCosineSumForEveryOutput) {
+  std::mt19937 random(1);
+  for (int trial = 0; trial < 20; ++trial) {
+    const std::vector<float> in = randomBlock(random, 1.0f);
+    float out[32];
+    dct32(in.data(), out);
+    for (int n = 0; n < 32; ++n) {
+      double expected = 0.0;
+      for (int k = 0; k < 32; ++k) expected += in[k] * std::cos(n * (2 * k + 1) * kPi / 64.0);
+      EXPECT_NEAR(out[n], expected, 2e-5) << n;
+    }
+  }
+}
+
+TEST(SynthesisWindow, HasThePrototypesSymmetryAndScale) {
+  EXPECT_EQ(windowCoefficient(0), 0);
+  EXPECT_EQ(windowCoefficient(256), 75038);  // the peak, 1.144989014 x 2^16
+  for (int i = 1; i < 256; ++i) {
+    const int expected = i % 64 == 0 ? windowCoefficient(i) : -windowCoefficient(i);
+    EXPECT_EQ(windowCoefficient(512 - i), expected) << i;
+  }
+  // The table is the window twice over, scaled by 32768.
+  const float* table = synthesisWindow();
+  for (int i = 0; i < 512; ++i) {
+    EXPECT_EQ(table[i], windowCoefficient(i) / 2.0f);
+    EXPECT_EQ(table[512 + i], table[i]);
+  }
+}
+
+TEST(SynthesisChannel, EqualsTheStandardsFilterBlockAfterBlock) {
+  std::mt19937 random(7);
+  SynthesisChannel channel;
+  ReferenceSynthesis reference;
+  std::vector<int16_t> pcm(32);
+  int differing = 0;
+  for (int block = 0; block < 60; ++block) {
+    const std::vector<float> in = randomBlock(random, 0.05f);
+    channel.setOutput(pcm.data(), 1);
+    channel.synthesise(in.data());
+    const std::vector<double> expected = reference.run(in.data());
+    for (int j = 0; j < 32; ++j) {
+      const double rounded = std::nearbyint(expected[j]);
+      ASSERT_LE(std::abs(pcm[j] - rounded), 1.0) << "block " << block << " sample " << j;
+      if (pcm[j] != rounded) ++differing;
+    }
+  }
+  EXPECT_LT(differing, 20);  // only sums within rounding noise of a half
+}
+
+TEST(SynthesisChannel, SilenceInGivesExactZerosOut) {
+  SynthesisChannel channel;
+  const float zeros[32] = {};
+  int16_t pcm[32];
+  for (uint32_t shift : {0u, 1u, 2u}) {
+    channel.setRateShift(shift);
+    for (int block = 0; block < 20; ++block) {
+      std::fill(std::begin(pcm), std::end(pcm), int16_t{99});
+      channel.setOutput(pcm, 1);
+      channel.synthesise(zeros);
+      for (uint32_t j = 0; j < (32u >> shift); ++j) ASSERT_EQ(pcm[j], 0);
+    }
+  }
+}
+
+TEST(SynthesisChannel, ClipsInsteadOfWrapping) {
+  SynthesisChannel channel;
+  float loud[32] = {};
+  loud[0] = 40.0f;  // far past full scale
+  int16_t pcm[32];
+  bool sawHigh = false, sawLow = false;
+  for (int block = 0; block < 16; ++block) {
+    channel.setOutput(pcm, 1);
+    channel.synthesise(loud);
+    for (int16_t s : pcm) {
+      sawHigh |= s == 32767;
+      sawLow |= s == -32768;
+    }
+    loud[0] = -loud[0];
+  }
+  EXPECT_TRUE(sawHigh);
+  EXPECT_TRUE(sawLow);
+}
+
+TEST(SynthesisChannel, ConversionRoundsHalvesToEvenAndTruncatesAtReducedRates) {
+  EXPECT_EQ(SynthesisChannel::toPcm(2.5, false), 2);
+  EXPECT_EQ(SynthesisChannel::toPcm(3.5, false), 4);
+  EXPECT_EQ(SynthesisChannel::toPcm(-2.5, false), -2);
+  EXPECT_EQ(SynthesisChannel::toPcm(-2.7, false), -3);
+  EXPECT_EQ(SynthesisChannel::toPcm(-2.7, true), -2);
+  EXPECT_EQ(SynthesisChannel::toPcm(2.9, true), 2);
+  EXPECT_EQ(SynthesisChannel::toPcm(40000.0, false), 32767);
+  EXPECT_EQ(SynthesisChannel::toPcm(-40000.0, true), -32768);
+  EXPECT_EQ(SynthesisChannel::toPcm(32767.4, false), 32767);
+}
+
+TEST(SynthesisChannel, ReducedRateKeepsEveryFourthSampleTruncated) {
+  std::mt19937 random(3);
+  SynthesisChannel full, reduced;
+  reduced.setRateShift(2);
+  ReferenceSynthesis reference;
+  for (int block = 0; block < 10; ++block) {
+    const std::vector<float> in = randomBlock(random, 0.05f);
+    int16_t pcmFull[32], pcmReduced[32];
+    std::fill(std::begin(pcmReduced), std::end(pcmReduced), int16_t{12345});
+    full.setOutput(pcmFull, 1);
+    reduced.setOutput(pcmReduced, 1);
+    full.synthesise(in.data());
+    reduced.synthesise(in.data());
+    EXPECT_EQ(reduced.outputPosition(), pcmReduced + 8);
+    EXPECT_EQ(pcmReduced[8], 12345);  // nothing written past the 8 samples
+    const std::vector<double> expected = reference.run(in.data());
+    for (int i = 0; i < 8; ++i) EXPECT_LE(std::abs(pcmReduced[i] - std::trunc(expected[4 * i])), 1.0) << i;
+  }
+}
+
+TEST(SynthesisChannel, InterleavedChannelsWriteAlternatePositions) {
+  SynthesisChannel left, right;
+  int16_t pcm[64];
+  std::fill(std::begin(pcm), std::end(pcm), int16_t{-1});
+  left.setOutput(pcm, 2);
+  right.setOutput(pcm + 1, 2);
+  const float zeros[32] = {};
+  left.synthesise(zeros);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(pcm[i], i % 2 == 0 ? 0 : -1) << i;
+  right.synthesise(zeros);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(pcm[i], 0);
+  EXPECT_EQ(left.outputPosition() - pcm, 64);
+  EXPECT_EQ(right.outputPosition() - left.outputPosition(), 1);
+}
+
+TEST(SynthesisChannel, EqualiserScalesItsSubbandAndSurvivesReset) {
+  std::mt19937 random(5);
+  std::vector<float> in(32, 0.0f);
+  in[3] = 0.25f;
+  std::vector<float> doubled = in;
+  doubled[3] = 0.5f;
+  float gains[32];
+  std::fill(std::begin(gains), std::end(gains), 1.0f);
+  gains[3] = 2.0f;
+  SynthesisChannel equalised, plain;
+  equalised.setGains(gains);
+  equalised.reset();
+  EXPECT_TRUE(equalised.hasGains());
+  for (int block = 0; block < 8; ++block) {
+    int16_t a[32], b[32];
+    equalised.setOutput(a, 1);
+    plain.setOutput(b, 1);
+    equalised.synthesise(in.data());
+    plain.synthesise(doubled.data());
+    for (int j = 0; j < 32; ++j) ASSERT_EQ(a[j], b[j]);
+  }
+}
+
+TEST(SynthesisChannel, AfterResetTheOutputDependsOnlyOnNewBlocks) {
+  std::mt19937 random(9);
+  SynthesisChannel used, fresh;
+  int16_t scratch[32];
+  for (int block = 0; block < 5; ++block) {
+    used.setOutput(scratch, 1);
+    used.synthesise(randomBlock(random, 0.5f).data());
+  }
+  used.reset();
+  for (int block = 0; block < 3; ++block) {
+    const std::vector<float> in = randomBlock(random, 0.5f);
+    int16_t a[32], b[32];
+    used.setOutput(a, 1);
+    fresh.setOutput(b, 1);
+    used.synthesise(in.data());
+    fresh.synthesise(in.data());
+    for (int j = 0; j < 32; ++j) ASSERT_EQ(a[j], b[j]);
+  }
+}
+
+TEST(SynthesisChannel, SilenceWritesZerosAndKeepsTheFilterMemory) {
+  std::mt19937 random(11);
+  SynthesisChannel a, b;
+  int16_t pcm[32], other[32];
+  const std::vector<float> first = randomBlock(random, 0.5f), second = randomBlock(random, 0.5f);
+  a.setOutput(pcm, 1);
+  b.setOutput(other, 1);
+  a.synthesise(first.data());
+  b.synthesise(first.data());
+  a.setRateShift(1);
+  std::fill(std::begin(pcm), std::end(pcm), int16_t{7});
+  a.setOutput(pcm, 1);
+  a.silence();
+  for (int j = 0; j < 16; ++j) EXPECT_EQ(pcm[j], 0);
+  EXPECT_EQ(pcm[16], 7);
+  a.setRateShift(0);
+  a.setOutput(pcm, 1);
+  b.setOutput(other, 1);
+  a.synthesise(second.data());
+  b.synthesise(second.data());
+  for (int j = 0; j < 32; ++j) EXPECT_EQ(pcm[j], other[j]);
+}
+
+}  // namespace
+}  // namespace sonidrax::mpeg::testing
