@@ -84,7 +84,10 @@ Status SoundBuffer::SetPosition(int32_t bytePos) {
         return kOk;
     }
     uint32_t cursor = 0;
-    if (RingHolds(pos, &cursor)) {
+    // A one-shot that ran out filled its ring with silence, which a loop switched
+    // on since must not play.
+    bool silenceBehindData = endReached && loop;
+    if (!silenceBehindData && RingHolds(pos, &cursor)) {
         buffer->SetCurrentPosition(cursor);
         return kOk;
     }

@@ -266,6 +266,8 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
 
     const WAVEFORMATEX* format = desc->lpwfxFormat;
     if (format == nullptr) return DSERR_INVALIDPARAM;
+    const BYTE* formatBytes = reinterpret_cast<const BYTE*>(format);
+    lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
     if (!ValidPcm(*format)) return DSERR_BADFORMAT;
     if ((desc->dwFlags & DSBCAPS_CTRL3D) != 0 && format->nChannels != 1 && system.refuseStereo3D) {

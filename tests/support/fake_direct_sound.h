@@ -126,6 +126,7 @@ public:
     FakeSoundBuffer* primary = nullptr;  // made on the first primary-buffer request
     FakeListener* listener = nullptr;    // made on the first listener query of the primary
     std::vector<FakeSoundBuffer*> secondaries;
+    std::vector<BYTE> lastFormat;  // the format of the last secondary buffer asked for, extra bytes included
 
     bool Released() const { return refs <= 0; }
 
