@@ -34,6 +34,17 @@ class Interpreter {
     bool Evaluate(const Expr& expr, ScriptValue* out);
     bool EvaluateCall(const Expr& call, ScriptValue* out);
     bool EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* out);
+    // Builtins (builtins.cpp), one per name or family of names.
+    bool BuiltinNew(const Expr& call, ScriptValue* out);
+    bool BuiltinStatus(const Expr& call, ScriptValue* out);
+    bool BuiltinInstanceCount(const Expr& call, ScriptValue* out);
+    bool BuiltinHandlerCalls(const Expr& call, ScriptValue* out);
+    bool BuiltinHostCount(const Expr& call, ScriptValue* out);
+    bool BuiltinCountOrIlk(const Expr& call, ScriptValue* out);
+    bool BuiltinLookup(const Expr& call, ScriptValue* out);
+    bool BuiltinCallIndex(const Expr& call, ScriptValue* out);
+    bool Arity(const Expr& call, size_t wanted);
+    bool EvaluateOne(const Expr& call, ScriptValue* value);
     bool CallMethod(const Expr& call, ScriptValue* out);
     bool CallByIndex(const Expr& call, uint32_t index, const std::string& label, bool global,
                      std::vector<ScriptValue>* args, ScriptValue* out);
