@@ -432,7 +432,8 @@ bool Interpreter::CallByIndex(const Expr& call, uint32_t index, const std::strin
     }
     lastStatus_ = plugin_->Call(record, index, *args, out);
     ReleaseAll(args);
-    if (lastStatus_ != kOk) {
+    const bool first = !waitStatuses_ || waitStatuses_->insert(lastStatus_).second;
+    if (lastStatus_ != kOk && first) {
         host_->Print("status " + FormatStatus(lastStatus_) + " from " + label);
     }
     return true;
@@ -483,6 +484,14 @@ bool Interpreter::Compare(const Statement& statement, bool* holds, std::string* 
 }
 
 bool Interpreter::Wait(const Statement& statement) {
+    std::set<Status> statuses;
+    waitStatuses_ = &statuses;
+    const bool ok = WaitLoop(statement);
+    waitStatuses_ = nullptr;
+    return ok;
+}
+
+bool Interpreter::WaitLoop(const Statement& statement) {
     const ULONGLONG start = GetTickCount64();
     const ULONGLONG deadline = start + static_cast<ULONGLONG>(statement.ms);
     ULONGLONG nextCall = start + static_cast<ULONGLONG>(statement.everyMs);

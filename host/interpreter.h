@@ -6,6 +6,7 @@
 #include "script.h"
 
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,7 @@ class Interpreter {
     InstanceRecord* GlobalInstance(int line);
     bool Compare(const Statement& statement, bool* holds, std::string* got, std::string* wanted);
     bool Wait(const Statement& statement);
+    bool WaitLoop(const Statement& statement);
     bool DefineMember(const Statement& statement);
     void Forget(InstanceRecord* record, const std::string& label);
     void Cleanup();
@@ -74,6 +76,9 @@ class Interpreter {
     int exitCode_ = kPassed;
     std::string pendingName_;
     bool cleaned_ = false;
+    // While a wait repeats calls, each distinct non-zero status is printed once, so
+    // the transcript does not depend on how many calls fit into the wait.
+    std::set<Status>* waitStatuses_ = nullptr;
 };
 
 }  // namespace sonidrax::host
