@@ -106,11 +106,13 @@ class Cursor {
   }
 
   bool done() const { return run_ == last_; }
-  unsigned extent() const { return extent_; }
+  // The spectral extent of the band holding the last value written.
+  unsigned extent() const { return written_; }
   float gain() const { return gain_; }
 
   // Both values of a pair lie in the same run, as every band has an even width.
   void putPair(float a, float b) {
+    written_ = extent_;
     spectrum_[index_] = a;
     spectrum_[index_ + stride_] = b;
     index_ += 2 * stride_;
@@ -119,6 +121,7 @@ class Cursor {
   }
 
   void put(float value) {
+    written_ = extent_;
     spectrum_[index_] = value;
     index_ += stride_;
     if (--left_ == 0) next();
@@ -152,6 +155,7 @@ class Cursor {
   unsigned left_ = 0;
   unsigned stride_ = 1;
   unsigned extent_ = 0;
+  unsigned written_ = 0;
   float gain_ = 0.0f;
 };
 
@@ -237,10 +241,8 @@ unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g,
   unsigned decoded = value;
   if (inBudget) decoded = decodeQuads(bits, endBit, tables.quadTable(g.count1Table), value, cursor);
   bits.seek(endBit);
-  if (decoded == 0) return 0;
-  // The extent of the band holding the last decoded value.
   if (!g.isShort()) return std::min(decoded, kGranuleValues);
-  return cursor.done() ? kGranuleValues : cursor.extent();
+  return cursor.extent();
 }
 
 }  // namespace sonidrax::mpeg
