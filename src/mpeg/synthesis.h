@@ -46,8 +46,8 @@ class SynthesisChannel {
   static int16_t toPcm(double sum, bool truncate);
 
  private:
+  void storeV(const float* a);
   void window(int16_t* pcm) const;
-  void windowGeneric(int16_t* pcm) const;
 
   // halves[h][column][j]: the V values that output sample j of a block needs from an
   // earlier block. A block's V[0..31] go to the current half and V[32..63] to the other,
