@@ -18,8 +18,10 @@ constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0
 struct HybridTables {
   float cs[8];
   float ca[8];
-  float longWindows[4][36];  // by block type; type 2 unused
-  float shortWindow[12];
+  // Windows by subband parity (odd subbands have every odd coefficient negated: the
+  // synthesis filter bank's frequency inversion) and block type (type 2 unused).
+  float longWindows[2][4][36];
+  float shortWindows[2][12];
 
   HybridTables() {
     for (int i = 0; i < 8; ++i) {
@@ -27,36 +29,37 @@ struct HybridTables {
       cs[i] = static_cast<float>(1.0 / root);
       ca[i] = static_cast<float>(kAliasC[i] / root);
     }
-    for (int i = 0; i < 36; ++i) longWindows[0][i] = sine36(i);
-    for (int i = 0; i < 36; ++i) {
-      // Start block: long rise, flat, short fall, zero.
-      longWindows[1][i] = i < 18 ? sine36(i) : i < 24 ? 1.0f : i < 30 ? sine12(i - 18) : 0.0f;
-      // Stop block: zero, short rise, flat, long fall.
-      longWindows[3][i] = i < 6 ? 0.0f : i < 12 ? sine12(i - 6) : i < 18 ? 1.0f : sine36(i);
-      longWindows[2][i] = 0.0f;
+    for (int parity = 0; parity < 2; ++parity) {
+      for (int i = 0; i < 36; ++i) {
+        const float sign = parity && (i & 1) ? -1.0f : 1.0f;
+        longWindows[parity][0][i] = sign * sine36(i);
+        // Start block: long rise, flat, short fall, zero.
+        longWindows[parity][1][i] = sign * (i < 18 ? sine36(i) : i < 24 ? 1.0f : i < 30 ? sine12(i - 18) : 0.0f);
+        longWindows[parity][2][i] = 0.0f;
+        // Stop block: zero, short rise, flat, long fall.
+        longWindows[parity][3][i] = sign * (i < 6 ? 0.0f : i < 12 ? sine12(i - 6) : i < 18 ? 1.0f : sine36(i));
+      }
+      for (int i = 0; i < 12; ++i) shortWindows[parity][i] = (parity && (i & 1) ? -1.0f : 1.0f) * sine12(i);
     }
-    for (int i = 0; i < 12; ++i) shortWindow[i] = sine12(i);
   }
 
   static float sine36(int i) { return static_cast<float>(std::sin(kPi / 36.0 * (i + 0.5))); }
   static float sine12(int i) { return static_cast<float>(std::sin(kPi / 12.0 * (i + 0.5))); }
 };
 
-const HybridTables& tables() {
-  static const HybridTables t;
-  return t;
-}
+// Built when the program loads, so the transforms read it without a guard.
+const HybridTables kTables;
 
-void longSubband(float* x, float* overlap, const float* window) {
+void longSubband(const float* x, float* overlap, const float* window, float* out) {
   float y[36];
   imdct36(x, y);
   for (unsigned t = 0; t < kSamples; ++t) {
-    x[t] = overlap[t] + window[t] * y[t];
+    out[kSubbands * t] = overlap[t] + window[t] * y[t];
     overlap[t] = window[18 + t] * y[18 + t];
   }
 }
 
-void shortSubband(float* x, float* overlap, const float* window) {
+void shortSubband(const float* x, float* overlap, const float* window, float* out) {
   float z[36] = {};
   for (unsigned w = 0; w < 3; ++w) {
     float in[6];
@@ -66,27 +69,26 @@ void shortSubband(float* x, float* overlap, const float* window) {
     for (unsigned i = 0; i < 12; ++i) z[6 + 6 * w + i] += y[i] * window[i];
   }
   for (unsigned t = 0; t < kSamples; ++t) {
-    x[t] = overlap[t] + z[t];
+    out[kSubbands * t] = overlap[t] + z[t];
     overlap[t] = z[18 + t];
   }
 }
 
-void passOverlap(float* x, float* overlap) {
+void passOverlap(float* overlap, float* out) {
   for (unsigned t = 0; t < kSamples; ++t) {
-    x[t] = overlap[t];
+    out[kSubbands * t] = overlap[t];
     overlap[t] = 0.0f;
   }
 }
 
-// The synthesis filter bank expects every odd time sample of every odd subband negated.
-void invertFrequency(float* x) {
-  for (unsigned t = 1; t < kSamples; t += 2) x[t] = -x[t];
+void silent(float* out) {
+  for (unsigned t = 0; t < kSamples; ++t) out[kSubbands * t] = 0.0f;
 }
 
 }  // namespace
 
 void reduceAliasing(float* samples, unsigned boundaries) {
-  const HybridTables& k = tables();
+  const HybridTables& k = kTables;
   for (unsigned sb = 1; sb <= boundaries && sb < kSubbands; ++sb) {
     float* upper = samples + kSamples * sb;
     for (unsigned i = 0; i < 8; ++i) {
@@ -98,34 +100,39 @@ void reduceAliasing(float* samples, unsigned boundaries) {
   }
 }
 
-void hybridSynthesis(float* samples, float* overlap, const GranuleInfo& g, unsigned extent, unsigned subbandLimit) {
-  const HybridTables& k = tables();
+void hybridSynthesis(float* spectrum, const HybridState& state, float* out, const GranuleInfo& g, unsigned extent,
+                     unsigned subbandLimit) {
+  const HybridTables& k = kTables;
   const unsigned active = std::min((extent + kSamples - 1) / kSamples, kSubbands);
   if (!g.isShort()) {
-    reduceAliasing(samples, active);
+    reduceAliasing(spectrum, active);
   } else if (g.isMixed() && active > 0) {
-    reduceAliasing(samples, 1);
+    reduceAliasing(spectrum, 1);
   }
   // Aliasing reaches one subband above the last non-zero one.
   const unsigned transformed = std::min({active == 0 ? 0u : active + 1, kSubbands, subbandLimit});
+  const unsigned overlapping = std::max(transformed, *state.overlapSubbands);
   // The mixed-block flag gives the two lowest subbands the normal window whatever the
   // block type: for start and stop blocks as well as for short ones.
   const unsigned normalBelow = g.windowSwitching && g.mixedBlock ? 2u : 0u;
-  const float* window = k.longWindows[g.blockType & 3u];
   for (unsigned sb = 0; sb < kSubbands; ++sb) {
-    float* x = samples + kSamples * sb;
-    float* o = overlap + kSamples * sb;
-    if (sb >= transformed) {
-      passOverlap(x, o);
+    const float* x = spectrum + kSamples * sb;
+    float* o = state.overlap + kSamples * sb;
+    float* y = out + sb;
+    const unsigned parity = sb & 1u;
+    if (sb >= overlapping) {
+      silent(y);
+    } else if (sb >= transformed) {
+      passOverlap(o, y);
     } else if (sb < normalBelow) {
-      longSubband(x, o, k.longWindows[0]);
+      longSubband(x, o, k.longWindows[parity][0], y);
     } else if (g.isShort()) {
-      shortSubband(x, o, k.shortWindow);
+      shortSubband(x, o, k.shortWindows[parity], y);
     } else {
-      longSubband(x, o, window);
+      longSubband(x, o, k.longWindows[parity][g.blockType & 3u], y);
     }
-    if (sb & 1u) invertFrequency(x);
   }
+  *state.overlapSubbands = transformed;
 }
 
 }  // namespace sonidrax::mpeg

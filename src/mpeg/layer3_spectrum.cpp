@@ -1,6 +1,7 @@
 #include "layer3_spectrum.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "layer3_huffman.h"
@@ -25,11 +26,13 @@ const PowTable& powTable() {
 // pretab of ISO/IEC 11172-3, added to the long scale factors when preflag is set.
 constexpr uint8_t kPretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
 
-// 2^(e/4).
+// 2^(e/4), e from -600 to 400: the quarter step from a table, the power of two
+// written straight into the float's exponent.
 float quarterPower(int e) {
   static constexpr float kQuarters[4] = {1.0f, 1.18920711500272106672f, 1.41421356237309504880f,
                                          1.68179283050742908606f};
-  return std::ldexp(kQuarters[e & 3], e >> 2);
+  const int exponent = std::clamp(e >> 2, -126, 127);
+  return kQuarters[e & 3] * std::bit_cast<float>(static_cast<uint32_t>(exponent + 127) << 23);
 }
 
 // A stretch of values that share one gain, in the order the bit stream codes them:
