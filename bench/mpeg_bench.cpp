@@ -60,28 +60,38 @@ __attribute__((noinline)) double benchDecodeLoop(CodecHarness& codec) {
   return seconds;
 }
 
-Result runOurs(const std::vector<uint8_t>& stream, double minimumSeconds) {
-  CodecHarness codec(stream);
-  codec.open();
-  Result r;
+// Adds at least `slice` seconds of decoding to the result.
+void runOurs(CodecHarness& codec, double slice, Result& r) {
   const auto start = Clock::now();
+  double wall = 0.0;
   do {
     r.audioSeconds += benchDecodeLoop(codec);
-    r.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-  } while (r.wallSeconds < minimumSeconds);
-  return r;
+    wall = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (wall < slice);
+  r.wallSeconds += wall;
 }
 
 #if defined(SONIDRAX_BENCH_PEER)
-Result runPeer(const std::vector<uint8_t>& stream, double minimumSeconds) {
-  int error = 0;
-  mpg123_handle* handle = mpg123_new(nullptr, &error);
-  mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-  Result r;
+struct Peer {
+  mpg123_handle* handle = nullptr;
   // The format is announced once per handle, not once per reopening.
   long rate = 0;
-  int channels = 0, encoding = 0;
+  int channels = 0;
+  Peer() {
+    int error = 0;
+    handle = mpg123_new(nullptr, &error);
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  }
+  ~Peer() { mpg123_delete(handle); }
+};
+
+void runPeer(Peer& peer, const std::vector<uint8_t>& stream, double slice, Result& r) {
+  mpg123_handle* handle = peer.handle;
+  long& rate = peer.rate;
+  int& channels = peer.channels;
+  int encoding = 0;
   const auto start = Clock::now();
+  double wall = 0.0;
   do {
     mpg123_open_feed(handle);
     mpg123_feed(handle, stream.data(), stream.size());
@@ -98,10 +108,9 @@ Result runPeer(const std::vector<uint8_t>& stream, double minimumSeconds) {
       if (rate > 0 && channels > 0) r.audioSeconds += static_cast<double>(bytes) / (2.0 * channels * rate);
     }
     mpg123_close(handle);
-    r.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-  } while (r.wallSeconds < minimumSeconds);
-  mpg123_delete(handle);
-  return r;
+    wall = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (wall < slice);
+  r.wallSeconds += wall;
 }
 #endif
 
@@ -131,11 +140,24 @@ int main(int argc, char** argv) {
       std::printf("layer %d %s: %.3f s of audio decoded once\n", c.layer, c.stream, benchDecodeLoop(codec));
       continue;
     }
-    const Result ours = runOurs(stream, seconds);
+    // Both decoders run in alternating slices, so that a change in the machine's load
+    // affects both alike.
+    CodecHarness codec(stream);
+    codec.open();
+    Result ours;
+#if defined(SONIDRAX_BENCH_PEER)
+    Peer peerDecoder;
+    Result peer;
+#endif
+    for (double spent = 0.0; spent < seconds; spent += 0.1) {
+      runOurs(codec, 0.05, ours);
+#if defined(SONIDRAX_BENCH_PEER)
+      runPeer(peerDecoder, stream, 0.05, peer);
+#endif
+    }
     std::printf("Layer %-3s %-12s sonidrax %7.0fx real time", c.layer == 1 ? "I" : (c.layer == 2 ? "II" : "III"),
                 c.stream, ours.realTime());
 #if defined(SONIDRAX_BENCH_PEER)
-    const Result peer = runPeer(stream, seconds);
     std::printf("   libmpg123 %7.0fx   ratio %.2f", peer.realTime(), ours.realTime() / peer.realTime());
 #endif
     std::printf("\n");

@@ -1,3 +1,4 @@
+#include "bit_cursor.h"
 #include "layer12.h"
 #include "layer12_tables.h"
 #include "status.h"
@@ -78,11 +79,12 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
   }
 
+  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
   alignas(16) float blocks[2][kSubbands] = {};
   for (uint32_t position = 0; position < 12; ++position) {
     for (uint32_t i = 0; i < count; ++i) {
       const Slot& slot = slots[i];
-      const float sample = static_cast<float>(reader.getBits(slot.bits)) - slot.offset;
+      const float sample = static_cast<float>(bits.get(slot.bits)) - slot.offset;
       if (slot.shared) {
         blocks[0][slot.subband] = sample * slot.scale[0];
         blocks[1][slot.subband] = sample * slot.scale[1];

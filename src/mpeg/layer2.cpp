@@ -1,3 +1,4 @@
+#include "bit_cursor.h"
 #include "layer12.h"
 #include "layer12_tables.h"
 #include "status.h"
@@ -48,16 +49,16 @@ struct Slot {
   float factor[2][3];
 };
 
-void readSlot(FrameReader& reader, const Slot& slot, uint32_t part, float (*blocks)[kSubbands]) {
+inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part, float (*blocks)[kSubbands]) {
   const QuantClass& quant = *slot.quant;
   float values[3];
   if (quant.groupTable != nullptr) {
-    const float* group = quant.groupTable + 3 * reader.getBits(quant.codeBits);
+    const float* group = quant.groupTable + 3 * reader.get(quant.codeBits);
     values[0] = group[0];
     values[1] = group[1];
     values[2] = group[2];
   } else {
-    for (float& value : values) value = static_cast<float>(reader.getBits(quant.codeBits)) - quant.offset;
+    for (float& value : values) value = static_cast<float>(reader.get(quant.codeBits)) - quant.offset;
   }
   for (uint32_t c = 0; c < slot.sharing; ++c) {
     const float factor = slot.factor[c][part];
@@ -116,10 +117,11 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
 
   // blocks[3 * ch + i]: sample slot i of the granule, channel ch. Subbands that are not
   // coded stay zero.
+  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
   alignas(16) float blocks[6][kSubbands] = {};
   for (uint32_t granule = 0; granule < 12; ++granule) {
     const uint32_t part = granule / 4;
-    for (uint32_t i = 0; i < count; ++i) readSlot(reader, slots[i], part, blocks);
+    for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part, blocks);
     for (uint32_t i = 0; i < 3; ++i) feedSynthesis(blocks[i], channels == 2 ? blocks[3 + i] : nullptr, sblimit, out);
   }
   return kOk;

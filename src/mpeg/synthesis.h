@@ -12,7 +12,7 @@ class SynthesisChannel {
   static constexpr uint32_t kSubbands = 32;
   static constexpr uint32_t kColumns = 16;  // V blocks remembered
 
-  SynthesisChannel() { reset(); }
+  SynthesisChannel();
 
   // Clears the filter memory. Gains, rate shift, output position and stride are kept.
   void reset();
@@ -61,6 +61,7 @@ class SynthesisChannel {
   uint32_t rateShift = 0;
   int16_t* output = nullptr;
   uint32_t stride = 1;
+  bool wide = false;  // the processor sums eight products at a time
 };
 
 }  // namespace sonidrax::mpeg
