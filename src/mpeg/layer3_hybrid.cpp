@@ -15,12 +15,23 @@ constexpr unsigned kSamples = 18;
 // Alias-reduction coefficients c[i] of ISO/IEC 11172-3; cs = 1 / sqrt(1 + c^2), ca = c cs.
 constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
+// A long block's 36 outputs are the 18 of the DCT-IV u, reordered and negated
+// (y[t] = u[t + 9], -u[26 - t], -u[8 - (t - 18)], -u[t - 27] by quarters). The windows
+// are stored with those signs folded in, as the factor of the first half (added to
+// the overlap) and of the second half (the next overlap):
+//   out[t] = overlap[t] + first[t] × u[t < 9 ? t + 9 : 26 - t]
+//   overlap[t] = second[t] × u[t < 9 ? 8 - t : t - 9]
+struct LongWindow {
+  float first[18];
+  float second[18];
+};
+
 struct HybridTables {
   float cs[8];
   float ca[8];
   // Windows by subband parity (odd subbands have every odd coefficient negated: the
   // synthesis filter bank's frequency inversion) and block type (type 2 unused).
-  float longWindows[2][4][36];
+  LongWindow longWindows[2][4];
   float shortWindows[2][12];
 
   HybridTables() {
@@ -30,19 +41,29 @@ struct HybridTables {
       ca[i] = static_cast<float>(kAliasC[i] / root);
     }
     for (int parity = 0; parity < 2; ++parity) {
-      for (int i = 0; i < 36; ++i) {
-        const float sign = parity && (i & 1) ? -1.0f : 1.0f;
-        longWindows[parity][0][i] = sign * sine36(i);
-        // Start block: long rise, flat, short fall, zero.
-        longWindows[parity][1][i] = sign * (i < 18 ? sine36(i) : i < 24 ? 1.0f : i < 30 ? sine12(i - 18) : 0.0f);
-        longWindows[parity][2][i] = 0.0f;
-        // Stop block: zero, short rise, flat, long fall.
-        longWindows[parity][3][i] = sign * (i < 6 ? 0.0f : i < 12 ? sine12(i - 6) : i < 18 ? 1.0f : sine36(i));
+      for (int type = 0; type < 4; ++type) {
+        for (int t = 0; t < 18; ++t) {
+          const float sign = parity && (t & 1) ? -1.0f : 1.0f;
+          longWindows[parity][type].first[t] = sign * (t < 9 ? 1.0f : -1.0f) * shape(type, t);
+          longWindows[parity][type].second[t] = -sign * shape(type, 18 + t);
+        }
       }
       for (int i = 0; i < 12; ++i) shortWindows[parity][i] = (parity && (i & 1) ? -1.0f : 1.0f) * sine12(i);
     }
   }
 
+  static float shape(int type, int i) {
+    switch (type) {
+      case 1:  // start block: long rise, flat, short fall, zero
+        return i < 18 ? sine36(i) : i < 24 ? 1.0f : i < 30 ? sine12(i - 18) : 0.0f;
+      case 3:  // stop block: zero, short rise, flat, long fall
+        return i < 6 ? 0.0f : i < 12 ? sine12(i - 6) : i < 18 ? 1.0f : sine36(i);
+      case 2:
+        return 0.0f;
+      default:
+        return sine36(i);
+    }
+  }
   static float sine36(int i) { return static_cast<float>(std::sin(kPi / 36.0 * (i + 0.5))); }
   static float sine12(int i) { return static_cast<float>(std::sin(kPi / 12.0 * (i + 0.5))); }
 };
@@ -50,12 +71,14 @@ struct HybridTables {
 // Built when the program loads, so the transforms read it without a guard.
 const HybridTables kTables;
 
-void longSubband(const float* x, float* overlap, const float* window, float* out) {
-  float y[36];
-  imdct36(x, y);
-  for (unsigned t = 0; t < kSamples; ++t) {
-    out[kSubbands * t] = overlap[t] + window[t] * y[t];
-    overlap[t] = window[18 + t] * y[18 + t];
+void longSubband(const float* x, float* overlap, const LongWindow& window, float* out) {
+  float u[18];
+  dct4x18(x, u);
+  for (unsigned j = 0; j < 9; ++j) {
+    out[kSubbands * j] = overlap[j] + window.first[j] * u[9 + j];
+    out[kSubbands * (9 + j)] = overlap[9 + j] + window.first[9 + j] * u[17 - j];
+    overlap[j] = window.second[j] * u[8 - j];
+    overlap[9 + j] = window.second[9 + j] * u[j];
   }
 }
 

@@ -40,21 +40,27 @@ struct Dct4Constants {
 // Built when the program loads, so the transforms read it without a guard.
 const Dct4Constants kConstants;
 
-// 3-point DFT with the positive exponent, in place on (re, im) triples at stride s:
-// y[p] = sum x[m] e^(2 pi i m p / 3).
-inline void dft3(float* re, float* im, int s) {
-  const float sumRe = re[s] + re[2 * s];
-  const float sumIm = im[s] + im[2 * s];
-  const float diffRe = (re[s] - re[2 * s]) * kHalfSqrt3;
-  const float diffIm = (im[s] - im[2 * s]) * kHalfSqrt3;
-  const float tRe = re[0] - 0.5f * sumRe;
-  const float tIm = im[0] - 0.5f * sumIm;
-  re[0] += sumRe;
-  im[0] += sumIm;
-  re[s] = tRe - diffIm;
-  im[s] = tIm + diffRe;
-  re[2 * s] = tRe + diffIm;
-  im[2 * s] = tIm - diffRe;
+// 3-point DFT with the positive exponent: y[p] = sum x[m] e^(2 pi i m p / 3).
+struct Point {
+  float re;
+  float im;
+};
+
+inline void dft3(Point& a, Point& b, Point& c) {
+  const float sumRe = b.re + c.re;
+  const float sumIm = b.im + c.im;
+  const float diffRe = (b.re - c.re) * kHalfSqrt3;
+  const float diffIm = (b.im - c.im) * kHalfSqrt3;
+  const float tRe = a.re - 0.5f * sumRe;
+  const float tIm = a.im - 0.5f * sumIm;
+  a.re += sumRe;
+  a.im += sumIm;
+  b = {tRe - diffIm, tIm + diffRe};
+  c = {tRe + diffIm, tIm - diffRe};
+}
+
+inline Point rotate(Point z, float cosine, float sine) {
+  return {z.re * cosine - z.im * sine, z.re * sine + z.im * cosine};
 }
 
 }  // namespace
@@ -62,35 +68,31 @@ inline void dft3(float* re, float* im, int s) {
 void dct4x18(const float* in, float* out) {
   const Dct4Constants& k = kConstants;
   // Even inputs as real parts, odd ones from the top as negated imaginary parts,
-  // turned by theta m. Stored as [m2][m1] for m = 3 m1 + m2.
-  float re[9], im[9];
+  // turned by theta m; x[m2][m1] holds m = 3 m1 + m2.
+  Point x[3][3];
+#pragma GCC unroll 9
   for (int m = 0; m < 9; ++m) {
     const float a = in[2 * m];
     const float b = in[17 - 2 * m];
-    const int slot = 3 * (m % 3) + m / 3;
-    re[slot] = a * k.preCos[m] + b * k.preSin[m];
-    im[slot] = a * k.preSin[m] - b * k.preCos[m];
+    x[m % 3][m / 3] = {a * k.preCos[m] + b * k.preSin[m], a * k.preSin[m] - b * k.preCos[m]};
   }
-  // First stage over m1 for each m2, giving [m2][p1]; then the inner twiddles.
-  for (int m2 = 0; m2 < 3; ++m2) dft3(re + 3 * m2, im + 3 * m2, 1);
-  for (int m2 = 1; m2 < 3; ++m2) {
-    for (int p1 = 1; p1 < 3; ++p1) {
-      const int i = 3 * m2 + p1;
-      const float r = re[i] * k.innerCos[m2][p1] - im[i] * k.innerSin[m2][p1];
-      im[i] = re[i] * k.innerSin[m2][p1] + im[i] * k.innerCos[m2][p1];
-      re[i] = r;
-    }
-  }
-  // Second stage over m2 for each p1: the result for p = p1 + 3 p2 lands at [p2][p1].
-  for (int p1 = 0; p1 < 3; ++p1) dft3(re + p1, im + p1, 3);
-  for (int p2 = 0; p2 < 3; ++p2) {
-    for (int p1 = 0; p1 < 3; ++p1) {
-      const int p = p1 + 3 * p2;
-      const float zr = re[3 * p2 + p1];
-      const float zi = im[3 * p2 + p1];
-      out[2 * p] = zr * k.postCos[p] - zi * k.postSin[p];
-      out[17 - 2 * p] = zr * k.postSin[p] + zi * k.postCos[p];
-    }
+  // First stage over m1, giving x[m2][p1]; the inner twiddles; the second stage over
+  // m2, which leaves the result for p = p1 + 3 p2 in x[p2][p1].
+  dft3(x[0][0], x[0][1], x[0][2]);
+  dft3(x[1][0], x[1][1], x[1][2]);
+  dft3(x[2][0], x[2][1], x[2][2]);
+  x[1][1] = rotate(x[1][1], k.innerCos[1][1], k.innerSin[1][1]);
+  x[1][2] = rotate(x[1][2], k.innerCos[1][2], k.innerSin[1][2]);
+  x[2][1] = rotate(x[2][1], k.innerCos[2][1], k.innerSin[2][1]);
+  x[2][2] = rotate(x[2][2], k.innerCos[2][2], k.innerSin[2][2]);
+  dft3(x[0][0], x[1][0], x[2][0]);
+  dft3(x[0][1], x[1][1], x[2][1]);
+  dft3(x[0][2], x[1][2], x[2][2]);
+#pragma GCC unroll 9
+  for (int p = 0; p < 9; ++p) {
+    const Point w = rotate(x[p / 3][p % 3], k.postCos[p], k.postSin[p]);
+    out[2 * p] = w.re;
+    out[17 - 2 * p] = w.im;
   }
 }
 
