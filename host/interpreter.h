@@ -1,0 +1,68 @@
+// Runs a parsed script against the host and, once a statement needs it, the plug-in.
+#pragma once
+
+#include "host.h"
+#include "plugin.h"
+#include "script.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sonidrax::host {
+
+class Interpreter {
+  public:
+    // Exit codes of a run.
+    static constexpr int kPassed = 0;
+    static constexpr int kFailed = 1;     // an expectation, a script error or a host fault
+    static constexpr int kNotLoaded = 2;  // the plug-in could not be loaded
+
+    Interpreter(Host* host, std::string pluginPath);
+    ~Interpreter();
+
+    // Runs every statement, stops at the first failure, then forgets every live
+    // instance and unloads the plug-in. Answers the exit code.
+    int Run(const Script& script);
+
+    // The line being run, for reports of a crash inside the plug-in.
+    static int CurrentLine();
+
+  private:
+    bool Execute(const Statement& statement);
+    bool Evaluate(const Expr& expr, ScriptValue* out);
+    bool EvaluateCall(const Expr& call, ScriptValue* out);
+    bool EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* out);
+    bool CallMethod(const Expr& call, ScriptValue* out);
+    bool CallByIndex(const Expr& call, uint32_t index, const std::string& label, bool global,
+                     std::vector<ScriptValue>* args, ScriptValue* out);
+    bool EvaluateArgs(const Expr& call, size_t first, std::vector<ScriptValue>* args);
+    void ReleaseAll(std::vector<ScriptValue>* values);
+    bool EnsurePlugin(int line);
+    bool NewInstance(int line, const std::string& name, ScriptValue* out);
+    InstanceRecord* LiveInstance(const ScriptValue& value, int line, const std::string& what);
+    InstanceRecord* GlobalInstance(int line);
+    bool Compare(const Statement& statement, bool* holds, std::string* got, std::string* wanted);
+    bool Wait(const Statement& statement);
+    bool DefineMember(const Statement& statement);
+    void Forget(InstanceRecord* record, const std::string& label);
+    void Cleanup();
+    bool Fail(int line, const std::string& text);
+    std::string Text(const ScriptValue& value) const;
+    std::string InstanceName(uint32_t id) const;
+
+    Host* host_;
+    std::string pluginPath_;
+    std::unique_ptr<Plugin> plugin_;
+    bool loadFailed_ = false;
+    std::map<std::string, ScriptValue> variables_;
+    std::vector<InstanceRecord*> instances_;  // made by the script, in order
+    InstanceRecord* global_ = nullptr;        // the instance that serves global methods
+    Status lastStatus_ = 0;
+    int exitCode_ = kPassed;
+    std::string pendingName_;
+    bool cleaned_ = false;
+};
+
+}  // namespace sonidrax::host

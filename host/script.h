@@ -1,0 +1,73 @@
+// The host's script language: one statement per line, "--" starts a comment.
+// host/README.md describes it for script writers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonidrax::host {
+
+struct Expr {
+    enum class Kind { Integer, Float, String, Symbol, Void, List, PropList, Member, Variable, Call };
+    Kind kind = Kind::Void;
+    int line = 0;
+    int32_t integer = 0;  // Integer; member number of Member
+    double number = 0.0;
+    std::string text;  // String, Symbol, Variable and Call names; member name of Member
+    std::vector<Expr> items;  // List and PropList items; Call arguments
+    std::vector<Expr> keys;   // PropList keys
+    bool memberByName = false;
+    int32_t castNumber = 1;
+};
+
+enum class Comparison { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+
+struct Statement {
+    enum class Kind {
+        Assign,           // name = expr
+        Evaluate,         // a call whose result is dropped
+        Print,            // print expr, expr...
+        Echo,             // echo text
+        Methods,          // methods
+        Forget,           // forget name
+        DefineMember,     // member "name" kind ["file"]
+        AppKind,          // app "kind" | app none
+        Movie,            // movie on | movie off
+        Window,           // window show | window hide
+        Expect,           // expect expr op expr
+        ExpectMessage,    // expect message "text"
+        ExpectNoMessage,  // expect no messages
+        Wait,             // wait ms [every ms call]
+        WaitUntil,        // wait until expr op expr within ms [every ms call]
+        AnswerDialog,     // answer dialog id [after ms]
+    };
+    Kind kind = Kind::Echo;
+    int line = 0;
+    std::string name;  // variable, member name, application kind, movie/window state
+    std::string text;  // Echo text, member kind, member file, expected message
+    bool flag = false;  // app none
+    std::vector<Expr> exprs;
+    Comparison comparison = Comparison::Equal;
+    int32_t ms = 0;
+    int32_t everyMs = 0;
+    std::optional<Expr> every;
+};
+
+struct Script {
+    std::vector<Statement> statements;
+};
+
+struct ScriptError {
+    int line = 0;
+    std::string text;
+};
+
+// Parses a whole script; every syntax error is collected with its line.
+bool ParseScript(std::string_view source, Script* out, std::vector<ScriptError>* errors);
+
+std::string_view ComparisonText(Comparison comparison);
+
+}  // namespace sonidrax::host

@@ -1,0 +1,578 @@
+#include "script.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace sonidrax::host {
+namespace {
+
+struct Token {
+    enum class Kind { Ident, Integer, Float, String, Symbol, Punct, End };
+    Kind kind = Kind::End;
+    std::string text;
+    int32_t integer = 0;
+    double number = 0.0;
+    size_t offset = 0;
+};
+
+class SyntaxError {
+  public:
+    explicit SyntaxError(std::string text) : text(std::move(text)) {}
+    std::string text;
+};
+
+bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Splits one line into tokens; false with a reason on a malformed token.
+bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* error) {
+    size_t i = 0;
+    auto fail = [&](std::string text) {
+        *error = std::move(text);
+        return false;
+    };
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t') {
+            ++i;
+            continue;
+        }
+        if (c == '-' && i + 1 < line.size() && line[i + 1] == '-') {
+            break;  // comment
+        }
+        Token token;
+        token.offset = i;
+        const bool negative = c == '-' && i + 1 < line.size() && std::isdigit(static_cast<unsigned char>(line[i + 1]));
+        if (std::isdigit(static_cast<unsigned char>(c)) || negative) {
+            size_t end = i + (negative ? 1 : 0);
+            const bool hex = line.substr(end, 2) == "0x" || line.substr(end, 2) == "0X";
+            if (hex) {
+                end += 2;
+                while (end < line.size() && std::isxdigit(static_cast<unsigned char>(line[end]))) {
+                    ++end;
+                }
+            } else {
+                while (end < line.size() && (std::isdigit(static_cast<unsigned char>(line[end])) || line[end] == '.' ||
+                                             line[end] == 'e' || line[end] == 'E' ||
+                                             ((line[end] == '-' || line[end] == '+') &&
+                                              (line[end - 1] == 'e' || line[end - 1] == 'E')))) {
+                    ++end;
+                }
+            }
+            const std::string text(line.substr(i, end - i));
+            if (end < line.size() && IsIdentChar(line[end])) {
+                return fail("malformed number \"" + text + line[end] + "\"");
+            }
+            token.text = text;
+            char* stop = nullptr;
+            errno = 0;
+            if (hex) {
+                const std::string digits = text.substr(negative ? 3 : 2);
+                const unsigned long long value = std::strtoull(digits.c_str(), &stop, 16);
+                if (digits.empty() || *stop || errno || value > 0xFFFFFFFFull) {
+                    return fail("malformed number \"" + text + "\"");
+                }
+                const uint32_t word = static_cast<uint32_t>(value);
+                token.kind = Token::Kind::Integer;
+                token.integer = static_cast<int32_t>(negative ? 0u - word : word);
+            } else if (text.find_first_of(".eE") != std::string::npos) {
+                token.kind = Token::Kind::Float;
+                token.number = std::strtod(text.c_str(), &stop);
+                if (*stop || errno || !std::isfinite(token.number)) {
+                    return fail("malformed number \"" + text + "\"");
+                }
+            } else {
+                const long long value = std::strtoll(text.c_str(), &stop, 10);
+                if (*stop || errno || value < INT32_MIN || value > INT32_MAX) {
+                    return fail("number \"" + text + "\" is not a 32-bit integer");
+                }
+                token.kind = Token::Kind::Integer;
+                token.integer = static_cast<int32_t>(value);
+            }
+            tokens->push_back(token);
+            i = end;
+            continue;
+        }
+        if (IsIdentStart(c) || (c == '#' && i + 1 < line.size() && IsIdentStart(line[i + 1]))) {
+            size_t end = i + 1;
+            while (end < line.size() && IsIdentChar(line[end])) {
+                ++end;
+            }
+            token.kind = c == '#' ? Token::Kind::Symbol : Token::Kind::Ident;
+            token.text = std::string(line.substr(c == '#' ? i + 1 : i, end - (c == '#' ? i + 1 : i)));
+            tokens->push_back(token);
+            i = end;
+            continue;
+        }
+        if (c == '"') {
+            std::string text;
+            size_t j = i + 1;
+            for (;; ++j) {
+                if (j >= line.size()) {
+                    return fail("string not closed");
+                }
+                if (line[j] == '"') {
+                    break;
+                }
+                if (line[j] != '\\') {
+                    text += line[j];
+                    continue;
+                }
+                if (++j >= line.size()) {
+                    return fail("string not closed");
+                }
+                switch (line[j]) {
+                case 'n': text += '\n'; break;
+                case 'r': text += '\r'; break;
+                case 't': text += '\t'; break;
+                case '"': text += '"'; break;
+                case '\\': text += '\\'; break;
+                case 'x': {
+                    const std::string digits(line.substr(j + 1, 2));
+                    if (digits.size() != 2 || !std::isxdigit(static_cast<unsigned char>(digits[0])) ||
+                        !std::isxdigit(static_cast<unsigned char>(digits[1]))) {
+                        return fail("\\x needs two hexadecimal digits");
+                    }
+                    text += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
+                    j += 2;
+                    break;
+                }
+                default:
+                    return fail(std::string("unknown escape \\") + line[j]);
+                }
+            }
+            token.kind = Token::Kind::String;
+            token.text = text;
+            tokens->push_back(token);
+            i = j + 1;
+            continue;
+        }
+        static const char* const kPuncts[] = {"==", "!=", "<=", ">=", "(", ")", "[", "]", ",", ":", "=", "<", ">"};
+        bool matched = false;
+        for (const char* p : kPuncts) {
+            const std::string_view punct(p);
+            if (line.substr(i, punct.size()) == punct) {
+                token.kind = Token::Kind::Punct;
+                token.text = std::string(punct);
+                tokens->push_back(token);
+                i += punct.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) {
+            return fail(std::string("unexpected character '") + c + "'");
+        }
+    }
+    Token end;
+    end.offset = line.size();
+    tokens->push_back(end);
+    return true;
+}
+
+class LineParser {
+  public:
+    LineParser(std::string_view source, std::vector<Token> tokens, int line)
+        : source_(source), tokens_(std::move(tokens)), line_(line) {}
+
+    Statement ParseStatement();
+
+  private:
+    const Token& Peek(size_t ahead = 0) const {
+        return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)];
+    }
+    const Token& Next() {
+        const Token& token = Peek();
+        if (pos_ < tokens_.size() - 1) {
+            ++pos_;
+        }
+        return token;
+    }
+    bool IsPunct(std::string_view text, size_t ahead = 0) const {
+        return Peek(ahead).kind == Token::Kind::Punct && Peek(ahead).text == text;
+    }
+    bool IsWord(std::string_view text, size_t ahead = 0) const {
+        return Peek(ahead).kind == Token::Kind::Ident && Peek(ahead).text == text;
+    }
+    void ExpectPunct(std::string_view text) {
+        if (!IsPunct(text)) {
+            throw SyntaxError("expected '" + std::string(text) + "' " + Where());
+        }
+        Next();
+    }
+    void ExpectWord(std::string_view text) {
+        if (!IsWord(text)) {
+            throw SyntaxError("expected \"" + std::string(text) + "\" " + Where());
+        }
+        Next();
+    }
+    std::string Where() const {
+        const Token& token = Peek();
+        if (token.kind == Token::Kind::End) {
+            return "at the end of the line";
+        }
+        return "at \"" + std::string(source_.substr(token.offset, 20)) + "\"";
+    }
+    void ExpectEnd() {
+        if (Peek().kind != Token::Kind::End) {
+            throw SyntaxError("unexpected text " + Where());
+        }
+    }
+    std::string ExpectIdent(const char* what) {
+        if (Peek().kind != Token::Kind::Ident) {
+            throw SyntaxError(std::string("expected ") + what + " " + Where());
+        }
+        return Next().text;
+    }
+    std::string ExpectString(const char* what) {
+        if (Peek().kind != Token::Kind::String) {
+            throw SyntaxError(std::string("expected ") + what + " (a quoted string) " + Where());
+        }
+        return Next().text;
+    }
+    int32_t ExpectMs(const char* what) {
+        if (Peek().kind != Token::Kind::Integer || Peek().integer < 0) {
+            throw SyntaxError(std::string("expected ") + what + " in milliseconds " + Where());
+        }
+        return Next().integer;
+    }
+    Comparison ParseComparison();
+    Expr ParseExpr();
+    Expr ParseList();
+    Expr ParseCallExpr();
+    void ParseEvery(Statement* statement);
+
+    std::string_view source_;
+    std::vector<Token> tokens_;
+    size_t pos_ = 0;
+    int line_;
+};
+
+Comparison LineParser::ParseComparison() {
+    static const struct {
+        const char* text;
+        Comparison comparison;
+    } kOps[] = {{"==", Comparison::Equal},    {"!=", Comparison::NotEqual},    {"<", Comparison::Less},
+                {"<=", Comparison::LessEqual}, {">", Comparison::Greater}, {">=", Comparison::GreaterEqual}};
+    for (const auto& op : kOps) {
+        if (IsPunct(op.text)) {
+            Next();
+            return op.comparison;
+        }
+    }
+    throw SyntaxError("expected a comparison (==, !=, <, <=, >, >=) " + Where());
+}
+
+Expr LineParser::ParseList() {
+    Expr list;
+    list.line = line_;
+    list.kind = Expr::Kind::List;
+    ExpectPunct("[");
+    if (IsPunct(":") && IsPunct("]", 1)) {
+        Next();
+        Next();
+        list.kind = Expr::Kind::PropList;
+        return list;
+    }
+    if (IsPunct("]")) {
+        Next();
+        return list;
+    }
+    for (;;) {
+        Expr item = ParseExpr();
+        if (IsPunct(":")) {
+            if (list.kind == Expr::Kind::List && !list.items.empty()) {
+                throw SyntaxError("a list mixes plain items and properties " + Where());
+            }
+            list.kind = Expr::Kind::PropList;
+            Next();
+            list.keys.push_back(std::move(item));
+            list.items.push_back(ParseExpr());
+        } else {
+            if (list.kind == Expr::Kind::PropList) {
+                throw SyntaxError("a property list item needs \"key: value\" " + Where());
+            }
+            list.items.push_back(std::move(item));
+        }
+        if (IsPunct("]")) {
+            Next();
+            return list;
+        }
+        ExpectPunct(",");
+    }
+}
+
+Expr LineParser::ParseExpr() {
+    Expr expr;
+    expr.line = line_;
+    const Token& token = Peek();
+    switch (token.kind) {
+    case Token::Kind::Integer:
+        expr.kind = Expr::Kind::Integer;
+        expr.integer = Next().integer;
+        return expr;
+    case Token::Kind::Float:
+        expr.kind = Expr::Kind::Float;
+        expr.number = Next().number;
+        return expr;
+    case Token::Kind::String:
+        expr.kind = Expr::Kind::String;
+        expr.text = Next().text;
+        return expr;
+    case Token::Kind::Symbol:
+        expr.kind = Expr::Kind::Symbol;
+        expr.text = Next().text;
+        return expr;
+    case Token::Kind::Punct:
+        if (token.text == "[") {
+            return ParseList();
+        }
+        break;
+    case Token::Kind::Ident:
+        if (token.text == "void") {
+            Next();
+            expr.kind = Expr::Kind::Void;
+            return expr;
+        }
+        if (token.text == "member") {
+            Next();
+            expr.kind = Expr::Kind::Member;
+            if (Peek().kind == Token::Kind::String) {
+                expr.memberByName = true;
+                expr.text = Next().text;
+            } else if (Peek().kind == Token::Kind::Integer) {
+                expr.integer = Next().integer;
+            } else {
+                throw SyntaxError("expected a member name or number " + Where());
+            }
+            if (IsWord("of")) {
+                Next();
+                ExpectWord("castLib");
+                if (Peek().kind != Token::Kind::Integer) {
+                    throw SyntaxError("expected a cast number " + Where());
+                }
+                expr.castNumber = Next().integer;
+            }
+            return expr;
+        }
+        if (IsPunct("(", 1)) {
+            return ParseCallExpr();
+        }
+        expr.kind = Expr::Kind::Variable;
+        expr.text = Next().text;
+        return expr;
+    case Token::Kind::End:
+        break;
+    }
+    throw SyntaxError("expected a value " + Where());
+}
+
+Expr LineParser::ParseCallExpr() {
+    Expr call;
+    call.line = line_;
+    call.kind = Expr::Kind::Call;
+    call.text = ExpectIdent("a method name");
+    ExpectPunct("(");
+    if (IsPunct(")")) {
+        Next();
+        return call;
+    }
+    for (;;) {
+        call.items.push_back(ParseExpr());
+        if (IsPunct(")")) {
+            Next();
+            return call;
+        }
+        ExpectPunct(",");
+    }
+}
+
+void LineParser::ParseEvery(Statement* statement) {
+    if (!IsWord("every")) {
+        return;
+    }
+    Next();
+    statement->everyMs = ExpectMs("an interval");
+    if (statement->everyMs == 0) {
+        throw SyntaxError("the interval must be at least 1 ms");
+    }
+    if (!(Peek().kind == Token::Kind::Ident && IsPunct("(", 1))) {
+        throw SyntaxError("expected a call after the interval " + Where());
+    }
+    statement->every = ParseCallExpr();
+}
+
+Statement LineParser::ParseStatement() {
+    Statement statement;
+    statement.line = line_;
+    if (Peek().kind != Token::Kind::Ident) {
+        throw SyntaxError("a statement starts with a word " + Where());
+    }
+    const std::string word = Peek().text;
+    if (IsPunct("=", 1)) {
+        statement.kind = Statement::Kind::Assign;
+        statement.name = Next().text;
+        Next();
+        statement.exprs.push_back(ParseExpr());
+    } else if (IsPunct("(", 1)) {
+        statement.kind = Statement::Kind::Evaluate;
+        statement.exprs.push_back(ParseCallExpr());
+    } else if (word == "print") {
+        Next();
+        statement.kind = Statement::Kind::Print;
+        statement.exprs.push_back(ParseExpr());
+        while (IsPunct(",")) {
+            Next();
+            statement.exprs.push_back(ParseExpr());
+        }
+    } else if (word == "methods") {
+        Next();
+        statement.kind = Statement::Kind::Methods;
+    } else if (word == "forget") {
+        Next();
+        statement.kind = Statement::Kind::Forget;
+        statement.name = ExpectIdent("a variable holding an instance");
+    } else if (word == "member") {
+        Next();
+        statement.kind = Statement::Kind::DefineMember;
+        statement.name = ExpectString("the member's name");
+        statement.text = ExpectIdent("the member's kind (sound, bitmap, text, ...)");
+        if (statement.text == "sound") {
+            statement.exprs.push_back(Expr{});
+            statement.exprs.back().kind = Expr::Kind::String;
+            statement.exprs.back().text = ExpectString("the WAVE file of a sound member");
+        }
+    } else if (word == "app") {
+        Next();
+        statement.kind = Statement::Kind::AppKind;
+        if (IsWord("none")) {
+            Next();
+            statement.flag = true;
+        } else {
+            statement.name = ExpectString("the application kind, or none,");
+        }
+    } else if (word == "movie" || word == "window") {
+        Next();
+        statement.kind = word == "movie" ? Statement::Kind::Movie : Statement::Kind::Window;
+        statement.name = ExpectIdent(word == "movie" ? "on or off" : "show or hide");
+        const bool known = word == "movie" ? (statement.name == "on" || statement.name == "off")
+                                           : (statement.name == "show" || statement.name == "hide");
+        if (!known) {
+            throw SyntaxError("unknown " + word + " state \"" + statement.name + "\"");
+        }
+    } else if (word == "expect") {
+        Next();
+        if (IsWord("message") && Peek(1).kind == Token::Kind::String) {
+            Next();
+            statement.kind = Statement::Kind::ExpectMessage;
+            statement.text = Next().text;
+        } else if (IsWord("no") && IsWord("messages", 1)) {
+            Next();
+            Next();
+            statement.kind = Statement::Kind::ExpectNoMessage;
+        } else {
+            statement.kind = Statement::Kind::Expect;
+            statement.exprs.push_back(ParseExpr());
+            statement.comparison = ParseComparison();
+            statement.exprs.push_back(ParseExpr());
+        }
+    } else if (word == "wait") {
+        Next();
+        if (IsWord("until")) {
+            Next();
+            statement.kind = Statement::Kind::WaitUntil;
+            statement.exprs.push_back(ParseExpr());
+            statement.comparison = ParseComparison();
+            statement.exprs.push_back(ParseExpr());
+            ExpectWord("within");
+            statement.ms = ExpectMs("a time limit");
+        } else {
+            statement.kind = Statement::Kind::Wait;
+            statement.ms = ExpectMs("a duration");
+        }
+        ParseEvery(&statement);
+    } else if (word == "answer") {
+        Next();
+        ExpectWord("dialog");
+        statement.kind = Statement::Kind::AnswerDialog;
+        if (Peek().kind != Token::Kind::Integer) {
+            throw SyntaxError("expected the id of the button to press " + Where());
+        }
+        statement.ms = 200;
+        statement.everyMs = Next().integer;
+        if (IsWord("after")) {
+            Next();
+            statement.ms = ExpectMs("a delay");
+        }
+    } else {
+        throw SyntaxError("unknown statement \"" + word + "\"");
+    }
+    ExpectEnd();
+    return statement;
+}
+
+}  // namespace
+
+std::string_view ComparisonText(Comparison comparison) {
+    switch (comparison) {
+    case Comparison::Equal: return "==";
+    case Comparison::NotEqual: return "!=";
+    case Comparison::Less: return "<";
+    case Comparison::LessEqual: return "<=";
+    case Comparison::Greater: return ">";
+    case Comparison::GreaterEqual: return ">=";
+    }
+    return "?";
+}
+
+bool ParseScript(std::string_view source, Script* out, std::vector<ScriptError>* errors) {
+    out->statements.clear();
+    int lineNumber = 0;
+    for (size_t start = 0; start <= source.size();) {
+        size_t end = source.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = source.size();
+        }
+        std::string_view line = source.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        // "echo" takes the rest of the line as it stands, so it is not tokenized.
+        const size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos && line.substr(first, 4) == "echo" &&
+            (line.size() == first + 4 || line[first + 4] == ' ' || line[first + 4] == '\t')) {
+            Statement echo;
+            echo.kind = Statement::Kind::Echo;
+            echo.line = lineNumber;
+            const size_t text = line.find_first_not_of(" \t", first + 4);
+            echo.text = text == std::string_view::npos ? std::string() : std::string(line.substr(text));
+            out->statements.push_back(std::move(echo));
+            continue;
+        }
+        std::vector<Token> tokens;
+        std::string error;
+        if (!Tokenize(line, &tokens, &error)) {
+            errors->push_back({lineNumber, error});
+            continue;
+        }
+        if (tokens.size() == 1) {
+            continue;  // blank or comment
+        }
+        try {
+            LineParser parser(line, std::move(tokens), lineNumber);
+            out->statements.push_back(parser.ParseStatement());
+        } catch (const SyntaxError& e) {
+            errors->push_back({lineNumber, e.text});
+        }
+        if (end == source.size()) {
+            break;
+        }
+    }
+    return errors->empty();
+}
+
+}  // namespace sonidrax::host
