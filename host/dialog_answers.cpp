@@ -10,17 +10,25 @@ constexpr UINT_PTR kAnswerTimer = 0x5D01;
 
 Host* g_host = nullptr;
 HHOOK g_hook = nullptr;
-// The button each pending dialog gets, by window.
-std::vector<std::pair<HWND, int32_t>> g_pending;
+// File name fields of the standard file dialogs (explorer style, then old style).
+constexpr int kFileNameFields[] = {0x47C, 0x480};
+
+// The answer each pending dialog gets, by window.
+std::vector<std::pair<HWND, DialogAnswer>> g_pending;
 
 void CALLBACK PressButton(HWND dialog, UINT, UINT_PTR timer, DWORD) {
     KillTimer(dialog, timer);
     for (auto it = g_pending.begin(); it != g_pending.end(); ++it) {
         if (it->first == dialog) {
-            const int32_t button = it->second;
+            const DialogAnswer answer = it->second;
             g_pending.erase(it);
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+            if (answer.typed) {
+                for (int field : kFileNameFields) {
+                    SetDlgItemTextA(dialog, field, answer.typed->c_str());
+                }
+            }
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
             return;
         }
     }
@@ -36,10 +44,10 @@ LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam) {
             known = known || entry.first == window;
         }
         if (std::strcmp(className, "#32770") == 0 && !known) {
-            const auto [button, delay] = g_host->dialogAnswers.front();
+            const DialogAnswer answer = g_host->dialogAnswers.front();
             g_host->dialogAnswers.pop_front();
-            g_pending.push_back({window, button});
-            SetTimer(window, kAnswerTimer, static_cast<UINT>(delay), PressButton);
+            g_pending.push_back({window, answer});
+            SetTimer(window, kAnswerTimer, static_cast<UINT>(answer.delayMs), PressButton);
         }
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);

@@ -39,6 +39,14 @@ struct MemberDef {
     std::vector<uint8_t> media;  // the WAVE image of a sound member
 };
 
+// A button to press in a dialog that comes up, optionally after typing a text
+// into its file name field (file dialogs).
+struct DialogAnswer {
+    int32_t button = IDOK;
+    int32_t delayMs = 200;
+    std::optional<std::string> typed;
+};
+
 // A member handed to the plug-in by HostMovie GetMember; lives while it has references.
 struct MemberObject {
     HostMember iface;
@@ -142,8 +150,8 @@ class Host {
     int32_t modalDepth = 0;
     int32_t dialogsRun = 0;
 
-    // Buttons to press in the next dialogs that come up: (button id, delay in ms).
-    std::deque<std::pair<int32_t, int32_t>> dialogAnswers;
+    // What to do in the next dialogs that come up, in order.
+    std::deque<DialogAnswer> dialogAnswers;
 
     // The plug-in's DllGetInterface, through which an instance answers QueryInterface.
     DllGetInterfaceFn getInterface = nullptr;

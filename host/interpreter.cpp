@@ -228,7 +228,8 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::WaitUntil:
         return Wait(statement);
     case Statement::Kind::AnswerDialog:
-        host_->dialogAnswers.push_back({statement.everyMs, statement.ms});
+        host_->dialogAnswers.push_back(
+            {statement.everyMs, statement.ms, statement.flag ? std::optional<std::string>(statement.text) : std::nullopt});
         return true;
     }
     return Fail(line, "statement not understood");

@@ -42,13 +42,13 @@ struct Statement {
         ExpectNoMessage,  // expect no messages
         Wait,             // wait ms [every ms call]
         WaitUntil,        // wait until expr op expr within ms [every ms call]
-        AnswerDialog,     // answer dialog id [after ms]
+        AnswerDialog,     // answer dialog id [typing "text"] [after ms]
     };
     Kind kind = Kind::Echo;
     int line = 0;
     std::string name;  // variable, member name, application kind, movie/window state
     std::string text;  // Echo text, member kind, member file, expected message
-    bool flag = false;  // app none
+    bool flag = false;  // app none; answer dialog ... typing
     std::vector<Expr> exprs;
     Comparison comparison = Comparison::Equal;
     int32_t ms = 0;

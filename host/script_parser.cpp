@@ -23,6 +23,8 @@ class SyntaxError {
     std::string text;
 };
 
+constexpr int kMaxNesting = 32;
+
 bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -248,6 +250,7 @@ class LineParser {
     std::vector<Token> tokens_;
     size_t pos_ = 0;
     int line_;
+    int depth_ = 0;
 };
 
 Comparison LineParser::ParseComparison() {
@@ -305,6 +308,14 @@ Expr LineParser::ParseList() {
 }
 
 Expr LineParser::ParseExpr() {
+    // Values nest through lists and calls; a line cannot nest without bound.
+    if (++depth_ > kMaxNesting) {
+        throw SyntaxError("values nest more than " + std::to_string(kMaxNesting) + " deep");
+    }
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{depth_};
     Expr expr;
     expr.line = line_;
     const Token& token = Peek();
@@ -502,6 +513,11 @@ Statement LineParser::ParseStatement() {
         }
         statement.ms = 200;
         statement.everyMs = Next().integer;
+        if (IsWord("typing")) {
+            Next();
+            statement.flag = true;
+            statement.text = ExpectString("the text to type");
+        }
         if (IsWord("after")) {
             Next();
             statement.ms = ExpectMs("a delay");

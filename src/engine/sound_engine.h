@@ -18,4 +18,13 @@ IDirectSound3DListener* GetListener(SoundXtra& xtra);
 // Deletes every sound and releases every device.
 void StopSoundEngine(SoundXtra& xtra);
 
+// Makes the device with this description current (the default device for an
+// empty name), opening it on first use; null when there is none or it cannot
+// be opened, and then nothing changes.
+OutputDevice* SelectDevice(SoundXtra& xtra, const char* name, HWND window);
+
+// Changes the parts of a primary buffer's format that are not 0.
+Status ChangePrimaryFormat(SoundXtra& xtra, IDirectSoundBuffer* primary, uint16_t bits, uint32_t rate,
+                           uint16_t channels);
+
 }  // namespace sonidrax

@@ -12,4 +12,7 @@ SoundBuffer* FindSound(SoundXtra& xtra, const ScriptValue* idValue);
 // Puts a new sound at the end of the chain with the highest id + 1 (or 1).
 void AddSound(SoundXtra& xtra, SoundBuffer* sound);
 
+// Destroys every sound in chain order and empties the chain.
+void DeleteAllSounds(SoundXtra& xtra);
+
 }  // namespace sonidrax

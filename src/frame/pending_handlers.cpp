@@ -1,25 +1,8 @@
 // Handlers whose subsystems have not landed yet answer "not provided".
-#include "engine/sound_engine.h"
-#include "engine/sound_table.h"
 #include "frame/handlers.h"
-#include "frame/messages.h"
 
 namespace sonidrax {
 
-SoundBuffer* FindSound(SoundXtra& xtra, const ScriptValue*) {
-    // No sound can exist before the sound table does.
-    ShowMessage(xtra, messages::kInvalidSoundId);
-    return nullptr;
-}
-
-void AddSound(SoundXtra&, SoundBuffer*) {}
-
-IDirectSound3DListener* GetListener(SoundXtra&) { return nullptr; }
-
-Status DsNewSound(ScriptCall&, int32_t) { return kNotProvided; }
-Status DsDuplicateSound(ScriptCall&) { return kNotProvided; }
-Status DsDeleteSound(ScriptCall&) { return kNotProvided; }
-Status DsDeleteAllSounds(ScriptCall&) { return kNotProvided; }
 Status DsPlay(ScriptCall&) { return kNotProvided; }
 Status DsStop(ScriptCall&) { return kNotProvided; }
 Status DsStream(ScriptCall&) { return kNotProvided; }
@@ -49,8 +32,6 @@ Status DsGetLoop(ScriptCall&) { return kNotProvided; }
 Status DsSetLoop(ScriptCall&) { return kNotProvided; }
 Status DsGetPan(ScriptCall&) { return kNotProvided; }
 Status DsSetPan(ScriptCall&) { return kNotProvided; }
-Status DsGetDevices(ScriptCall&) { return kNotProvided; }
-Status DsSetDevice(ScriptCall&) { return kNotProvided; }
 Status DsDirExists(ScriptCall&) { return kNotProvided; }
 Status DsCreateDir(ScriptCall&) { return kNotProvided; }
 Status DsGetFileSize(ScriptCall&) { return kNotProvided; }

@@ -66,6 +66,23 @@ Status ScriptCall::finish(Status status) {
     return status;
 }
 
+Status ScriptCall::finish(Status status, int32_t result) {
+    returnInteger(result);
+    return finish(status);
+}
+
+Status ScriptCall::fail(Status status, const char* message) {
+    show(message);
+    return finish(status, 0);
+}
+
+Status ScriptCall::fail(Status status, const char* message, int32_t errorCode) {
+    show(message);
+    returnInteger(0);
+    xtra_.lastError = errorCode;
+    return status;
+}
+
 void ScriptCall::show(const char* message) const { ShowMessage(xtra_, message); }
 
 void ScriptCall::showFormatted(const char* format, int32_t argument) const {

@@ -43,6 +43,13 @@ public:
 
     // Records the script error code of the status and hands the status back.
     Status finish(Status status);
+    // The same, with an integer as the call's result.
+    Status finish(Status status, int32_t result);
+    // Ends a call that failed: tells the author, answers integer 0 and records
+    // the status's script error code.
+    Status fail(Status status, const char* message);
+    // Ends a failed call whose script error code is given, not mapped from the status.
+    Status fail(Status status, const char* message, int32_t errorCode);
 
     void show(const char* message) const;
     void showFormatted(const char* format, int32_t argument) const;

@@ -82,9 +82,10 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
         "wait 500 every 50 dsStream(x, s)\n"
         "wait until dsIsPlaying(x, s) == 0 within 3000\n"
         "answer dialog 2 after 300\n"
+        "answer dialog 1 typing \"tone.wav\"\n"
         "forget x\n"
         "methods\n");
-    ASSERT_EQ(script.statements.size(), 12u);
+    ASSERT_EQ(script.statements.size(), 13u);
     EXPECT_EQ(script.statements[0].kind, Statement::Kind::AppKind);
     EXPECT_TRUE(script.statements[0].flag);
     EXPECT_EQ(script.statements[0].line, 3);
@@ -103,7 +104,11 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
     EXPECT_EQ(script.statements[8].ms, 3000);
     EXPECT_EQ(script.statements[9].everyMs, 2);
     EXPECT_EQ(script.statements[9].ms, 300);
-    EXPECT_EQ(script.statements[10].name, "x");
+    EXPECT_FALSE(script.statements[9].flag);
+    EXPECT_TRUE(script.statements[10].flag);
+    EXPECT_EQ(script.statements[10].text, "tone.wav");
+    EXPECT_EQ(script.statements[10].everyMs, 1);
+    EXPECT_EQ(script.statements[11].name, "x");
 }
 
 TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
@@ -129,6 +134,14 @@ TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
         EXPECT_EQ(errors[i].line, lines[i]) << errors[i].text;
         EXPECT_FALSE(errors[i].text.empty());
     }
+}
+
+TEST(ScriptParserTest, NestingIsBounded) {
+    const std::string deep = "v = " + std::string(200000, '[') + "\n";
+    const auto errors = Errors(deep.c_str());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line, 1);
+    Parse(("v = " + std::string(20, '[') + std::string(20, ']') + "\n").c_str());
 }
 
 }  // namespace

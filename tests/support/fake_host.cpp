@@ -9,7 +9,7 @@ namespace sonidrax::testing {
 
 namespace {
 
-enum : uint32_t { kInt = 1, kSym = 2, kStr = 3, kVoid = 4, kFloat = 5, kList = 7, kProp = 8 };
+enum : uint32_t { kInt = 1, kSym = 2, kStr = 3, kVoid = 4, kFloat = 5, kList = 7, kProp = 8, kMember = 11 };
 
 std::map<const void*, FakeHost*>& InstanceOwners() {
     static std::map<const void*, FakeHost*> owners;
@@ -211,6 +211,73 @@ struct FakeHostOps {
         return 0;
     }
 
+    // Members and their media.
+    static Status __stdcall ToMemberRef(HostMemberRefs*, const ScriptValue* v, MemberRef* out) {
+        if (v->words[0] != kMember) return static_cast<Status>(0x800407D8);
+        out->castNumber = static_cast<int32_t>(v->words[1] >> 16);
+        out->memberNumber = static_cast<int32_t>(v->words[1] & 0xFFFF);
+        return 0;
+    }
+    static Status __stdcall GetActiveMovie(HostPlayer* self, HostMovie** out) {
+        FakeHost& h = H(self);
+        *out = nullptr;
+        if (h.noActiveMovie) return static_cast<Status>(0x80040005);
+        ++h.movieRefs_;
+        *out = reinterpret_cast<HostMovie*>(&h.movie_);
+        return 0;
+    }
+    static Status __stdcall ResolveFileName(HostPlayer* self, const char* name, char* path, int32_t size) {
+        std::snprintf(path, size, "%s%s", H(self).resolvePrefix.c_str(), name);
+        return 0;
+    }
+    static ULONG __stdcall MovieRelease(HostMovie* self) { return --H(self).movieRefs_; }
+    static ULONG __stdcall MovieAddRef(HostMovie* self) { return ++H(self).movieRefs_; }
+    static Status __stdcall GetMember(HostMovie* self, const MemberRef* reference, HostMember** out);
+    static FakeHost::MemberService& M(const void* self) { return *static_cast<FakeHost::MemberService*>(const_cast<void*>(self)); }
+    static ULONG __stdcall MemberAddRef(HostMember* self) { return ++M(self).host->memberRefs_count_; }
+    static ULONG __stdcall MemberRelease(HostMember* self) { return --M(self).host->memberRefs_count_; }
+    static Status __stdcall MemberQI(HostMember*, const GUID*, void** out) {
+        *out = nullptr;
+        return static_cast<Status>(0x80004002);
+    }
+    static Status __stdcall GetMemberProp(HostMember* self, Symbol property, ScriptValue* out) {
+        FakeHost& h = *M(self).host;
+        if (property != h.Intern("type")) return static_cast<Status>(0x800407D8);
+        *out = h.SymbolValue(M(self).member->type);
+        return 0;
+    }
+    static Status __stdcall GetMedia(HostMember* self, MediaRequest* request) {
+        FakeHost& h = *M(self).host;
+        if (h.mediaFailure != 0) return h.mediaFailure;
+        if (static_cast<Symbol>(request->labelSymbol) != h.Intern("sound") ||
+            static_cast<Symbol>(request->formatSymbol) != h.Intern("winWAVE")) {
+            return static_cast<Status>(0x800407D8);
+        }
+        const std::vector<unsigned char>& media = M(self).member->media;
+        HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, media.empty() ? 1 : media.size());
+        if (handle == nullptr) return static_cast<Status>(0x80040002);
+        if (!media.empty()) {
+            std::memcpy(GlobalLock(handle), media.data(), media.size());
+            GlobalUnlock(handle);
+        }
+        request->mediaData = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+        ++h.liveMedia_;
+        ++h.mediaHandedOut;
+        return 0;
+    }
+    static Status __stdcall NewMediaRequest(HostMedia*, Symbol label, Symbol format, uint32_t data, uint32_t options,
+                                            uint32_t auxiliary, MediaRequest* out) {
+        *out = MediaRequest{static_cast<uint32_t>(label), static_cast<uint32_t>(format), data, options, auxiliary};
+        return 0;
+    }
+    static Status __stdcall ReleaseMedia(HostMedia* self, MediaRequest* request) {
+        if (request->mediaData == 0) return static_cast<Status>(0x800407D8);
+        GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request->mediaData)));
+        request->mediaData = 0;
+        --H(self).liveMedia_;
+        return 0;
+    }
+
     static Status __stdcall GetWindows(HostWindow*, HINSTANCE* app, HWND* window) {
         *app = GetModuleHandleA(nullptr);
         *window = nullptr;
@@ -271,10 +338,19 @@ const HostWindowOps kWindowOps = {
     nullptr, FakeHostOps::GetWindows, nullptr, nullptr, nullptr};
 
 const HostPlayerOps kPlayerOps = {
-    {Unknown<HostPlayer>::qi, Unknown<HostPlayer>::addRef, Unknown<HostPlayer>::release}};
-const HostMediaOps kMediaOps = {{Unknown<HostMedia>::qi, Unknown<HostMedia>::addRef, Unknown<HostMedia>::release}};
+    {Unknown<HostPlayer>::qi, Unknown<HostPlayer>::addRef, Unknown<HostPlayer>::release},
+    nullptr, nullptr, nullptr, FakeHostOps::GetActiveMovie, nullptr, nullptr, FakeHostOps::ResolveFileName};
+const HostMediaOps kMediaOps = {{Unknown<HostMedia>::qi, Unknown<HostMedia>::addRef, Unknown<HostMedia>::release},
+                                nullptr, nullptr, FakeHostOps::NewMediaRequest, FakeHostOps::ReleaseMedia};
 const HostMemberRefsOps kMemberRefsOps = {
-    {Unknown<HostMemberRefs>::qi, Unknown<HostMemberRefs>::addRef, Unknown<HostMemberRefs>::release}};
+    {Unknown<HostMemberRefs>::qi, Unknown<HostMemberRefs>::addRef, Unknown<HostMemberRefs>::release},
+    FakeHostOps::ToMemberRef};
+const HostMovieOps kMovieOps = {
+    {Unknown<HostMovie>::qi, FakeHostOps::MovieAddRef, FakeHostOps::MovieRelease},
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, FakeHostOps::GetMember};
+const HostMemberOps kMemberOps = {{FakeHostOps::MemberQI, FakeHostOps::MemberAddRef, FakeHostOps::MemberRelease},
+                                  FakeHostOps::GetMemberProp, nullptr, FakeHostOps::GetMedia};
 
 }  // namespace
 
@@ -291,7 +367,8 @@ FakeHost::FakeHost()
       media_{&kMediaOps, this},
       memberRefs_{&kMemberRefsOps, this},
       dictionary_{&kDictionaryOps, this},
-      registry_{&kRegistryOps, this} {}
+      registry_{&kRegistryOps, this},
+      movie_{&kMovieOps, this} {}
 
 FakeHost::~FakeHost() {
     for (auto& [block, size] : blocks_) std::free(block);
@@ -333,6 +410,26 @@ void* FakeHost::NewInstance(uint32_t size) {
 void FakeHost::DeleteInstance(void* instance) {
     InstanceOwners().erase(instance);
     std::free(instance);
+}
+
+Status __stdcall FakeHostOps::GetMember(HostMovie* self, const MemberRef* reference, HostMember** out) {
+    FakeHost& h = H(self);
+    *out = nullptr;
+    auto found = h.members_.find({reference->castNumber, reference->memberNumber});
+    if (found == h.members_.end()) return static_cast<Status>(0x80040BC1);
+    h.memberServices_.push_back(std::make_unique<FakeHost::MemberService>(
+        FakeHost::MemberService{&kMemberOps, &h, &found->second}));
+    ++h.memberRefs_count_;
+    *out = reinterpret_cast<HostMember*>(h.memberServices_.back().get());
+    return 0;
+}
+
+ScriptValue FakeHost::MemberValue(int32_t castNumber, int32_t memberNumber) {
+    return ScriptValue{{kMember, static_cast<uint32_t>((castNumber << 16) | (memberNumber & 0xFFFF))}};
+}
+
+FakeHost::Member& FakeHost::AddMember(int32_t castNumber, int32_t memberNumber) {
+    return members_[{castNumber, memberNumber}];
 }
 
 ScriptValue FakeHost::Integer(int32_t n) { return ScriptValue{{kInt, static_cast<uint32_t>(n)}}; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -61,6 +62,22 @@ public:
 
     std::vector<std::string> messages;
 
+    // Cast members, the movie that holds them and their media.
+    struct Member {
+        std::string type = "sound";       // the #type property
+        std::vector<unsigned char> media;  // the "winWAVE" image
+    };
+    ScriptValue MemberValue(int32_t castNumber, int32_t memberNumber);
+    Member& AddMember(int32_t castNumber, int32_t memberNumber);
+    bool noActiveMovie = false;
+    Status mediaFailure = 0;           // GetMedia answers this when not 0
+    int32_t LiveMovieRefs() const { return movieRefs_; }
+    int32_t LiveMemberRefs() const { return memberRefs_count_; }
+    int32_t LiveMedia() const { return liveMedia_; }
+    int32_t mediaHandedOut = 0;
+    // File names are resolved by putting this in front of them.
+    std::string resolvePrefix;
+
     // The record of the last Put of a registration dictionary.
     std::string storedKey;
     std::string storedText;
@@ -88,6 +105,18 @@ private:
     Service callback_;
     Service instanceOps_;
     Service appInfo_, values_, messages_, lists_, window_, player_, media_, memberRefs_, dictionary_, registry_;
+
+    std::map<std::pair<int32_t, int32_t>, Member> members_;
+    int32_t movieRefs_ = 0;
+    int32_t memberRefs_count_ = 0;
+    int32_t liveMedia_ = 0;
+    Service movie_;
+    struct MemberService {
+        const void* ops;
+        FakeHost* host;
+        Member* member;
+    };
+    std::vector<std::unique_ptr<MemberService>> memberServices_;
 
     std::vector<double> floats_;
     std::vector<std::string> strings_;

@@ -1,0 +1,71 @@
+#include "engine/sound_table.h"
+
+#include "frame/handlers.h"
+#include "frame/messages.h"
+#include "sounds/sound_buffer.h"
+
+namespace sonidrax {
+
+namespace {
+
+// An id that names no sound is looked up as 1, as the host may leave the
+// integer unwritten.
+int32_t SoundIdOf(const SoundXtra& xtra, const ScriptValue* idValue) {
+    int32_t id = 1;
+    if (idValue != nullptr) xtra.hostValues->ops->ToInteger(xtra.hostValues, idValue, &id);
+    return id;
+}
+
+}  // namespace
+
+SoundBuffer* FindSound(SoundXtra& xtra, const ScriptValue* idValue) {
+    const int32_t id = SoundIdOf(xtra, idValue);
+    for (SoundBuffer* sound = xtra.sounds; sound != nullptr; sound = sound->next) {
+        if (static_cast<int32_t>(sound->id) == id) return sound;
+    }
+    ShowMessage(xtra, messages::kInvalidSoundId);
+    return nullptr;
+}
+
+// Ids strictly increase along the chain, so the last sound holds the highest.
+void AddSound(SoundXtra& xtra, SoundBuffer* sound) {
+    sound->next = nullptr;
+    if (xtra.sounds == nullptr) {
+        sound->id = 1;
+        xtra.sounds = sound;
+        return;
+    }
+    SoundBuffer* last = xtra.sounds;
+    while (last->next != nullptr) last = last->next;
+    sound->id = last->id + 1;
+    last->next = sound;
+}
+
+void DeleteAllSounds(SoundXtra& xtra) {
+    while (SoundBuffer* sound = xtra.sounds) {
+        xtra.sounds = sound->next;
+        delete sound;
+    }
+}
+
+// A playing sound is destroyed without being stopped first: releasing its
+// buffer silences it. An unknown id is not an error here.
+Status DsDeleteSound(ScriptCall& call) {
+    SoundXtra& xtra = call.xtra();
+    const int32_t id = SoundIdOf(xtra, call.argument(1));
+    for (SoundBuffer** link = &xtra.sounds; *link != nullptr; link = &(*link)->next) {
+        SoundBuffer* sound = *link;
+        if (static_cast<int32_t>(sound->id) != id) continue;
+        *link = sound->next;
+        delete sound;
+        break;
+    }
+    return call.finish(kOk, 0);
+}
+
+Status DsDeleteAllSounds(ScriptCall& call) {
+    DeleteAllSounds(call.xtra());
+    return call.finish(kOk, 0);
+}
+
+}  // namespace sonidrax

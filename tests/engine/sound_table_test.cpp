@@ -1,0 +1,185 @@
+// The sound table: ids, deletion (also of playing sounds) and duplication.
+#include <gtest/gtest.h>
+
+#include "sound_fixture.h"
+
+namespace sonidrax {
+namespace {
+
+using testing::SoundTest;
+
+class SoundTable : public SoundTest {};
+
+TEST_F(SoundTable, IdsCountUpAndOnlyTheLastIdIsReused) {
+    EXPECT_EQ(NewMemberSound(), 1);
+    EXPECT_EQ(NewMemberSound(), 2);
+    EXPECT_EQ(NewMemberSound(), 3);
+
+    EXPECT_EQ(Call("dsDeleteSound", {host.Integer(3)}), 0);
+    EXPECT_EQ(NewMemberSound(), 3);
+
+    EXPECT_EQ(Call("dsDeleteSound", {host.Integer(2)}), 0);
+    EXPECT_EQ(ResultInteger(), 0);
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(NewMemberSound(), 4);
+
+    EXPECT_EQ(Call("dsDeleteSound", {host.Integer(1)}), 0);
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 4}));
+    EXPECT_EQ(NewMemberSound(), 5);
+
+    xtra().lastError = -4;
+    EXPECT_EQ(Call("dsDeleteAllSounds"), 0);
+    EXPECT_EQ(ResultInteger(), 0);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_EQ(NewMemberSound(), 1);
+}
+
+TEST_F(SoundTable, DeletingAnUnknownIdAnswersZeroAndChangesNothing) {
+    NewMemberSound();
+    NewMemberSound();
+    host.messages.clear();
+    xtra().lastError = -9;
+    EXPECT_EQ(Call("dsDeleteSound", {host.Integer(7)}), 0);
+    EXPECT_EQ(ResultInteger(), 0);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+}
+
+TEST_F(SoundTable, APlayingSoundIsDeletedWithoutAStopAndItsBufferIsReleased) {
+    const int32_t id = NewMemberSound();
+    SoundBuffer* sound = Sound(id);
+    sound->SetLoop(true);
+    sound->Play();
+    testing::FakeSoundBuffer& buffer = FakeOf(sound);
+    ASSERT_TRUE(buffer.playing);
+    const int32_t stopsBefore = CountCalls(".Stop");
+
+    EXPECT_EQ(Call("dsDelSound", {host.Integer(id)}), 0);
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_TRUE(buffer.Released());
+    EXPECT_EQ(CountCalls(".Stop"), stopsBefore);
+    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+}
+
+TEST_F(SoundTable, AnUnknownIdIsReportedButIsNoError) {
+    NewMemberSound();
+    host.messages.clear();
+    xtra().lastError = -4;
+    EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(9)}), 0);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Invalid Sound ID\n"});
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(host.TypeOf(info.result), kValueVoid);
+    EXPECT_EQ(Ids(), std::vector<int32_t>{1});
+}
+
+TEST_F(SoundTable, ADuplicateSharesTheSamplesWithItsOwnBufferFormatAndCursor) {
+    const int32_t id = NewMemberSound();
+    SoundBuffer* source = Sound(id);
+    source->SetVolume(-600);
+    source->SetPosition(400);
+
+    EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(id)}), 0);
+    EXPECT_EQ(ResultInteger(), 2);
+    EXPECT_EQ(LastError(), 0);
+    SoundBuffer* copy = Sound(2);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->kind, source->kind);
+    EXPECT_EQ(copy->dataBytes, source->dataBytes);
+    EXPECT_EQ(copy->bufferBytes, source->bufferBytes);
+    EXPECT_EQ(copy->volume, -600);
+    EXPECT_FALSE(copy->streaming);
+    EXPECT_NE(copy->buffer, source->buffer);
+    ASSERT_NE(copy->format, nullptr);
+    EXPECT_NE(copy->format, source->format);
+    EXPECT_EQ(std::memcmp(copy->format, source->format, sizeof(WAVEFORMATEX)), 0);
+
+    testing::FakeSoundBuffer& copied = FakeOf(copy);
+    EXPECT_TRUE(copied.isDuplicate);
+    EXPECT_EQ(copied.Bytes(), FakeOf(source).Bytes());
+    copy->SetPosition(1000);
+    EXPECT_EQ(FakeOf(source).playCursor, 400u);
+    EXPECT_EQ(copied.playCursor, 1000u);
+
+    // The duplicate outlives its source.
+    EXPECT_EQ(Call("dsDeleteSound", {host.Integer(id)}), 0);
+    copy->Play();
+    EXPECT_TRUE(copied.playing);
+    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+}
+
+TEST_F(SoundTable, TheDuplicateOfA3DSoundHasA3DInterfaceOfItsOwn) {
+    ASSERT_EQ(Call("dsNewSound", {Member(1), host.List({host.Float(1.0), host.Float(2.0), host.Float(3.0)})}), 0);
+    SoundBuffer* source = Sound(1);
+    ASSERT_NE(source->buffer3D, nullptr);
+
+    EXPECT_EQ(Call("dsDupSound", {host.Integer(1)}), 0);
+    SoundBuffer* copy = Sound(ResultInteger());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->is3D);
+    ASSERT_NE(copy->buffer3D, nullptr);
+    EXPECT_NE(copy->buffer3D, source->buffer3D);
+    EXPECT_EQ(&fake.Find(copy->buffer3D)->buffer, &FakeOf(copy));
+
+    Call("dsDeleteSound", {host.Integer(1)});
+    EXPECT_EQ(copy->buffer3D->SetPosition(0.0f, 0.0f, 1.0f, DS3D_IMMEDIATE), DS_OK);
+    Destroy();
+    EXPECT_EQ(fake.LiveReferences(), 0);
+    EXPECT_EQ(host.LiveAllocations(), 0);
+    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+}
+
+TEST_F(SoundTable, AStreamingSoundIsNotDuplicated) {
+    const std::string name = testing::WriteWaveFile("table_stream.wav", testing::WaveImage({}));
+    ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(1000)}), 0);
+    ASSERT_TRUE(Sound(1)->streaming);
+    const size_t buffers = fake.buffers.size();
+    EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(1)}), 0);
+    EXPECT_EQ(ResultInteger(), 0);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(Ids(), std::vector<int32_t>{1});
+    EXPECT_EQ(fake.buffers.size(), buffers);
+}
+
+TEST_F(SoundTable, AFailedDuplicationAddsNothingAndLeavesMinus7) {
+    NewMemberSound();
+    const int32_t blocks = host.LiveAllocations();
+
+    fake.Refuse("DirectSound.DuplicateSoundBuffer", DSERR_OUTOFMEMORY, 1);
+    host.messages.clear();
+    EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(1)}), static_cast<Status>(0x80040002));
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Attempt to duplicate sound buffer failed.\n"});
+    EXPECT_EQ(LastError(), -7);
+    EXPECT_EQ(host.TypeOf(info.result), kValueVoid);
+
+    host.messages.clear();
+    host.failAllocationsAfter = 0;
+    EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(1)}), static_cast<Status>(0x80040002));
+    host.failAllocationsAfter = -1;
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(LastError(), -7);
+
+    EXPECT_EQ(Ids(), std::vector<int32_t>{1});
+    EXPECT_EQ(host.LiveAllocations(), blocks);
+    EXPECT_EQ(Call("dsDelAllSounds"), 0);
+    EXPECT_TRUE(Ids().empty());
+    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+}
+
+TEST_F(SoundTable, DestroyingTheInstanceDeletesEverySoundAndReleasesEverything) {
+    NewMemberSound();
+    Call("dsNewSound", {Member(2), host.List({host.Float(0.0), host.Float(0.0), host.Float(0.0)})});
+    Call("dsDuplicateSound", {host.Integer(1)});
+    Call("dsDuplicateSound", {host.Integer(2)});
+    Sound(1)->Play();
+    ASSERT_EQ(Ids().size(), 4u);
+    Destroy();
+    EXPECT_EQ(fake.LiveReferences(), 0);
+    EXPECT_EQ(host.LiveAllocations(), 0);
+    EXPECT_EQ(host.LiveServiceRefs(), 0);
+    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+}
+
+}  // namespace
+}  // namespace sonidrax

@@ -1,0 +1,254 @@
+// The buffer operations of a sound held whole: creation flags and priming,
+// failures that must leave nothing behind, play, stop, positions, reversal,
+// pitch, volume, pan, and a duplicate that shares the samples.
+#include <memory>
+
+#include "sound_test_support.h"
+#include "sounds/wave_file_sound.h"
+
+namespace sonidrax::testing {
+namespace {
+
+class SoundBufferTest : public SoundTest {
+protected:
+    std::unique_ptr<WaveFileSound> Load(const WaveSpec& spec, bool reversed = false, bool threeD = false) {
+        GlobalImage image(WaveImage(spec));
+        auto sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        if (threeD) sound->SetIs3D(true);
+        status = sound->OpenMemory(image.handle(), 0);
+        EXPECT_TRUE(image.Unlocked());
+        if (status == kOk) Finish(*sound);
+        return sound;
+    }
+
+    static WaveSpec Stereo16(uint32_t frames) {
+        WaveSpec spec;
+        spec.data = Pattern(4, frames);
+        return spec;
+    }
+
+    Status status = -1;
+};
+
+TEST_F(SoundBufferTest, BufferFlagsFollowThreeD) {
+    auto plain = Load(Stereo16(100));
+    ASSERT_EQ(status, kOk);
+    EXPECT_EQ(Fake(*plain)->flags, 0x180E0u);
+    WaveSpec mono = Stereo16(0);
+    mono.channels = 1;
+    mono.data = Pattern(2, 100);
+    auto spatial = Load(mono, false, true);
+    ASSERT_EQ(status, kOk);
+    EXPECT_EQ(Fake(*spatial)->flags, 0xB0u);
+    // A 3D buffer has no pan: the sound keeps it, DirectSound refuses it, the getter says 0.
+    EXPECT_EQ(spatial->SetPan(500), kOk);
+    EXPECT_EQ(spatial->pan, 500);
+    EXPECT_EQ(spatial->GetPan(), 0);
+}
+
+TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
+    WaveSpec spec = Stereo16(250);
+    auto sound = Load(spec);
+    ASSERT_EQ(status, kOk);
+    FakeSoundBuffer* fake = Fake(*sound);
+    EXPECT_EQ(sound->dataBytes, 1000u);
+    EXPECT_EQ(sound->bufferBytes, 1000u);
+    EXPECT_FALSE(sound->streaming);
+    EXPECT_EQ(sound->source, nullptr);
+    EXPECT_EQ(fake->Contents(), spec.data);
+    EXPECT_EQ(fake->positionsSet.back(), 0u);
+    EXPECT_EQ(fake->openLocks, 0);
+    EXPECT_EQ(sound->writeCursor, 1000u);
+}
+
+TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
+    directSound.Refuse("DirectSound.CreateSoundBuffer", DSERR_OUTOFMEMORY, 1);
+    auto refused = Load(Stereo16(100));
+    EXPECT_EQ(status, kUnsupportedFormat);
+    EXPECT_EQ(refused->format, nullptr);
+    EXPECT_EQ(refused->buffer, nullptr);
+
+    directSound.Refuse("Buffer.Lock", DSERR_INVALIDCALL, 1);
+    auto unlocked = Load(Stereo16(100));
+    EXPECT_EQ(status, DSERR_INVALIDCALL);
+    EXPECT_EQ(unlocked->format, nullptr);
+    EXPECT_NE(unlocked->buffer, nullptr);  // released by the destructor
+    unlocked.reset();
+    refused.reset();
+    EXPECT_EQ(host.LiveAllocations(), 0);
+
+    // Without a device nothing is made.
+    xtra->currentDevice = nullptr;
+    auto homeless = Load(Stereo16(100));
+    EXPECT_EQ(status, kUnsupportedFormat);
+    xtra->currentDevice = &device;
+}
+
+TEST_F(SoundBufferTest, PlayLoopsOnlyWhenAsked) {
+    auto sound = Load(Stereo16(100));
+    FakeSoundBuffer* fake = Fake(*sound);
+    sound->Play();
+    EXPECT_EQ(fake->playFlags.back(), 0u);
+    EXPECT_TRUE(sound->IsPlaying());
+    fake->Advance(400);
+    EXPECT_FALSE(sound->IsPlaying());  // a one-shot asks DirectSound
+    EXPECT_TRUE(sound->playing);
+    sound->SetLoop(true);
+    EXPECT_TRUE(sound->GetLoop());
+    sound->Play();
+    EXPECT_EQ(fake->playFlags.back(), DWORD{DSBPLAY_LOOPING});
+    sound->Stop();
+    EXPECT_FALSE(fake->playing);
+    EXPECT_FALSE(sound->IsPlaying());  // a looping sound answers its own flag
+}
+
+TEST_F(SoundBufferTest, PlayOnALostBufferRestoresIt) {
+    auto sound = Load(Stereo16(100));
+    FakeSoundBuffer* fake = Fake(*sound);
+    fake->Lose();
+    EXPECT_EQ(sound->Play(), kOk);
+    EXPECT_EQ(fake->restores, 1);
+    EXPECT_TRUE(sound->playing);
+    EXPECT_FALSE(fake->playing);  // not retried
+}
+
+TEST_F(SoundBufferTest, PositionsOfAWholeSound) {
+    auto sound = Load(Stereo16(500));
+    FakeSoundBuffer* fake = Fake(*sound);
+    ASSERT_EQ(sound->SetPosition(1001), kOk);
+    EXPECT_EQ(fake->playCursor, 1000u);
+    EXPECT_EQ(sound->GetPosition(), 1000u);
+    EXPECT_EQ(sound->SetPosition(2000), kOk);
+    EXPECT_EQ(fake->playCursor, 0u);  // the end is the start of the next lap
+    EXPECT_EQ(sound->SetPosition(2001), kBadArgument);
+    EXPECT_EQ(sound->Refill(), kOk);
+    EXPECT_EQ(fake->locks.size(), 1u);  // nothing to refill in a whole sound
+
+    WaveSpec mono8;
+    mono8.channels = 1;
+    mono8.bits = 8;
+    mono8.rate = 11025;
+    mono8.data = Pattern(1, 2000);
+    auto bytes = Load(mono8);
+    ASSERT_EQ(bytes->SetPosition(1001), kOk);
+    EXPECT_EQ(Fake(*bytes)->playCursor, 1001u);
+}
+
+TEST_F(SoundBufferTest, ReversedWholeSoundHoldsItsFramesBackwards) {
+    WaveSpec spec = Stereo16(300);
+    auto sound = Load(spec, true);
+    ASSERT_EQ(status, kOk);
+    FakeSoundBuffer* fake = Fake(*sound);
+    Bytes held = fake->Contents();
+    for (uint32_t k = 0; k < 300; ++k) {
+        ASSERT_TRUE(std::equal(held.begin() + k * 4, held.begin() + k * 4 + 4, spec.data.begin() + (299 - k) * 4))
+            << k;
+    }
+    sound->Play();
+    EXPECT_EQ(sound->GetPosition(), 1200u);
+    fake->playCursor = 1196;
+    EXPECT_EQ(sound->GetPosition(), 4u);
+    ASSERT_EQ(sound->SetPosition(0), kOk);
+    EXPECT_EQ(fake->playCursor, 0u);  // plays the whole data backwards from its end
+}
+
+TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
+    WaveSpec spec = Stereo16(300);
+    auto sound = Load(spec);
+    FakeSoundBuffer* fake = Fake(*sound);
+    sound->Play();
+    fake->playCursor = 400;
+    ASSERT_EQ(sound->Reverse(), kOk);
+    EXPECT_TRUE(sound->reversed);
+    EXPECT_EQ(sound->GetPosition(), 400u);
+    EXPECT_EQ(fake->playCursor, 800u);
+    EXPECT_TRUE(fake->playing);
+    EXPECT_EQ(fake->playFlags.back(), 0u) << "a one-shot sound stays one-shot";
+    Listener listener(*sound, *fake, spec.data, 4, 400);
+    EXPECT_TRUE(listener.Hear(400));
+    EXPECT_FALSE(fake->playing);
+    // And back again: the buffer holds the data in order once more.
+    ASSERT_EQ(sound->Reverse(), kOk);
+    EXPECT_EQ(fake->Contents(), spec.data);
+
+    directSound.Refuse("Buffer.Lock", DSERR_GENERIC, 1);
+    EXPECT_EQ(sound->Reverse(), kLockFailed);
+    EXPECT_FALSE(sound->reversed) << "the direction follows the samples";
+}
+
+TEST_F(SoundBufferTest, VolumePanAndPitch) {
+    WaveSpec spec = Stereo16(100);
+    spec.rate = 22050;
+    auto sound = Load(spec);
+    FakeSoundBuffer* fake = Fake(*sound);
+    EXPECT_EQ(sound->SetVolume(1), kBadArgument);
+    EXPECT_EQ(sound->SetVolume(-10001), kBadArgument);
+    EXPECT_EQ(sound->SetVolume(0), kOk);
+    EXPECT_EQ(sound->SetVolume(-10000), kOk);
+    EXPECT_EQ(fake->volume, -10000);
+    EXPECT_EQ(sound->GetVolume(), -10000);
+    EXPECT_EQ(sound->SetPan(-2500), kOk);
+    EXPECT_EQ(sound->GetPan(), -2500);
+    EXPECT_EQ(sound->SetPan(20000), kOk);  // DirectSound's range check is the only one
+    EXPECT_EQ(fake->pan, -2500);
+
+    EXPECT_EQ(sound->SetPitch(-0.5), kBadArgument);
+    EXPECT_EQ(sound->SetPitch(1.5), kOk);
+    EXPECT_EQ(fake->frequency, 33075u);
+    EXPECT_DOUBLE_EQ(sound->GetPitch(), 1.5);
+    EXPECT_EQ(sound->SetPitch(0.0), kOk);
+    EXPECT_EQ(fake->frequency, 0u);
+    EXPECT_DOUBLE_EQ(sound->GetPitch(), 1.0);
+    EXPECT_EQ(sound->SetPitch(1e12), kOk);  // out of DirectSound's range: silently refused
+    EXPECT_DOUBLE_EQ(sound->pitch, 1e12);
+
+    directSound.Refuse("Buffer.GetVolume", DSERR_GENERIC);
+    directSound.Refuse("Buffer.GetFrequency", DSERR_GENERIC);
+    EXPECT_EQ(sound->GetVolume(), 0);
+    EXPECT_EQ(sound->GetPitch(), 0.0);
+}
+
+TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
+    WaveSpec spec = Stereo16(200);
+    auto source = Load(spec);
+    source->SetVolume(-300);
+    SoundBuffer copy(xtra, kWaveFileKind, false);
+    copy.CopyStateFrom(*source);
+    EXPECT_EQ(copy.dataBytes, source->dataBytes);
+    EXPECT_EQ(copy.volume, -300);
+    EXPECT_FALSE(copy.streaming);
+    copy.format = static_cast<WAVEFORMATEX*>(host.allocator()->ops->Alloc(host.allocator(), 18));
+    std::memcpy(copy.format, source->format, 18);
+    ASSERT_EQ(device.directSound->DuplicateSoundBuffer(source->buffer, &copy.buffer), DS_OK);
+
+    source->SetPosition(400);
+    copy.Play();
+    EXPECT_EQ(copy.GetPosition(), 0u);
+    EXPECT_EQ(Fake(copy)->Bytes(), Fake(*source)->Bytes());
+    source.reset();  // the copy outlives its source
+    Listener listener(copy, *Fake(copy), spec.data, 4, 0);
+    EXPECT_TRUE(listener.Hear(800));
+    EXPECT_EQ(copy.OpenFile("x.wav", 0), kNotProvided);
+    EXPECT_EQ(copy.SeekData(0), kNotProvided);
+    uint32_t n = 7;
+    EXPECT_EQ(copy.ReadData(nullptr, 4, &n), kNotProvided);
+    EXPECT_EQ(n, 0u);
+}
+
+TEST_F(SoundBufferTest, DestructionReleasesBuffersAndFormat) {
+    WaveSpec mono = Stereo16(0);
+    mono.channels = 1;
+    mono.data = Pattern(2, 64);
+    auto sound = Load(mono, false, true);
+    void* out = nullptr;
+    ASSERT_EQ(sound->buffer->QueryInterface(IID_IDirectSound3DBuffer, &out), DS_OK);
+    sound->buffer3D = static_cast<IDirectSound3DBuffer*>(out);
+    sound->Play();
+    EXPECT_GT(directSound.LiveReferences(), 1);
+    sound.reset();
+    EXPECT_EQ(directSound.LiveReferences(), 1);
+    EXPECT_EQ(host.LiveAllocations(), 0);
+}
+
+}  // namespace
+}  // namespace sonidrax::testing

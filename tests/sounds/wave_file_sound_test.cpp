@@ -1,0 +1,271 @@
+// The WAVE reader on real files and on global-memory images: chunk layouts it
+// must accept, streaming that never reads past "data", reversed loads, and
+// damaged images that must end in a status, never in a crash or an over-read.
+#include <memory>
+#include <random>
+#include <string>
+
+#include "sound_test_support.h"
+#include "sounds/wave_file_sound.h"
+
+namespace sonidrax::testing {
+namespace {
+
+class WaveFileSoundTest : public SoundTest {
+protected:
+    Status OpenMemory(const Bytes& image, bool reversed = false) {
+        GlobalImage memory(image);
+        sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        Status status = sound->OpenMemory(memory.handle(), 0);
+        EXPECT_TRUE(memory.Unlocked()) << "the image must be unlocked again";
+        EXPECT_EQ(sound->source, nullptr) << "a memory image is never kept open";
+        return status;
+    }
+
+    Status OpenFile(const Bytes& image, uint32_t bufferBytes, bool reversed = false) {
+        file = std::make_unique<TempFile>(image);
+        sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        Status status = sound->OpenFile(file->path(), bufferBytes);
+        if (status == kOk) Finish(*sound);
+        return status;
+    }
+
+    void TearDown() override {
+        sound.reset();
+        SoundTest::TearDown();
+    }
+
+    std::unique_ptr<TempFile> file;
+    std::unique_ptr<WaveFileSound> sound;
+};
+
+WaveSpec Mono16(uint32_t frames) {
+    WaveSpec spec;
+    spec.channels = 1;
+    spec.rate = 22050;
+    spec.data = Pattern(2, frames);
+    return spec;
+}
+
+TEST_F(WaveFileSoundTest, ChunksBetweenFormatAndDataAreSkipped) {
+    WaveSpec spec = Mono16(500);
+    spec.chunksBeforeData = {{"LIST", Bytes(37, 0xAA)}, {"fact", Bytes(4, 0xBB)}, {"junk", Bytes(1000, 0xCC)}};
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    EXPECT_EQ(sound->kind, kWaveFileKind);
+    EXPECT_EQ(sound->dataBytes, 1000u);
+    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    EXPECT_EQ(sound->format->nChannels, 1);
+    EXPECT_EQ(sound->format->nSamplesPerSec, 22050u);
+    EXPECT_EQ(sound->format->cbSize, 0);
+}
+
+TEST_F(WaveFileSoundTest, EighteenBytePcmFormatHasNoExtraBytes) {
+    WaveSpec spec = Mono16(100);
+    spec.fmtExtra = {0x34, 0x12};  // would be a count of 0x1234 if read as one
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    EXPECT_EQ(sound->format->cbSize, 0);
+    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+}
+
+TEST_F(WaveFileSoundTest, NonPcmPassesTheReaderButNotTheBuffer) {
+    WaveSpec spec = Mono16(100);
+    spec.tag = 2;  // ADPCM, with 4 extra bytes
+    spec.fmtExtra = {4, 0, 1, 2, 3, 4};
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    EXPECT_EQ(sound->format, nullptr);
+    EXPECT_EQ(directSound.calls.end() - std::find(directSound.calls.begin(), directSound.calls.end(),
+                                                  "DirectSound#1.CreateSoundBuffer"),
+              1) << "refused by the buffer creation, the last step";
+}
+
+TEST_F(WaveFileSoundTest, NonPcmExtraBytesGoBehindTheFormat) {
+    WaveSpec spec = Mono16(100);
+    spec.tag = 0x11;
+    spec.fmtExtra = {4, 0, 9, 8, 7, 6};
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    const Bytes& given = directSound.directSounds[0]->lastFormat;
+    ASSERT_EQ(given.size(), 22u);
+    EXPECT_EQ(reinterpret_cast<const WAVEFORMATEX*>(given.data())->cbSize, 4);
+    EXPECT_EQ(Bytes(given.begin() + 18, given.end()), (Bytes{9, 8, 7, 6}));
+
+    // A count larger than the chunk has room for is not believed.
+    spec.fmtExtra = {200, 0, 1, 2};
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    EXPECT_EQ(directSound.directSounds[0]->lastFormat.size(), 22u) << "never got as far as DirectSound";
+}
+
+TEST_F(WaveFileSoundTest, BufferLargerThanTheDataHoldsExactlyTheData) {
+    WaveSpec spec = Mono16(300);
+    ASSERT_EQ(OpenFile(WaveImage(spec), 1 << 20), kOk);
+    EXPECT_EQ(sound->bufferBytes, 600u);
+    EXPECT_FALSE(sound->streaming);
+    EXPECT_EQ(sound->source, nullptr) << "read whole, so closed";
+    EXPECT_STREQ(sound->fileName, file->path());
+    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+}
+
+TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
+    WaveSpec spec;
+    spec.data = Pattern(4, 262144);
+    spec.chunksAfterData.push_back({"LIST", Bytes(70000, 0xAA)});
+    ASSERT_EQ(OpenFile(WaveImage(spec), 65536), kOk);
+    EXPECT_TRUE(sound->streaming);
+    EXPECT_NE(sound->source, nullptr);
+    EXPECT_EQ(sound->bufferBytes, 65536u);
+    EXPECT_EQ(sound->refillBytes, 16384u);
+    FakeSoundBuffer* fake = Fake(*sound);
+    sound->Play();
+    Listener listener(*sound, *fake, spec.data, 4, 0);
+    while (fake->playing && listener.heard() < 2 * spec.data.size()) {
+        ASSERT_TRUE(listener.Hear(4000));
+        sound->Refill();
+    }
+    EXPECT_FALSE(fake->playing);
+
+    // Reading straight from near the end delivers only what "data" holds.
+    ASSERT_EQ(sound->SeekData(static_cast<uint32_t>(spec.data.size()) - 10), kOk);
+    Bytes tail(100, 0x55);
+    uint32_t n = 0;
+    ASSERT_EQ(sound->ReadData(tail.data(), 100, &n), kOk);
+    EXPECT_EQ(n, 10u);
+    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 10, spec.data.end() - 10));
+    EXPECT_EQ(tail[10], 0x55);
+    ASSERT_EQ(sound->ReadData(tail.data(), 100, &n), kOk);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(sound->SeekData(static_cast<uint32_t>(spec.data.size()) + 2), kSourceFailed);
+
+    // A position near the end, then a loop round: still nothing from behind "data".
+    sound->SetLoop(true);
+    sound->Play();
+    ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(spec.data.size()) - 1000), kOk);
+    Listener looped(*sound, *fake, spec.data, 4, static_cast<int64_t>(spec.data.size()) - 1000);
+    while (looped.heard() < 200000) {
+        ASSERT_TRUE(looped.Hear(4000));
+        sound->Refill();
+    }
+}
+
+TEST_F(WaveFileSoundTest, ReversedStreamedFileWalksBackFromItsEnd) {
+    WaveSpec spec;
+    spec.data = Pattern(4, 50000);
+    ASSERT_EQ(OpenFile(WaveImage(spec), 16384, true), kOk);
+    FakeSoundBuffer* fake = Fake(*sound);
+    EXPECT_EQ(sound->GetPosition(), spec.data.size());
+    sound->Play();
+    Listener listener(*sound, *fake, spec.data, 4, static_cast<int64_t>(spec.data.size()));
+    while (fake->playing && listener.heard() < 2 * spec.data.size()) {
+        ASSERT_TRUE(listener.Hear(1000));
+        sound->Refill();
+    }
+    EXPECT_FALSE(fake->playing);
+    EXPECT_GT(listener.heard(), spec.data.size());
+}
+
+TEST_F(WaveFileSoundTest, ReversedWholeLoadFromMemoryAndFromFile) {
+    WaveSpec spec;
+    spec.channels = 2;
+    spec.bits = 8;
+    spec.data = Pattern(2, 777);
+    for (bool fromFile : {false, true}) {
+        Status status = fromFile ? OpenFile(WaveImage(spec), 0, true) : OpenMemory(WaveImage(spec), true);
+        ASSERT_EQ(status, kOk);
+        Bytes held = Fake(*sound)->Contents();
+        for (uint32_t k = 0; k < 777; ++k) {
+            ASSERT_EQ(held[k * 2], spec.data[(776 - k) * 2]) << k;
+            ASSERT_EQ(held[k * 2 + 1], spec.data[(776 - k) * 2 + 1]) << k;
+        }
+        sound.reset();
+    }
+}
+
+TEST_F(WaveFileSoundTest, OddRingSizesKeepWholeFrames) {
+    WaveSpec spec;
+    spec.data = Pattern(4, 20000);
+    ASSERT_EQ(OpenFile(WaveImage(spec), 10007), kOk);
+    EXPECT_EQ(sound->bufferBytes, 10000u);  // whole frames in each quarter
+    EXPECT_EQ(sound->refillBytes % 4, 0u);
+    sound.reset();
+    ASSERT_EQ(OpenFile(WaveImage(spec), 3), kOk);
+    EXPECT_EQ(sound->bufferBytes, 16u);
+}
+
+TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
+    sound = std::make_unique<WaveFileSound>(xtra, false);
+    EXPECT_EQ(sound->OpenFile("Z:\\no\\such\\folder\\sound.wav", 0), kFileNotFound);
+    std::string longName(300, 'a');
+    longName += ".wav";
+    sound = std::make_unique<WaveFileSound>(xtra, false);
+    EXPECT_EQ(sound->OpenFile(longName.c_str(), 0), kBadArgument);
+    EXPECT_EQ(sound->fileName[0], '\0') << "a name that does not fit is not copied";
+    EXPECT_EQ(sound->OpenFile(std::string(260, 'c').c_str(), 0), kBadArgument);
+    std::string exact(259, 'b');
+    EXPECT_EQ(sound->OpenFile(exact.c_str(), 0), kFileNotFound);
+    EXPECT_EQ(std::string(sound->fileName), exact);
+    EXPECT_EQ(sound->OpenMemory(nullptr, 0), kUnsupportedFormat);
+}
+
+TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {
+    WaveSpec spec = Mono16(400);
+    spec.claimedDataSize = 0x7FFFFFF0;
+    ASSERT_EQ(OpenFile(WaveImage(spec), 0), kOk);
+    EXPECT_EQ(sound->dataBytes, 800u);
+    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    sound.reset();
+    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    EXPECT_GE(sound->dataBytes, 800u);  // a memory block may be a little larger than asked
+    EXPECT_LT(sound->dataBytes, 800u + 64);
+}
+
+TEST_F(WaveFileSoundTest, FormatChunkLongerThanTheFileIsRefused) {
+    Bytes image = WaveImage(Mono16(10));
+    image[16] = 0xF0;  // "fmt " size low byte...
+    image[19] = 0x7F;  // ...and high byte: far beyond the file
+    EXPECT_EQ(OpenFile(image, 0), kUnsupportedFormat);
+    EXPECT_EQ(sound->format, nullptr);
+    EXPECT_EQ(sound->source, nullptr);
+}
+
+// Truncations at every length and a few hundred random corruptions of a valid
+// image, from memory and from disk: each ends in a status, nothing leaks, and a
+// sound that opens holds only bytes of the image.
+TEST_F(WaveFileSoundTest, DamagedImagesEndInAStatus) {
+    WaveSpec spec = Mono16(64);
+    spec.chunksBeforeData = {{"LIST", Bytes(10, 0xAA)}};
+    const Bytes valid = WaveImage(spec);
+    int opened = 0;
+    int refused = 0;
+    auto attempt = [&](const Bytes& image, bool fromFile) {
+        Status status = fromFile ? OpenFile(image, 64) : OpenMemory(image);
+        if (status == kOk) {
+            ++opened;
+            EXPECT_LE(sound->dataBytes, image.size());
+            EXPECT_NE(sound->buffer, nullptr);
+            if (sound->streaming) sound->Refill();
+        } else {
+            ++refused;
+            EXPECT_TRUE(status == kUnsupportedFormat || status == kOutOfMemory) << std::hex << status;
+            EXPECT_EQ(sound->format, nullptr);
+        }
+        sound.reset();
+        ASSERT_EQ(host.LiveAllocations(), 0);
+    };
+    for (size_t length = 0; length < valid.size(); length += 3) {
+        attempt(Bytes(valid.begin(), valid.begin() + length), length % 2 == 0);
+    }
+    std::mt19937 random(20261206);
+    for (int i = 0; i < 300; ++i) {
+        Bytes image = valid;
+        int flips = 1 + static_cast<int>(random() % 4);
+        for (int f = 0; f < flips; ++f) {
+            // Aim most damage at the headers, where it matters.
+            size_t at = random() % 3 == 0 ? random() % image.size() : random() % 64;
+            image[at] = static_cast<uint8_t>(random());
+        }
+        attempt(image, i % 3 == 0);
+    }
+    EXPECT_GT(opened, 0);
+    EXPECT_GT(refused, 100);
+}
+
+}  // namespace
+}  // namespace sonidrax::testing

@@ -1,0 +1,1066 @@
+#include "fake_direct_sound.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sonidrax::testing {
+
+namespace {
+
+FakeDirectSoundSystem* current = nullptr;
+
+constexpr BYTE kGuardByte = 0xEE;
+constexpr BYTE kUnwrittenByte = 0xCD;  // what a new buffer holds: DirectSound promises nothing
+constexpr DWORD kPrimaryBytes = 32768;
+constexpr DWORD kMaxFrequency = 200000;
+
+bool Same(REFIID a, const GUID& b) { return std::memcmp(&a, &b, sizeof b) == 0; }
+
+std::vector<BYTE> CopyFormat(const WAVEFORMATEX* format) {
+    if (format == nullptr) return {};
+    size_t size = sizeof(WAVEFORMATEX) + (format->wFormatTag == WAVE_FORMAT_PCM ? 0 : format->cbSize);
+    std::vector<BYTE> copy(size);
+    std::memcpy(copy.data(), format, std::min(size, sizeof(WAVEFORMATEX) + size_t{format->cbSize}));
+    if (format->wFormatTag == WAVE_FORMAT_PCM) reinterpret_cast<WAVEFORMATEX*>(copy.data())->cbSize = 0;
+    return copy;
+}
+
+// The checks DirectSound makes on a PCM format.
+bool ValidPcm(const WAVEFORMATEX& f) {
+    if (f.wFormatTag != WAVE_FORMAT_PCM) return false;
+    if (f.nChannels < 1 || f.nChannels > 2) return false;
+    if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) return false;
+    if (f.nSamplesPerSec < DSBFREQUENCY_MIN || f.nSamplesPerSec > kMaxFrequency) return false;
+    if (f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8) return false;
+    return f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
+}
+
+// A 3D setting applies immediately or is deferred; anything else is refused.
+bool ValidApply(DWORD apply) { return apply == DS3D_IMMEDIATE || apply == DS3D_DEFERRED; }
+
+DS3DBUFFER Default3DBuffer() {
+    DS3DBUFFER p{};
+    p.dwSize = sizeof p;
+    p.dwInsideConeAngle = DS3D_DEFAULTCONEANGLE;
+    p.dwOutsideConeAngle = DS3D_DEFAULTCONEANGLE;
+    p.vConeOrientation = {0.0f, 0.0f, 1.0f};
+    p.lConeOutsideVolume = DS3D_DEFAULTCONEOUTSIDEVOLUME;
+    p.flMinDistance = DS3D_DEFAULTMINDISTANCE;
+    p.flMaxDistance = DS3D_DEFAULTMAXDISTANCE;
+    p.dwMode = DS3DMODE_NORMAL;
+    return p;
+}
+
+DS3DLISTENER DefaultListener() {
+    DS3DLISTENER p{};
+    p.dwSize = sizeof p;
+    p.vOrientFront = {0.0f, 0.0f, 1.0f};
+    p.vOrientTop = {0.0f, 1.0f, 0.0f};
+    p.flDistanceFactor = DS3D_DEFAULTDISTANCEFACTOR;
+    p.flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
+    p.flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR;
+    return p;
+}
+
+template <typename Object>
+std::string Name(const char* kind, const Object& object, const char* operation) {
+    return std::string(kind) + "#" + std::to_string(object.number) + "." + operation;
+}
+
+// The common entry of every operation: records the call, flags a call on a released
+// object, and answers a scripted refusal.
+template <typename Object>
+bool EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object, bool released,
+                    const char* operation, HRESULT* refusal) {
+    std::string call = Name(kind, object, operation);
+    system.Record(call);
+    if (released) system.Fault(call + " after release");
+    if (system.Refused(call, refusal)) return false;
+    return !system.Refused(std::string(kind) + "." + operation, refusal);
+}
+
+}  // namespace
+
+// {5A1D2E3F-0000-4C00-8000-0000000000C1}
+const GUID FakeDirectSoundSystem::kCardGuid = {0x5A1D2E3F, 0x0000, 0x4C00, {0x80, 0, 0, 0, 0, 0, 0, 0xC1}};
+
+// ---------------------------------------------------------------------------
+// The system
+
+FakeDirectSoundSystem::FakeDirectSoundSystem() : previous_(current) {
+    devices.push_back({false, GUID{}, "Primary Sound Driver", ""});
+    devices.push_back({true, kCardGuid, "Fake Sound Card", "fakecard.drv"});
+    current = this;
+}
+
+FakeDirectSoundSystem::~FakeDirectSoundSystem() { current = previous_; }
+
+FakeDirectSoundSystem* FakeDirectSoundSystem::Current() { return current; }
+
+HRESULT WINAPI FakeDirectSoundSystem::Create(const GUID* device, IDirectSound** out, IUnknown* outer) {
+    FakeDirectSoundSystem* system = current;
+    if (system == nullptr) return E_FAIL;
+    system->Record("System.Create");
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = nullptr;
+    HRESULT refusal = DS_OK;
+    if (system->Refused("System.Create", &refusal)) return refusal;
+    if (outer != nullptr) return DSERR_NOAGGREGATION;
+
+    FakeDeviceInfo info;  // the default device
+    if (device != nullptr && !Same(*device, DSDEVID_DefaultPlayback) && !Same(*device, GUID_NULL)) {
+        auto match = std::find_if(system->devices.begin(), system->devices.end(), [&](const FakeDeviceInfo& d) {
+            return d.hasGuid && Same(*device, d.guid);
+        });
+        if (match == system->devices.end()) return DSERR_NODRIVER;
+        info = *match;
+    }
+    int number = static_cast<int>(system->directSounds.size()) + 1;
+    system->directSounds.push_back(std::make_unique<FakeDirectSound>(*system, number, info));
+    *out = system->directSounds.back().get();
+    return DS_OK;
+}
+
+HRESULT WINAPI FakeDirectSoundSystem::Enumerate(LPDSENUMCALLBACKA callback, void* context) {
+    FakeDirectSoundSystem* system = current;
+    if (system == nullptr) return E_FAIL;
+    system->Record("System.Enumerate");
+    HRESULT refusal = DS_OK;
+    if (system->Refused("System.Enumerate", &refusal)) return refusal;
+    if (callback == nullptr) return DSERR_INVALIDPARAM;
+    // A copy, so that a callback that changes the list does not disturb the walk.
+    std::vector<FakeDeviceInfo> list = system->devices;
+    for (FakeDeviceInfo& d : list) {
+        if (!callback(d.hasGuid ? &d.guid : nullptr, d.description.c_str(), d.module.c_str(), context)) break;
+    }
+    return DS_OK;
+}
+
+void FakeDirectSoundSystem::Refuse(const std::string& operation, HRESULT result, int times, int skip) {
+    refusals_[operation] = FakeRefusal{result, skip, times};
+}
+
+bool FakeDirectSoundSystem::Refused(const std::string& operation, HRESULT* result) {
+    auto it = refusals_.find(operation);
+    if (it == refusals_.end()) return false;
+    FakeRefusal& r = it->second;
+    if (r.skip > 0) {
+        --r.skip;
+        return false;
+    }
+    *result = r.result;
+    if (r.times > 0 && --r.times == 0) refusals_.erase(it);
+    return true;
+}
+
+FakeSoundBuffer* FakeDirectSoundSystem::Find(IDirectSoundBuffer* buffer) const {
+    for (const auto& b : buffers) {
+        if (static_cast<IDirectSoundBuffer*>(b.get()) == buffer) return b.get();
+    }
+    return nullptr;
+}
+
+FakeSound3DBuffer* FakeDirectSoundSystem::Find(IDirectSound3DBuffer* buffer) const {
+    for (const auto& b : buffers3D) {
+        if (static_cast<IDirectSound3DBuffer*>(b.get()) == buffer) return b.get();
+    }
+    return nullptr;
+}
+
+FakeListener* FakeDirectSoundSystem::Find(IDirectSound3DListener* listener) const {
+    for (const auto& l : listeners) {
+        if (static_cast<IDirectSound3DListener*>(l.get()) == listener) return l.get();
+    }
+    return nullptr;
+}
+
+FakeDirectSound* FakeDirectSoundSystem::Find(IDirectSound* directSound) const {
+    for (const auto& d : directSounds) {
+        if (static_cast<IDirectSound*>(d.get()) == directSound) return d.get();
+    }
+    return nullptr;
+}
+
+std::vector<FakeSoundBuffer*> FakeDirectSoundSystem::SecondaryBuffers() const {
+    std::vector<FakeSoundBuffer*> list;
+    for (const auto& b : buffers) {
+        if (!b->isPrimary()) list.push_back(b.get());
+    }
+    return list;
+}
+
+FakeSoundBuffer* FakeDirectSoundSystem::LastSecondary() const {
+    auto list = SecondaryBuffers();
+    return list.empty() ? nullptr : list.back();
+}
+
+int FakeDirectSoundSystem::LiveReferences() const {
+    int total = 0;
+    for (const auto& d : directSounds) total += std::max(d->refs, 0);
+    for (const auto& b : buffers) total += std::max(b->refs, 0);
+    for (const auto& b : buffers3D) total += std::max(b->refs, 0);
+    for (const auto& l : listeners) total += std::max(l->refs, 0);
+    return total;
+}
+
+// ---------------------------------------------------------------------------
+// IDirectSound
+
+FakeDirectSound::FakeDirectSound(FakeDirectSoundSystem& system, int number, const FakeDeviceInfo& device)
+    : system(system), number(number), device(device) {}
+
+bool FakeDirectSound::Enter(const char* operation, HRESULT* refusal) {
+    return EnterOperation(system, "DirectSound", *this, Released(), operation, refusal);
+}
+
+HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
+    HRESULT r = DS_OK;
+    if (!Enter("QueryInterface", &r)) return r;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!Same(iid, IID_IUnknown) && !Same(iid, IID_IDirectSound)) return E_NOINTERFACE;
+    *out = static_cast<IDirectSound*>(this);
+    AddRef();
+    return DS_OK;
+}
+
+ULONG FakeDirectSound::AddRef() {
+    if (Released()) system.Fault(Name("DirectSound", *this, "AddRef") + " after release");
+    return static_cast<ULONG>(++refs);
+}
+
+ULONG FakeDirectSound::Release() {
+    if (Released()) {
+        system.Fault(Name("DirectSound", *this, "Release") + " after release");
+        return 0;
+    }
+    system.Record(Name("DirectSound", *this, "Release"));
+    return static_cast<ULONG>(--refs);
+}
+
+HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, IUnknown* outer) {
+    HRESULT r = DS_OK;
+    if (out != nullptr) *out = nullptr;
+    if (!Enter("CreateSoundBuffer", &r)) return r;
+    if (desc == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
+    if (outer != nullptr) return DSERR_NOAGGREGATION;
+    if (desc->dwSize != sizeof(DSBUFFERDESC1) && desc->dwSize != sizeof(DSBUFFERDESC)) return DSERR_INVALIDPARAM;
+
+    if ((desc->dwFlags & DSBCAPS_PRIMARYBUFFER) != 0) {
+        if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) return DSERR_INVALIDPARAM;
+        if (primary == nullptr) {
+            int n = static_cast<int>(system.buffers.size()) + 1;
+            system.buffers.push_back(std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, kPrimaryBytes,
+                                                                       nullptr, nullptr));
+            primary = system.buffers.back().get();
+            WAVEFORMATEX initial{WAVE_FORMAT_PCM, 2, 22050, 22050 * 2, 2, 8, 0};
+            primary->format = CopyFormat(&initial);
+        } else if (primary->Released()) {
+            primary->refs = 1;
+        } else {
+            primary->AddRef();
+        }
+        *out = primary;
+        return DS_OK;
+    }
+
+    const WAVEFORMATEX* format = desc->lpwfxFormat;
+    if (format == nullptr) return DSERR_INVALIDPARAM;
+    const BYTE* formatBytes = reinterpret_cast<const BYTE*>(format);
+    lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
+    if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
+    if (!ValidPcm(*format)) return DSERR_BADFORMAT;
+    if ((desc->dwFlags & DSBCAPS_CTRL3D) != 0 && format->nChannels != 1 && system.refuseStereo3D) {
+        return DSERR_INVALIDPARAM;
+    }
+    int n = static_cast<int>(system.buffers.size()) + 1;
+    system.buffers.push_back(
+        std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
+    secondaries.push_back(system.buffers.back().get());
+    *out = system.buffers.back().get();
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::GetCaps(LPDSCAPS caps) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetCaps", &r)) return r;
+    if (caps == nullptr || caps->dwSize < sizeof(DSCAPS)) return DSERR_INVALIDPARAM;
+    DWORD size = caps->dwSize;
+    std::memset(caps, 0, sizeof(DSCAPS));
+    caps->dwSize = size;
+    caps->dwFlags = DSCAPS_PRIMARYMONO | DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY8BIT | DSCAPS_PRIMARY16BIT |
+                    DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY8BIT | DSCAPS_SECONDARY16BIT;
+    caps->dwMinSecondarySampleRate = DSBFREQUENCY_MIN;
+    caps->dwMaxSecondarySampleRate = kMaxFrequency;
+    caps->dwPrimaryBuffers = 1;
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) {
+    HRESULT r = DS_OK;
+    if (out != nullptr) *out = nullptr;
+    if (!Enter("DuplicateSoundBuffer", &r)) return r;
+    if (original == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
+    FakeSoundBuffer* source = system.Find(original);
+    if (source == nullptr) {
+        system.Fault(Name("DirectSound", *this, "DuplicateSoundBuffer") + " of a foreign buffer");
+        return DSERR_INVALIDPARAM;
+    }
+    if (source->Released()) system.Fault(Name("DirectSound", *this, "DuplicateSoundBuffer") + " of a released buffer");
+    if (source->isPrimary()) return DSERR_INVALIDCALL;
+
+    int n = static_cast<int>(system.buffers.size()) + 1;
+    // The duplicate shares the sample memory: it plays the same bytes with its own cursor.
+    system.buffers.push_back(std::make_unique<FakeSoundBuffer>(*this, n, source->flags, source->bufferBytes,
+                                                               source->Format(), source->SharedData()));
+    FakeSoundBuffer* made = system.buffers.back().get();
+    made->isDuplicate = true;
+    made->volume = source->volume;
+    made->pan = source->pan;
+    made->frequency = source->frequency;
+    secondaries.push_back(made);
+    *out = made;
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetCooperativeLevel", &r)) return r;
+    if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
+    cooperativeWindow = window;
+    cooperativeLevel = level;
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::Compact() {
+    HRESULT r = DS_OK;
+    if (!Enter("Compact", &r)) return r;
+    return cooperativeLevel < DSSCL_PRIORITY ? DSERR_PRIOLEVELNEEDED : DS_OK;
+}
+
+HRESULT FakeDirectSound::GetSpeakerConfig(LPDWORD config) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetSpeakerConfig", &r)) return r;
+    if (config == nullptr) return DSERR_INVALIDPARAM;
+    *config = DSSPEAKER_STEREO;
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::SetSpeakerConfig(DWORD) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetSpeakerConfig", &r)) return r;
+    return DS_OK;
+}
+
+HRESULT FakeDirectSound::Initialize(LPCGUID) {
+    HRESULT r = DS_OK;
+    if (!Enter("Initialize", &r)) return r;
+    return DSERR_ALREADYINITIALIZED;
+}
+
+// ---------------------------------------------------------------------------
+// IDirectSoundBuffer
+
+FakeSoundBuffer::FakeSoundBuffer(FakeDirectSound& device, int number, DWORD flags, DWORD bytes,
+                                 const WAVEFORMATEX* format, std::shared_ptr<std::vector<BYTE>> sharedData)
+    : device(device), number(number), flags(flags), bufferBytes(bytes), format(CopyFormat(format)),
+      data_(std::move(sharedData)) {
+    if (data_ == nullptr) {
+        data_ = std::make_shared<std::vector<BYTE>>(bytes + 2 * kGuard, kUnwrittenByte);
+        std::fill(data_->begin(), data_->begin() + kGuard, kGuardByte);
+        std::fill(data_->end() - kGuard, data_->end(), kGuardByte);
+    }
+}
+
+bool FakeSoundBuffer::Released() const { return refs <= 0 && (buffer3D == nullptr || buffer3D->refs <= 0); }
+
+bool FakeSoundBuffer::Enter(const char* operation, HRESULT* refusal) {
+    bool ok = EnterOperation(device.system, "Buffer", *this, Released(), operation, refusal);
+    if (!Released() && device.Released()) {
+        device.system.Fault(Name("Buffer", *this, operation) + " after its DirectSound was released");
+    }
+    return ok;
+}
+
+bool FakeSoundBuffer::GuardsIntact() {
+    const std::vector<BYTE>& d = *data_;
+    bool intact = std::all_of(d.begin(), d.begin() + kGuard, [](BYTE b) { return b == kGuardByte; }) &&
+                  std::all_of(d.end() - kGuard, d.end(), [](BYTE b) { return b == kGuardByte; });
+    if (!intact) device.system.Fault(Name("Buffer", *this, "memory") + " written outside the buffer");
+    return intact;
+}
+
+void FakeSoundBuffer::Advance(DWORD bytes) {
+    if (!playing || bufferBytes == 0) return;
+    DWORD next = playCursor + bytes;
+    if (looping) {
+        playCursor = next % bufferBytes;
+        return;
+    }
+    if (next >= bufferBytes) {
+        playing = false;
+        playCursor = 0;
+        return;
+    }
+    playCursor = next;
+}
+
+HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
+    HRESULT r = DS_OK;
+    if (!Enter("QueryInterface", &r)) return r;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSoundBuffer)) {
+        *out = static_cast<IDirectSoundBuffer*>(this);
+        AddRef();
+        return DS_OK;
+    }
+    if (Same(iid, IID_IDirectSound3DBuffer)) {
+        if (isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
+        if (buffer3D == nullptr) {
+            FakeDirectSoundSystem& system = device.system;
+            int n = static_cast<int>(system.buffers3D.size()) + 1;
+            system.buffers3D.push_back(std::make_unique<FakeSound3DBuffer>(*this, n));
+            buffer3D = system.buffers3D.back().get();
+        } else {
+            ++buffer3D->refs;
+        }
+        *out = static_cast<IDirectSound3DBuffer*>(buffer3D);
+        return DS_OK;
+    }
+    if (Same(iid, IID_IDirectSound3DListener)) {
+        if (!isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
+        if (device.listener == nullptr) {
+            FakeDirectSoundSystem& system = device.system;
+            int n = static_cast<int>(system.listeners.size()) + 1;
+            system.listeners.push_back(std::make_unique<FakeListener>(device, n));
+            device.listener = system.listeners.back().get();
+        } else {
+            ++device.listener->refs;
+        }
+        *out = static_cast<IDirectSound3DListener*>(device.listener);
+        return DS_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+ULONG FakeSoundBuffer::AddRef() {
+    if (Released()) device.system.Fault(Name("Buffer", *this, "AddRef") + " after release");
+    return static_cast<ULONG>(++refs);
+}
+
+ULONG FakeSoundBuffer::Release() {
+    if (refs <= 0) {
+        device.system.Fault(Name("Buffer", *this, "Release") + " after release");
+        return 0;
+    }
+    device.system.Record(Name("Buffer", *this, "Release"));
+    GuardsIntact();
+    if (--refs == 0 && !open_.empty()) {
+        device.system.Fault(Name("Buffer", *this, "Release") + " while locked");
+    }
+    if (refs == 0 && Released()) playing = false;  // a released buffer falls silent
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetCaps", &r)) return r;
+    if (caps == nullptr || caps->dwSize < sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
+    caps->dwFlags = flags | (device.system.buffersInHardware ? DSBCAPS_LOCHARDWARE : DSBCAPS_LOCSOFTWARE);
+    caps->dwBufferBytes = bufferBytes;
+    caps->dwUnlockTransferRate = 0;
+    caps->dwPlayCpuOverhead = 0;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetCurrentPosition", &r)) return r;
+    if (!cursorScript.empty()) {
+        playCursor = cursorScript.front();
+        cursorScript.pop_front();
+    }
+    if (play != nullptr) *play = playCursor;
+    if (write != nullptr) *write = bufferBytes == 0 ? 0 : (playCursor + writeLead) % bufferBytes;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD written) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetFormat", &r)) return r;
+    if (out == nullptr) {
+        if (written == nullptr) return DSERR_INVALIDPARAM;
+        *written = static_cast<DWORD>(format.size());
+        return DS_OK;
+    }
+    if (size < format.size()) return DSERR_INVALIDPARAM;
+    std::memcpy(out, format.data(), format.size());
+    if (written != nullptr) *written = static_cast<DWORD>(format.size());
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetVolume(LPLONG out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetVolume", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
+    *out = volume;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetPan(LPLONG out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetPan", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
+    *out = pan;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetFrequency(LPDWORD out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetFrequency", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if ((flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
+    *out = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetStatus", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
+           (lost ? DSBSTATUS_BUFFERLOST : 0);
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) {
+    HRESULT r = DS_OK;
+    if (!Enter("Initialize", &r)) return r;
+    return DSERR_ALREADYINITIALIZED;
+}
+
+HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2,
+                              LPDWORD bytes2, DWORD lockFlags) {
+    HRESULT r = DS_OK;
+    if (part1 != nullptr) *part1 = nullptr;
+    if (bytes1 != nullptr) *bytes1 = 0;
+    if (part2 != nullptr) *part2 = nullptr;
+    if (bytes2 != nullptr) *bytes2 = 0;
+    if (!Enter("Lock", &r)) return r;
+    if (part1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
+    if (isPrimary() && device.cooperativeLevel != DSSCL_WRITEPRIMARY) return DSERR_PRIOLEVELNEEDED;
+    if (lost) return DSERR_BUFFERLOST;
+    if ((lockFlags & DSBLOCK_ENTIREBUFFER) != 0) {
+        offset = 0;
+        bytes = bufferBytes;
+    } else if ((lockFlags & DSBLOCK_FROMWRITECURSOR) != 0) {
+        offset = (playCursor + writeLead) % bufferBytes;
+    }
+    if (bytes == 0 || bytes > bufferBytes || offset >= bufferBytes) return DSERR_INVALIDPARAM;
+
+    BYTE* base = data_->data() + kGuard;
+    OpenLock lock{base + offset, std::min(bytes, bufferBytes - offset), nullptr, 0};
+    if (lock.bytes1 < bytes && part2 != nullptr) {
+        lock.part2 = base;
+        lock.bytes2 = bytes - lock.bytes1;
+    }
+    open_.push_back(lock);
+    ++openLocks;
+    locks.push_back({offset, bytes});
+    *part1 = lock.part1;
+    *bytes1 = lock.bytes1;
+    if (part2 != nullptr) *part2 = lock.part2;
+    if (bytes2 != nullptr) *bytes2 = lock.bytes2;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWORD written2) {
+    HRESULT r = DS_OK;
+    if (!Enter("Unlock", &r)) return r;
+    auto it = std::find_if(open_.begin(), open_.end(), [&](const OpenLock& l) { return l.part1 == part1; });
+    if (it == open_.end()) {
+        device.system.Fault(Name("Buffer", *this, "Unlock") + " of a region never locked");
+        return DSERR_INVALIDPARAM;
+    }
+    if (written1 > it->bytes1 || written2 > it->bytes2 || (part2 != nullptr && part2 != it->part2)) {
+        device.system.Fault(Name("Buffer", *this, "Unlock") + " beyond the locked region");
+        open_.erase(it);
+        --openLocks;
+        return DSERR_INVALIDPARAM;
+    }
+    open_.erase(it);
+    --openLocks;
+    unlocks.push_back({written1, written2});
+    GuardsIntact();
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
+    HRESULT r = DS_OK;
+    if (!Enter("Play", &r)) return r;
+    if (reserved1 != 0) return DSERR_INVALIDPARAM;
+    if (isPrimary() && (playFlagsGiven & DSBPLAY_LOOPING) == 0) return DSERR_INVALIDPARAM;
+    if (lost) return DSERR_BUFFERLOST;
+    playing = true;
+    looping = (playFlagsGiven & DSBPLAY_LOOPING) != 0;
+    playFlags.push_back(playFlagsGiven);
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetCurrentPosition", &r)) return r;
+    if (isPrimary()) return DSERR_INVALIDCALL;
+    if (position >= bufferBytes) return DSERR_INVALIDPARAM;
+    playCursor = position;
+    positionsSet.push_back(position);
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetFormat", &r)) return r;
+    if (!isPrimary()) return DSERR_INVALIDCALL;
+    if (given == nullptr) return DSERR_INVALIDPARAM;
+    if (device.cooperativeLevel < DSSCL_PRIORITY) return DSERR_PRIOLEVELNEEDED;
+    if (!ValidPcm(*given)) return DSERR_INVALIDPARAM;
+    format = CopyFormat(given);
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::SetVolume(LONG value) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetVolume", &r)) return r;
+    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
+    if (value < DSBVOLUME_MIN || value > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+    volume = value;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::SetPan(LONG value) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetPan", &r)) return r;
+    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
+    if (value < DSBPAN_LEFT || value > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
+    pan = value;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetFrequency", &r)) return r;
+    if (isPrimary() || (flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
+    if (value != DSBFREQUENCY_ORIGINAL && (value < DSBFREQUENCY_MIN || value > kMaxFrequency)) {
+        return DSERR_INVALIDPARAM;
+    }
+    frequency = value;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::Stop() {
+    HRESULT r = DS_OK;
+    if (!Enter("Stop", &r)) return r;
+    playing = false;
+    return DS_OK;
+}
+
+HRESULT FakeSoundBuffer::Restore() {
+    HRESULT r = DS_OK;
+    if (!Enter("Restore", &r)) return r;
+    lost = false;
+    ++restores;
+    return DS_OK;
+}
+
+// ---------------------------------------------------------------------------
+// IDirectSound3DBuffer
+
+FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
+    : buffer(buffer), number(number), current(Default3DBuffer()), pending(Default3DBuffer()) {}
+
+bool FakeSound3DBuffer::Enter(const char* operation, HRESULT* refusal) {
+    return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation, refusal);
+}
+
+DS3DBUFFER& FakeSound3DBuffer::Target(DWORD apply) {
+    if (apply != DS3D_DEFERRED) return current;
+    if (!hasPending) pending = current;
+    hasPending = true;
+    return pending;
+}
+
+void FakeSound3DBuffer::Commit() {
+    if (!hasPending) return;
+    current = pending;
+    hasPending = false;
+}
+
+HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
+    HRESULT r = DS_OK;
+    if (!Enter("QueryInterface", &r)) return r;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DBuffer)) {
+        *out = static_cast<IDirectSound3DBuffer*>(this);
+        AddRef();
+        return DS_OK;
+    }
+    if (Same(iid, IID_IDirectSoundBuffer)) {
+        *out = static_cast<IDirectSoundBuffer*>(&buffer);
+        ++buffer.refs;
+        return DS_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+ULONG FakeSound3DBuffer::AddRef() {
+    if (refs <= 0) buffer.device.system.Fault(Name("Buffer3D", *this, "AddRef") + " after release");
+    return static_cast<ULONG>(++refs);
+}
+
+ULONG FakeSound3DBuffer::Release() {
+    if (refs <= 0) {
+        buffer.device.system.Fault(Name("Buffer3D", *this, "Release") + " after release");
+        return 0;
+    }
+    buffer.device.system.Record(Name("Buffer3D", *this, "Release"));
+    return static_cast<ULONG>(--refs);
+}
+
+
+HRESULT FakeSound3DBuffer::GetAllParameters(LPDS3DBUFFER out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetAllParameters", &r)) return r;
+    if (out == nullptr || out->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
+    *out = current;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetConeAngles", &r)) return r;
+    if (inside != nullptr) *inside = current.dwInsideConeAngle;
+    if (outside != nullptr) *outside = current.dwOutsideConeAngle;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetConeOrientation(LPD3DVECTOR out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetConeOrientation", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.vConeOrientation;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetConeOutsideVolume(LPLONG out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetConeOutsideVolume", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.lConeOutsideVolume;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetMaxDistance", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.flMaxDistance;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetMinDistance", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.flMinDistance;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetMode", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.dwMode;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetPosition", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.vPosition;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetVelocity", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.vVelocity;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetAllParameters(LPCDS3DBUFFER params, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetAllParameters", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (params == nullptr || params->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
+    Target(apply) = *params;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetConeAngles(DWORD inside, DWORD outside, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetConeAngles", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (inside > DS3D_MAXCONEANGLE || outside > DS3D_MAXCONEANGLE) return DSERR_INVALIDPARAM;
+    DS3DBUFFER& t = Target(apply);
+    t.dwInsideConeAngle = inside;
+    t.dwOutsideConeAngle = outside;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetConeOrientation", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    Target(apply).vConeOrientation = {x, y, z};
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetConeOutsideVolume(LONG volume, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetConeOutsideVolume", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+    Target(apply).lConeOutsideVolume = volume;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetMaxDistance(D3DVALUE distance, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetMaxDistance", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (!(distance > 0.0f)) return DSERR_INVALIDPARAM;
+    Target(apply).flMaxDistance = distance;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetMinDistance(D3DVALUE distance, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetMinDistance", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (!(distance > 0.0f)) return DSERR_INVALIDPARAM;
+    Target(apply).flMinDistance = distance;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetMode(DWORD mode, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetMode", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (mode > DS3DMODE_DISABLE) return DSERR_INVALIDPARAM;
+    Target(apply).dwMode = mode;
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetPosition", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    Target(apply).vPosition = {x, y, z};
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetVelocity", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    Target(apply).vVelocity = {x, y, z};
+    return DS_OK;
+}
+
+// ---------------------------------------------------------------------------
+// IDirectSound3DListener
+
+FakeListener::FakeListener(FakeDirectSound& device, int number)
+    : device(device), number(number), current(DefaultListener()), pending(DefaultListener()) {}
+
+bool FakeListener::Enter(const char* operation, HRESULT* refusal) {
+    return EnterOperation(device.system, "Listener", *this, refs <= 0, operation, refusal);
+}
+
+DS3DLISTENER& FakeListener::Target(DWORD apply) {
+    if (apply != DS3D_DEFERRED) return current;
+    if (!hasPending) pending = current;
+    hasPending = true;
+    return pending;
+}
+
+HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
+    HRESULT r = DS_OK;
+    if (!Enter("QueryInterface", &r)) return r;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DListener)) {
+        *out = static_cast<IDirectSound3DListener*>(this);
+        AddRef();
+        return DS_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+ULONG FakeListener::AddRef() {
+    if (refs <= 0) device.system.Fault(Name("Listener", *this, "AddRef") + " after release");
+    return static_cast<ULONG>(++refs);
+}
+
+ULONG FakeListener::Release() {
+    if (refs <= 0) {
+        device.system.Fault(Name("Listener", *this, "Release") + " after release");
+        return 0;
+    }
+    device.system.Record(Name("Listener", *this, "Release"));
+    return static_cast<ULONG>(--refs);
+}
+
+HRESULT FakeListener::GetAllParameters(LPDS3DLISTENER out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetAllParameters", &r)) return r;
+    if (out == nullptr || out->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
+    *out = current;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetDistanceFactor", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.flDistanceFactor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetDopplerFactor", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.flDopplerFactor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetOrientation", &r)) return r;
+    if (front == nullptr || top == nullptr) return DSERR_INVALIDPARAM;
+    *front = current.vOrientFront;
+    *top = current.vOrientTop;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetPosition(LPD3DVECTOR out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetPosition", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.vPosition;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetRolloffFactor", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.flRolloffFactor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) {
+    HRESULT r = DS_OK;
+    if (!Enter("GetVelocity", &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = current.vVelocity;
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetAllParameters(LPCDS3DLISTENER params, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetAllParameters", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (params == nullptr || params->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
+    Target(apply) = *params;
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetDistanceFactor(D3DVALUE factor, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetDistanceFactor", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (!(factor >= DS3D_MINDISTANCEFACTOR && factor <= DS3D_MAXDISTANCEFACTOR) || factor == 0.0f) {
+        return DSERR_INVALIDPARAM;
+    }
+    Target(apply).flDistanceFactor = factor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetDopplerFactor(D3DVALUE factor, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetDopplerFactor", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (!(factor >= DS3D_MINDOPPLERFACTOR && factor <= DS3D_MAXDOPPLERFACTOR)) return DSERR_INVALIDPARAM;
+    Target(apply).flDopplerFactor = factor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop,
+                                     D3DVALUE yTop, D3DVALUE zTop, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetOrientation", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    DS3DLISTENER& t = Target(apply);
+    t.vOrientFront = {xFront, yFront, zFront};
+    t.vOrientTop = {xTop, yTop, zTop};
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetPosition", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    Target(apply).vPosition = {x, y, z};
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetRolloffFactor(D3DVALUE factor, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetRolloffFactor", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    if (!(factor >= DS3D_MINROLLOFFFACTOR && factor <= DS3D_MAXROLLOFFFACTOR)) return DSERR_INVALIDPARAM;
+    Target(apply).flRolloffFactor = factor;
+    return DS_OK;
+}
+
+HRESULT FakeListener::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
+    HRESULT r = DS_OK;
+    if (!Enter("SetVelocity", &r)) return r;
+    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
+    Target(apply).vVelocity = {x, y, z};
+    return DS_OK;
+}
+
+HRESULT FakeListener::CommitDeferredSettings() {
+    HRESULT r = DS_OK;
+    if (!Enter("CommitDeferredSettings", &r)) return r;
+    ++commits;
+    if (hasPending) {
+        current = pending;
+        hasPending = false;
+    }
+    for (FakeSoundBuffer* b : device.secondaries) {
+        if (b->buffer3D != nullptr) b->buffer3D->Commit();
+    }
+    return DS_OK;
+}
+
+}  // namespace sonidrax::testing
