@@ -1,9 +1,10 @@
 // Decoding speed of the MPEG codec against libmpg123's default decoder, both decoding
 // the same in-memory stream in a loop on one core, for Layers I, II and III.
 //
-//   mpeg_bench [--seconds S] [--once LAYER]
+//   mpeg_bench [--seconds S] [--once LAYER] [--alone]
 //
-// Prints times real time for each decoder and the ratio (ours / peer). With --once it
+// Prints times real time for each decoder and the ratio (ours / peer); --alone leaves
+// the peer out. With --once it
 // decodes the layer's stream once with the codec alone, inside benchDecodeLoop, for
 // instruction counting under callgrind (--toggle-collect=benchDecodeLoop).
 #include <chrono>
@@ -119,9 +120,11 @@ void runPeer(Peer& peer, const std::vector<uint8_t>& stream, double slice, Resul
 int main(int argc, char** argv) {
   double seconds = 2.0;
   int once = 0;
+  bool alone = false;  // without the peer
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atof(argv[++i]);
     if (std::strcmp(argv[i], "--once") == 0 && i + 1 < argc) once = std::atoi(argv[++i]);
+    if (std::strcmp(argv[i], "--alone") == 0) alone = true;
   }
   const std::string directory = SONIDRAX_CONFORMANCE_DIR;
 #if defined(SONIDRAX_BENCH_PEER)
@@ -152,13 +155,13 @@ int main(int argc, char** argv) {
     for (double spent = 0.0; spent < seconds; spent += 0.1) {
       runOurs(codec, 0.05, ours);
 #if defined(SONIDRAX_BENCH_PEER)
-      runPeer(peerDecoder, stream, 0.05, peer);
+      if (!alone) runPeer(peerDecoder, stream, 0.05, peer);
 #endif
     }
     std::printf("Layer %-3s %-12s sonidrax %7.0fx real time", c.layer == 1 ? "I" : (c.layer == 2 ? "II" : "III"),
                 c.stream, ours.realTime());
 #if defined(SONIDRAX_BENCH_PEER)
-    std::printf("   libmpg123 %7.0fx   ratio %.2f", peer.realTime(), ours.realTime() / peer.realTime());
+    if (!alone) std::printf("   libmpg123 %7.0fx   ratio %.2f", peer.realTime(), ours.realTime() / peer.realTime());
 #endif
     std::printf("\n");
     std::fflush(stdout);
