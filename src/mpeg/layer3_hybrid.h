@@ -9,14 +9,15 @@ namespace sonidrax::mpeg {
 // on it in place. `out` receives the 18 × 32 time samples, time-major (sample t of
 // subband sb at 32 t + sb), so that each run of 32 is one synthesis block.
 // `overlap` keeps the second half of each subband's last transform for the next
-// granule, and `overlapSubbands` how many low subbands of it may be non-zero.
+// granule (time-major as well), and `overlapSubbands`
+// how many low subbands of it may be non-zero.
 //
 // `extent` is the spectral extent (values at or above it are zero), which lets the
 // transform skip the silent top subbands; `subbandLimit` (32, or fewer at a reduced
 // output rate) caps the subbands that are transformed at all. Skipped subbands
 // output their overlap and clear it.
 struct HybridState {
-  float* overlap;             // 576 values
+  float* overlap;             // 576 values: sample t of subband sb at 32 t + sb
   unsigned* overlapSubbands;  // 0 to 32
 };
 void hybridSynthesis(float* spectrum, const HybridState& state, float* out, const GranuleInfo& g, unsigned extent,
