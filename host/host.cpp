@@ -22,6 +22,8 @@ void InitFace(Face<Iface>& face, const Ops* ops, InstanceRecord* owner, const ch
     face.name = name;
 }
 
+constexpr char kStageClass[] = "SonidraxHostStage";
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         ShowWindow(window, SW_HIDE);  // the script decides when the host ends
@@ -250,25 +252,33 @@ const MemberDef* Host::FindMember(const MemberRef& reference) const {
 }
 
 HWND Host::MainWindow() {
-    if (windowTried_) {
+    if (mainWindow_) {
         return mainWindow_;
     }
-    windowTried_ = true;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "SonidraxHostStage";
-    RegisterClassA(&windowClass);
-    mainWindow_ = CreateWindowExA(0, windowClass.lpszClassName, "sonidrax host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-    if (!mainWindow_) {
-        // Without a display only a message-only window can be made; it is still a
-        // real window for cooperative levels and timers.
-        mainWindow_ = CreateWindowExA(0, windowClass.lpszClassName, "sonidrax host", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, instance, nullptr);
+    if (!windowClassRegistered_) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = MainWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = kStageClass;
+        windowClassRegistered_ = RegisterClassA(&windowClass) != 0;
+    }
+    // A desktop that is still starting (or a Wine server that is shutting down) can
+    // refuse windows for a moment: try again for a while before giving up.
+    for (int attempt = 0; attempt < 20 && !mainWindow_; ++attempt) {
+        if (attempt > 0) {
+            Sleep(50);
+        }
+        mainWindow_ = CreateWindowExA(0, kStageClass, "sonidrax host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+        if (!mainWindow_) {
+            // Without a display only a message-only window can be made; it is still
+            // a real window for cooperative levels and timers.
+            mainWindow_ = CreateWindowExA(0, kStageClass, "sonidrax host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          instance, nullptr);
+        }
     }
     return mainWindow_;
 }

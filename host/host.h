@@ -170,7 +170,7 @@ class Host {
   private:
     uint32_t faults_ = 0;
     HWND mainWindow_ = nullptr;
-    bool windowTried_ = false;
+    bool windowClassRegistered_ = false;
     RegistryRecord registry_;
     std::vector<std::pair<std::pair<GUID, GUID>, std::unique_ptr<Dictionary>>> dictionaries_;
 };

@@ -28,22 +28,6 @@ void Idle(uint32_t ms) {
 }
 
 bool IsNumber(int32_t type) { return type == kValueInteger || type == kValueFloat; }
-
-std::string IlkName(int32_t type) {
-    switch (type) {
-    case kValueInteger: return "integer";
-    case kValueSymbol: return "symbol";
-    case kValueString: return "string";
-    case kValueVoid: return "void";
-    case kValueFloat: return "float";
-    case kValueList: return "list";
-    case kValuePropList: return "propList";
-    case kValueMemberRef: return "member";
-    case kValueObject: return "instance";
-    default: return "bad";
-    }
-}
-
 }  // namespace
 
 Interpreter::Interpreter(Host* host, std::string pluginPath) : host_(host), pluginPath_(std::move(pluginPath)) {}
@@ -415,170 +399,6 @@ InstanceRecord* Interpreter::GlobalInstance(int line) {
     return global_;
 }
 
-bool Interpreter::EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* out) {
-    *handled = true;
-    const std::string& name = call.text;
-    const int line = call.line;
-    ValueStore& values = host_->values;
-    const size_t argc = call.items.size();
-    auto arity = [&](size_t wanted) {
-        if (argc != wanted) {
-            return Fail(line, name + " takes " + std::to_string(wanted) + " argument" + (wanted == 1 ? "" : "s"));
-        }
-        return true;
-    };
-    // A builtin that looks at one instance, alive or forgotten.
-    auto instanceOf = [&](InstanceRecord** record) {
-        if (!arity(1)) {
-            return false;
-        }
-        ScriptValue value = ValueStore::Void();
-        if (!Evaluate(call.items[0], &value)) {
-            return false;
-        }
-        uint32_t id = 0;
-        const Status status = values.ToObject(value, &id);
-        const std::string text = Text(value);
-        values.Release(&value);
-        *record = status == kOk ? host_->FindRecord(id) : nullptr;
-        return *record ? true : Fail(line, name + ": " + text + " is not an instance");
-    };
-    if (name == "new") {
-        return arity(0) && NewInstance(line, pendingName_.empty() ? "instance " + std::to_string(instances_.size() + 1)
-                                                                   : pendingName_,
-                                       out);
-    }
-    if (name == "status") {
-        *out = ValueStore::Integer(lastStatus_);
-        return arity(0);
-    }
-    if (name == "allocations" || name == "bytes" || name == "references" || name == "services") {
-        InstanceRecord* record = nullptr;
-        if (!instanceOf(&record)) {
-            return false;
-        }
-        int32_t number = 0;
-        if (name == "allocations") {
-            number = static_cast<int32_t>(record->blocks.size());
-        } else if (name == "bytes") {
-            number = static_cast<int32_t>(record->LiveBytes());
-        } else if (name == "references") {
-            number = record->self.refs;
-        } else {
-            number = record->ServiceReferences();
-        }
-        *out = ValueStore::Integer(number);
-        return true;
-    }
-    if (name == "handlerCalls") {
-        if (!arity(1)) {
-            return false;
-        }
-        ScriptValue value = ValueStore::Void();
-        if (!Evaluate(call.items[0], &value)) {
-            return false;
-        }
-        std::string handler;
-        Symbol symbol = 0;
-        if (values.ToSymbol(value, &symbol) == kOk) {
-            handler = values.SymbolName(symbol);
-        } else if (values.ToText(value, &handler) != kOk) {
-            values.Release(&value);
-            return Fail(line, "handlerCalls takes a handler name");
-        }
-        values.Release(&value);
-        int32_t count = 0;
-        for (const auto& [called, calls] : host_->handlerCalls) {
-            if (_stricmp(called.c_str(), handler.c_str()) == 0) {
-                count += calls;
-            }
-        }
-        *out = ValueStore::Integer(count);
-        return true;
-    }
-    if (name == "messageCount" || name == "liveValues" || name == "modalDepth" || name == "dialogsRun" ||
-        name == "canUnload") {
-        if (!arity(0)) {
-            return false;
-        }
-        int32_t number = 0;
-        if (name == "messageCount") {
-            number = static_cast<int32_t>(host_->allMessages.size());
-        } else if (name == "liveValues") {
-            number = static_cast<int32_t>(values.LiveCells());
-        } else if (name == "modalDepth") {
-            number = host_->modalDepth;
-        } else if (name == "dialogsRun") {
-            number = host_->dialogsRun;
-        } else {
-            if (!EnsurePlugin(line)) {
-                return false;
-            }
-            number = plugin_->CanUnloadNow();
-        }
-        *out = ValueStore::Integer(number);
-        return true;
-    }
-    if (name == "count" || name == "ilk") {
-        if (!arity(1)) {
-            return false;
-        }
-        ScriptValue value = ValueStore::Void();
-        if (!Evaluate(call.items[0], &value)) {
-            return false;
-        }
-        const int32_t type = values.TypeOf(value);
-        if (name == "ilk") {
-            *out = ValueStore::SymbolValue(values.Intern(IlkName(type)));
-        } else if (type == kValueList || type == kValuePropList) {
-            *out = ValueStore::Integer(values.Count(value));
-        } else {
-            const std::string text = Text(value);
-            values.Release(&value);
-            return Fail(line, "count: " + text + " is not a list");
-        }
-        values.Release(&value);
-        return true;
-    }
-    if (name == "getAt" || name == "getProp") {
-        if (!arity(2)) {
-            return false;
-        }
-        std::vector<ScriptValue> args;
-        if (!EvaluateArgs(call, 0, &args)) {
-            return false;
-        }
-        Status status = kOk;
-        if (name == "getAt") {
-            int32_t position = 0;
-            status = values.ToInteger(args[1], &position);
-            if (status == kOk) {
-                status = values.GetAt(args[0], position, out);
-            }
-        } else {
-            status = values.GetProp(args[0], args[1], out);
-        }
-        const std::string text = Text(args[0]) + ", " + Text(args[1]);
-        ReleaseAll(&args);
-        return status == kOk ? true : Fail(line, name + "(" + text + ") finds nothing");
-    }
-    if (name == "callIndex") {
-        if (argc < 2 || call.items[1].kind != Expr::Kind::Integer || call.items[1].integer < 0) {
-            return Fail(line, "callIndex takes an instance, a method index and the method's arguments");
-        }
-        std::vector<ScriptValue> args;
-        Expr rest = call;
-        rest.items.erase(rest.items.begin() + 1);
-        if (!EnsurePlugin(line) || !EvaluateArgs(rest, 0, &args)) {
-            return false;
-        }
-        const uint32_t index = static_cast<uint32_t>(call.items[1].integer);
-        return CallByIndex(call, index, "method " + std::to_string(index), false, &args, out);
-    }
-    *handled = false;
-    return false;
-}
-
 bool Interpreter::CallMethod(const Expr& call, ScriptValue* out) {
     const int line = call.line;
     if (!EnsurePlugin(line)) {
@@ -612,7 +432,8 @@ bool Interpreter::CallByIndex(const Expr& call, uint32_t index, const std::strin
     }
     lastStatus_ = plugin_->Call(record, index, *args, out);
     ReleaseAll(args);
-    if (lastStatus_ != kOk) {
+    const bool first = !waitStatuses_ || waitStatuses_->insert(lastStatus_).second;
+    if (lastStatus_ != kOk && first) {
         host_->Print("status " + FormatStatus(lastStatus_) + " from " + label);
     }
     return true;
@@ -663,6 +484,14 @@ bool Interpreter::Compare(const Statement& statement, bool* holds, std::string* 
 }
 
 bool Interpreter::Wait(const Statement& statement) {
+    std::set<Status> statuses;
+    waitStatuses_ = &statuses;
+    const bool ok = WaitLoop(statement);
+    waitStatuses_ = nullptr;
+    return ok;
+}
+
+bool Interpreter::WaitLoop(const Statement& statement) {
     const ULONGLONG start = GetTickCount64();
     const ULONGLONG deadline = start + static_cast<ULONGLONG>(statement.ms);
     ULONGLONG nextCall = start + static_cast<ULONGLONG>(statement.everyMs);

@@ -6,6 +6,7 @@
 #include "script.h"
 
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,17 @@ class Interpreter {
     bool Evaluate(const Expr& expr, ScriptValue* out);
     bool EvaluateCall(const Expr& call, ScriptValue* out);
     bool EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* out);
+    // Builtins (builtins.cpp), one per name or family of names.
+    bool BuiltinNew(const Expr& call, ScriptValue* out);
+    bool BuiltinStatus(const Expr& call, ScriptValue* out);
+    bool BuiltinInstanceCount(const Expr& call, ScriptValue* out);
+    bool BuiltinHandlerCalls(const Expr& call, ScriptValue* out);
+    bool BuiltinHostCount(const Expr& call, ScriptValue* out);
+    bool BuiltinCountOrIlk(const Expr& call, ScriptValue* out);
+    bool BuiltinLookup(const Expr& call, ScriptValue* out);
+    bool BuiltinCallIndex(const Expr& call, ScriptValue* out);
+    bool Arity(const Expr& call, size_t wanted);
+    bool EvaluateOne(const Expr& call, ScriptValue* value);
     bool CallMethod(const Expr& call, ScriptValue* out);
     bool CallByIndex(const Expr& call, uint32_t index, const std::string& label, bool global,
                      std::vector<ScriptValue>* args, ScriptValue* out);
@@ -45,6 +57,7 @@ class Interpreter {
     InstanceRecord* GlobalInstance(int line);
     bool Compare(const Statement& statement, bool* holds, std::string* got, std::string* wanted);
     bool Wait(const Statement& statement);
+    bool WaitLoop(const Statement& statement);
     bool DefineMember(const Statement& statement);
     void Forget(InstanceRecord* record, const std::string& label);
     void Cleanup();
@@ -63,6 +76,9 @@ class Interpreter {
     int exitCode_ = kPassed;
     std::string pendingName_;
     bool cleaned_ = false;
+    // While a wait repeats calls, each distinct non-zero status is printed once, so
+    // the transcript does not depend on how many calls fit into the wait.
+    std::set<Status>* waitStatuses_ = nullptr;
 };
 
 }  // namespace sonidrax::host

@@ -19,10 +19,10 @@ namespace {
 using sonidrax::host::Interpreter;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
-    std::printf("line %d: the plug-in crashed (exception 0x%08lX at %p)\n", Interpreter::CurrentLine(),
-                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode),
-                info->ExceptionRecord->ExceptionAddress);
+    std::printf("line %d: the plug-in crashed (exception 0x%08lX)\n", Interpreter::CurrentLine(),
+                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
+    std::fprintf(stderr, "exception address %p\n", info->ExceptionRecord->ExceptionAddress);
     ExitProcess(3);
 }
 

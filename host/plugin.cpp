@@ -42,7 +42,9 @@ Plugin::~Plugin() {
 bool Plugin::Load(const std::string& path, std::string* error) {
     module_ = LoadLibraryA(path.c_str());
     if (!module_) {
-        *error = "cannot load the plug-in \"" + path + "\" (" + LastErrorText() + ")";
+        const size_t slash = path.find_last_of("\\/");
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        *error = "cannot load the plug-in \"" + name + "\" (" + LastErrorText() + ")";
         return false;
     }
     if (!Resolve(module_, "DllGetClassForm", &getClassForm_, error) ||

@@ -2,6 +2,7 @@
 #include "host.h"
 #include "status.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace sonidrax::host {

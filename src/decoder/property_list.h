@@ -5,6 +5,7 @@
 // refused for a type clash) or deleted; clearing the list tells nobody.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "decoder/status.h"
@@ -47,6 +48,8 @@ Status GetIntegerProperty(const PropertyList* list, const char* name, std::int32
 Status SetStringProperty(PropertyList* list, const char* name, const char* text);
 // Copies the text with its terminator; textOut must be large enough.
 Status GetStringProperty(const PropertyList* list, const char* name, char* textOut);
+// The same into a buffer of capacity bytes: kInvalidParameters when it is too small.
+Status GetStringProperty(const PropertyList* list, const char* name, char* textOut, std::size_t capacity);
 Status DeleteProperty(PropertyList* list, const char* name);
 
 Status AddPropertyWatcher(PropertyList* list, const char* name, void* client,

@@ -36,7 +36,11 @@ Status WaveFileSound::OpenFile(const char* path, uint32_t bufferBytes) {
     if (length >= kFileNameSize) return kBadArgument;
     std::memcpy(fileName, path, length + 1);
 
-    HMMIO file = mmioOpenA(fileName, nullptr, MMIO_ALLOCBUF | MMIO_READ);
+    // Naming the DOS procedure keeps a "+" in the name from being read as an
+    // element of a compound file; everything else is as with no info at all.
+    MMIOINFO plainFile{};
+    plainFile.fccIOProc = FOURCC_DOS;
+    HMMIO file = mmioOpenA(fileName, &plainFile, MMIO_ALLOCBUF | MMIO_READ);
     if (file == nullptr) return kFileNotFound;
     source = file;
     LONG size = mmioSeek(file, 0, SEEK_END);

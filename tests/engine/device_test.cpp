@@ -123,11 +123,14 @@ TEST_F(Devices, ADeviceThatCannotBeOpenedLeavesTheCurrentOneAndCanBeTriedAgain) 
 }
 
 TEST_F(Devices, TheListenerIsAskedForOnceAndBelongsToTheCurrentDevice) {
+    const int32_t queriesBefore = CountCalls(".QueryInterface");
     IDirectSound3DListener* first = GetListener(xtra());
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(GetListener(xtra()), first);
+    EXPECT_EQ(CountCalls(".QueryInterface"), queriesBefore + 1);
     EXPECT_EQ(fake.listeners.size(), 1u);
     EXPECT_EQ(fake.Find(first), fake.directSounds[0]->listener);
+    EXPECT_EQ(fake.directSounds[0]->listener->refs, 1);
 
     Call("dsSetDevice", {host.String(fake.devices[1].description)});
     IDirectSound3DListener* second = GetListener(xtra());

@@ -131,12 +131,14 @@ TEST_F(NewSound, AMemberWhoseBufferIsRefusedIsDestroyed) {
     EXPECT_EQ(host.LiveAllocations(), blocks);
 }
 
-TEST_F(NewSound, AFileIsLoadedWholeWithBufferSizeZeroOrWithoutOne) {
+TEST_F(NewSound, AFileIsLoadedWholeWithBufferSizeZeroOrWithoutOneOrWithALargerOne) {
     const std::string name = WriteWaveFile("new_whole.wav", WaveImage({}));
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(0)}), 0);
     ASSERT_EQ(Call("dsNewSound", {host.String(name)}), 0);
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(1 << 20)}), 0);
-    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3}));
+    // A buffer size that is no number reads as 0.
+    ASSERT_EQ(Call("dsNewSound", {host.String(name), host.String("big")}), 0);
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4}));
     for (int32_t id : Ids()) {
         SoundBuffer* sound = Sound(id);
         EXPECT_EQ(sound->bufferBytes, 4000u) << id;

@@ -61,6 +61,33 @@ TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
     EXPECT_EQ(sound->writeCursor, 1000u);
 }
 
+// A source that ends before the buffer is full, as a short decoded stream does.
+class ShortSource : public SoundBuffer {
+public:
+    ShortSource(SoundXtra* owner, uint32_t available) : SoundBuffer(owner, kStreamKind, false), left(available) {}
+    Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
+        uint32_t n = std::min(count, left);
+        std::memset(dest, 0x11, n);
+        left -= n;
+        *bytesRead = n;
+        return kOk;
+    }
+    uint32_t left;
+};
+
+TEST_F(SoundBufferTest, ShortSourceLeavesAZeroTailAndReportsWhatItRead) {
+    ShortSource sound(xtra, 600);
+    sound.format = static_cast<WAVEFORMATEX*>(host.allocator()->ops->Alloc(host.allocator(), 18));
+    *sound.format = WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 8000, 8000, 1, 8, 0};
+    uint32_t n = 0;
+    ASSERT_EQ(sound.CreateBuffer(1000, &n), kOk);
+    EXPECT_EQ(n, 600u);
+    Bytes held = Fake(sound)->Contents();
+    EXPECT_EQ(std::count(held.begin(), held.begin() + 600, 0x11), 600);
+    EXPECT_EQ(std::count(held.begin() + 600, held.end(), 0), 400);
+    EXPECT_EQ(Fake(sound)->unlocks.back().bytes1, 1000u) << "the zeroed tail was written too";
+}
+
 TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
     directSound.Refuse("DirectSound.CreateSoundBuffer", DSERR_OUTOFMEMORY, 1);
     auto refused = Load(Stereo16(100));

@@ -232,6 +232,45 @@ TEST_F(SoundRingTest, ReversingAStreamMidwayTurnsAtTheSamePosition) {
     ASSERT_TRUE(PlayThrough(backward, 2 * data.size()));
 }
 
+TEST_F(SoundRingTest, ReversedSetPositionInsideTheRingOnlyMovesTheCursor) {
+    Open(true, false);
+    sound->Play();
+    Listener warmUp(*sound, *buffer, data, 4, static_cast<int64_t>(data.size()));
+    ASSERT_TRUE(PlayThrough(warmUp, 6000));
+    size_t locks = buffer->locks.size();
+    // Ahead of a reversed cursor lies a lower position.
+    int32_t pos = static_cast<int32_t>(sound->GetPosition()) - 1000;
+    ASSERT_EQ(sound->SetPosition(pos), kOk);
+    EXPECT_EQ(buffer->locks.size(), locks);
+    EXPECT_EQ(sound->GetPosition(), static_cast<uint32_t>(pos));
+    Listener listener(*sound, *buffer, data, 4, pos);
+    ASSERT_TRUE(PlayThrough(listener, 3 * data.size()));
+    EXPECT_FALSE(buffer->playing);
+}
+
+// Hours of looping in minutes: a short sound round a ring many times over keeps
+// reporting and sounding right in both directions.
+TEST_F(SoundRingTest, LongLoopsKeepTheirPositions) {
+    for (bool reversed : {false, true}) {
+        Open(reversed, true, kRing, 1250);  // 5000 bytes of data in a 4096-byte ring
+        sound->Play();
+        int64_t start = reversed ? static_cast<int64_t>(data.size()) : 0;
+        Listener listener(*sound, *buffer, data, 4, start);
+        while (listener.heard() < 60 * data.size()) {
+            ASSERT_TRUE(listener.Hear(kStep));
+            sound->Refill();
+            sound->Refill();
+            uint64_t played = listener.heard() % data.size();
+            uint32_t expected = reversed ? static_cast<uint32_t>((data.size() - played) % data.size())
+                                         : static_cast<uint32_t>(played);
+            ASSERT_EQ(sound->GetPosition(), expected) << reversed << " after " << listener.heard();
+        }
+        EXPECT_LT(static_cast<int32_t>(sound->bufferStartPos), static_cast<int32_t>(2 * data.size() + kRing));
+        EXPECT_GT(static_cast<int32_t>(sound->bufferStartPos), -static_cast<int32_t>(kRing));
+        sound.reset();
+    }
+}
+
 TEST_F(SoundRingTest, PositionsAreFrameAligned) {
     Open(false, false);
     ASSERT_EQ(sound->SetPosition(1001), kOk);

@@ -204,6 +204,24 @@ TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
     EXPECT_EQ(sound->OpenMemory(nullptr, 0), kUnsupportedFormat);
 }
 
+// The multimedia I/O functions read "name.ext+element" as an element of a
+// compound file; a plain file whose name looks like that is still a plain file.
+TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
+    WaveSpec spec = Mono16(100);
+    Bytes image = WaveImage(spec);
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    std::string name = std::string(folder) + "take.two+mix.wav";
+    std::FILE* out = std::fopen(name.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(image.data(), 1, image.size(), out);
+    std::fclose(out);
+    sound = std::make_unique<WaveFileSound>(xtra, false);
+    EXPECT_EQ(sound->OpenFile(name.c_str(), 0), kOk);
+    sound.reset();
+    DeleteFileA(name.c_str());
+}
+
 TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {
     WaveSpec spec = Mono16(400);
     spec.claimedDataSize = 0x7FFFFFF0;

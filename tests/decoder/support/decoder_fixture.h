@@ -1,0 +1,34 @@
+// A fresh Decoder per test, with its error reports collected.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decoder/decoder.h"
+#include "support/memory_input.h"
+#include "support/recording_output.h"
+#include "support/test_codec.h"
+
+namespace sonidrax::decoder::testing {
+
+struct ErrorReport {
+    std::int32_t moduleId;
+    std::string category;
+    std::string detail;
+};
+
+class DecoderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The details of the reports so far.
+    std::vector<std::string> Details() const;
+
+    Decoder* decoder = nullptr;
+    std::vector<ErrorReport> reports;
+};
+
+}  // namespace sonidrax::decoder::testing

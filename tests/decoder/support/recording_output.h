@@ -1,0 +1,31 @@
+// An output module for tests that keeps what it is given.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "decoder/decoder.h"
+
+namespace sonidrax::decoder::testing {
+
+struct RecordingOutputOptions {
+    bool withGetBuffer = false;
+    bool withGetValue = false;  // also reports kOutputHasValue in its caps
+    Status setFormatResult = kSuccess;
+    std::int32_t writeResult = 0;  // 0: answers the byte count
+};
+
+struct RecordedOutput {
+    std::vector<std::string> events;   // "open", "close", "setFormat 2 44100 2 bits 7", ...
+    std::vector<std::uint8_t> bytes;   // everything written
+    std::vector<std::int32_t> writeSizes;
+    std::vector<std::int32_t> getBufferSizes;
+    alignas(8) std::int16_t buffer[4096];  // what getBuffer hands out
+};
+
+RecordedOutput& Recorded();
+OutputModule MakeRecordingOutput(const RecordingOutputOptions& options = {});
+void ResetRecordingOutput();
+
+}  // namespace sonidrax::decoder::testing

@@ -1,0 +1,28 @@
+// A private folder per test for the file modules' tests, removed afterwards.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sonidrax::decoder::testing {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The path of a file in the folder, as text the file modules take.
+    std::string Path(const std::string& name) const;
+    void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+    std::vector<std::uint8_t> Read(const std::string& name) const;
+    bool Exists(const std::string& name) const;
+
+private:
+    std::filesystem::path root_;
+};
+
+}  // namespace sonidrax::decoder::testing

@@ -1,0 +1,123 @@
+// Sounds on the system's own DirectSound (Wine's, on a null audio device): the
+// buffer flags are accepted, a one-shot sound ends by itself, and a stream kept
+// fed by the refill plays to its end and stops. Wine's cursor runs faster than
+// real time, so everything is polled with bounded waits and no durations are
+// asserted.
+#include <memory>
+
+#include "sound_test_support.h"
+#include "sounds/wave_file_sound.h"
+
+namespace sonidrax::testing {
+namespace {
+
+constexpr DWORD kPollMs = 5;
+constexpr DWORD kPatienceMs = 10000;
+
+class RealDirectSoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        IDirectSound* ds = nullptr;
+        if (FAILED(DirectSoundCreate(nullptr, &ds, nullptr))) GTEST_SKIP() << "no DirectSound device here";
+        ds->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY);
+        memory_ = host.NewInstance(sizeof(SoundXtra));
+        HostHeader header;
+        std::memcpy(&header, memory_, sizeof header);
+        xtra = new (memory_) SoundXtra(header);
+        device = OutputDevice{nullptr, ds, nullptr, nullptr, nullptr, nullptr, nullptr};
+        xtra->currentDevice = &device;
+    }
+
+    void TearDown() override {
+        if (xtra == nullptr) return;
+        sound.reset();
+        xtra->currentDevice = nullptr;
+        xtra->~SoundXtra();
+        host.DeleteInstance(memory_);
+        EXPECT_EQ(device.directSound->Release(), 0u) << "a sound kept a DirectSound reference";
+        EXPECT_EQ(host.LiveAllocations(), 0);
+    }
+
+    void Open(const WaveSpec& spec, uint32_t bufferBytes, bool threeD = false) {
+        file = std::make_unique<TempFile>(WaveImage(spec));
+        sound = std::make_unique<WaveFileSound>(xtra, false);
+        sound->SetIs3D(threeD);
+        ASSERT_EQ(sound->OpenFile(file->path(), bufferBytes), kOk);
+        sound->refillBytes = std::min<uint32_t>(sound->bufferBytes / 4, kMaxRefillBytes);
+        sound->streaming = sound->bufferBytes < sound->dataBytes;
+    }
+
+    FakeHost host;
+    SoundXtra* xtra = nullptr;
+    OutputDevice device{};
+    std::unique_ptr<TempFile> file;
+    std::unique_ptr<WaveFileSound> sound;
+
+private:
+    void* memory_ = nullptr;
+};
+
+WaveSpec Tone(uint16_t channels, uint16_t bits, uint32_t rate, uint32_t frames) {
+    WaveSpec spec;
+    spec.channels = channels;
+    spec.bits = bits;
+    spec.rate = rate;
+    spec.data = Pattern((bits / 8) * channels, frames);
+    return spec;
+}
+
+TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
+    Open(Tone(2, 16, 22050, 5512), 0);
+    EXPECT_FALSE(sound->streaming);
+    ASSERT_EQ(sound->Play(), kOk);
+    DWORD waited = 0;
+    while (sound->IsPlaying() && waited < kPatienceMs) {
+        Sleep(kPollMs);
+        waited += kPollMs;
+    }
+    EXPECT_FALSE(sound->IsPlaying());
+    EXPECT_TRUE(sound->playing) << "the flag stays set; DirectSound tells the truth";
+    EXPECT_EQ(sound->SetVolume(-600), kOk);
+    EXPECT_EQ(sound->GetVolume(), -600);
+    EXPECT_EQ(sound->SetPitch(2.0), kOk);
+    EXPECT_DOUBLE_EQ(sound->GetPitch(), 2.0);
+    EXPECT_EQ(sound->Reverse(), kOk);
+}
+
+TEST_F(RealDirectSoundTest, StreamFedByRefillsPlaysToItsEndAndStops) {
+    WaveSpec spec = Tone(1, 8, 11025, 33075);
+    Open(spec, 16384);
+    ASSERT_TRUE(sound->streaming);
+    ASSERT_EQ(sound->Play(), kOk);
+    uint32_t last = 0;
+    DWORD waited = 0;
+    while (sound->playing && waited < kPatienceMs) {
+        sound->Refill();
+        uint32_t pos = sound->GetPosition();
+        EXPECT_LE(pos, sound->dataBytes);
+        last = pos;
+        Sleep(kPollMs);
+        waited += kPollMs;
+    }
+    EXPECT_FALSE(sound->playing);
+    EXPECT_TRUE(sound->endReached);
+    EXPECT_EQ(last, sound->dataBytes);
+}
+
+TEST_F(RealDirectSoundTest, ThreeDBufferHasNoPanControl) {
+    Open(Tone(1, 16, 22050, 4000), 0, true);
+    void* out = nullptr;
+    ASSERT_EQ(sound->buffer->QueryInterface(IID_IDirectSound3DBuffer, &out), DS_OK);
+    sound->buffer3D = static_cast<IDirectSound3DBuffer*>(out);
+    EXPECT_EQ(sound->buffer->SetPan(100), DSERR_CONTROLUNAVAIL);
+    EXPECT_EQ(sound->SetPan(100), kOk);
+    EXPECT_EQ(sound->GetPan(), 0);
+    DSBCAPS caps{};
+    caps.dwSize = sizeof caps;
+    ASSERT_EQ(sound->buffer->GetCaps(&caps), DS_OK);
+    EXPECT_NE(caps.dwFlags & DSBCAPS_CTRL3D, 0u);
+    EXPECT_EQ(caps.dwBufferBytes, 8000u);
+}
+
+}  // namespace
+}  // namespace sonidrax::testing
