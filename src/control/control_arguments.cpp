@@ -1,5 +1,7 @@
 #include "control/control_arguments.h"
 
+#include <cmath>
+
 #include "engine/sound_table.h"
 #include "sounds/sound_buffer.h"
 
@@ -19,6 +21,9 @@ Status NumberArgument(const ScriptCall& call, int32_t position, double* out) {
     double number = 0.0;
     const Status status = values->ops->ToFloat(values, argument, &number);
     if (status != kOk) return status;
+    // DirectSound takes factors, distances and pitches as plain numbers; an infinity
+    // or a NaN has no meaning there.
+    if (!std::isfinite(number)) return kBadArgument;
     *out = number;
     return kOk;
 }

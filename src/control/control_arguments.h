@@ -17,8 +17,9 @@ SoundBuffer* SoundArgument(ScriptCall& call);
 // is missing or was made without 3D.
 IDirectSound3DBuffer* Sound3DArgument(ScriptCall& call);
 
-// A number argument as a double. A missing argument or one that is not a number
-// is refused with 0x800407D8 (or the host's own status), and `out` is untouched.
+// A number argument as a double. A missing argument, one that is not a number,
+// and an infinite or NaN one are refused with 0x800407D8 (or the host's own
+// status), and `out` is untouched.
 Status NumberArgument(const ScriptCall& call, int32_t position, double* out);
 
 }  // namespace sonidrax

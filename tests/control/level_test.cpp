@@ -2,6 +2,8 @@
 // pitch: the arithmetic of the level scale and every range refusal.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "control_fixture.h"
 
 namespace sonidrax {
@@ -141,6 +143,8 @@ TEST_F(Levels, PitchScalesTheSoundsOwnRate) {
     xtra().lastError = kUntouched;
     EXPECT_EQ(Call("dsSetPitch", {Int(id), host.String("fast")}), kRefused);
     EXPECT_EQ(Call("dsSetPitch", {Int(id)}), kRefused);
+    EXPECT_EQ(Call("dsSetPitch", {Int(id), Float(std::nan(""))}), kRefused);
+    EXPECT_EQ(Call("dsSetPitch", {Int(id), Float(HUGE_VAL)}), kRefused);
     EXPECT_EQ(LastError(), kUntouched);
     EXPECT_EQ(FakeBuffer(id).frequency, 44100u);
 }

@@ -1,6 +1,8 @@
 // The device's listener and the switch between immediate and deferred 3D changes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "control_fixture.h"
 
 namespace sonidrax {
@@ -117,6 +119,8 @@ TEST_F(Listener, FactorsTakeIntegersAndFloatsAndRefuseOtherValues) {
 
     EXPECT_EQ(Call("dsSetRolloff", {host.String("steep")}), kRefused);
     EXPECT_EQ(Call("dsSetDoppler"), kRefused);
+    EXPECT_EQ(Call("dsSetDistanceFactor", {Float(std::nan(""))}), kRefused);
+    EXPECT_EQ(Call("dsSetRolloff", {Float(-HUGE_VAL)}), kRefused);
     // DirectSound's own range refusals are not reported.
     EXPECT_EQ(Call("dsSetRolloff", {Float(-1.0)}), 0);
     Call("dsGetRolloff");
