@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 
 #include "support/decoder_fixture.h"
 
@@ -151,6 +152,26 @@ TEST_F(DecodeTest, AbortsOfSeparateDecodersDoNotMeet) {
     EXPECT_EQ(Decode(other, nullptr), kSuccess);
     EXPECT_EQ(Decode(decoder, nullptr), kSuccess);
     DestroyDecoder(other);
+}
+
+Decoder* abortingDecoder = nullptr;
+
+TEST_F(DecodeTest, NoExceptionOfTheCodecLeavesTheLibrary) {
+    MemoryInputs::Put("mem:stream", Block(64));
+    const InputModule input = MakeMemoryInput();
+    CodecModule codec = MakeTestCodec({.blockBytes = 64, .maxOutputBytes = 64});
+    codec.decode = [](void*, OutputBuffer*, DecoderStatus*) -> Status { throw std::bad_alloc(); };
+    codec.seekDone = [](void*, std::uint32_t) -> Status { throw 42; };
+    // An abort outside Decode ends only that codec call; streamInfo's answer is not used.
+    codec.streamInfo = [](void*, DecoderStatus*) -> Status { AbortDecode(abortingDecoder); };
+    abortingDecoder = decoder;
+    ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
+    ASSERT_EQ(RegisterCodecModule(decoder, &codec), 0);
+    ASSERT_EQ(SelectInput(decoder, "mem:stream", 0), kSuccess);
+    ASSERT_EQ(OpenInput(decoder), kSuccess);
+    EXPECT_EQ(Decode(decoder, nullptr), kOutOfMemory);
+    EXPECT_EQ(SeekBytes(decoder, 0), kDecodeAborted);
+    EXPECT_EQ(decoder->input.state, kOpen);
 }
 
 TEST_F(DecodeTest, AnAbortOutsideEveryCodecCallEndsTheProgram) {

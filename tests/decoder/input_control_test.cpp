@@ -207,6 +207,35 @@ TEST_F(InputControlTest, ReleasingClosesAndDeletes) {
     EXPECT_EQ(ReleaseInput(decoder), kSuccess);
 }
 
+TEST_F(InputControlTest, DestroyingTheDecoderClosesTheInputAndDeletesTheCodec) {
+    const InputModule input = MakeMemoryInput();
+    const CodecModule codec = MakeTestCodec();
+    ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
+    ASSERT_EQ(RegisterCodecModule(decoder, &codec), 0);
+    ASSERT_EQ(SelectInput(decoder, "mem:song", 0), kSuccess);
+    ASSERT_EQ(OpenInput(decoder), kSuccess);
+    CodecEvents().clear();
+    ASSERT_EQ(DestroyDecoder(decoder), kSuccess);
+    ASSERT_EQ(CreateDecoder(&decoder), kSuccess);
+    EXPECT_EQ(CodecEvents(), (std::vector<std::string>{"codec:inputClosed", "codec:delete"}));
+}
+
+TEST_F(InputControlTest, AnotherCodecReplacesTheInstance) {
+    const InputModule input = MakeMemoryInput();
+    const CodecModule a = MakeTestCodec({.label = "a"});
+    ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
+    ASSERT_EQ(RegisterCodecModule(decoder, &a), 0);
+    ASSERT_EQ(SelectInput(decoder, "mem:song", 0), kSuccess);
+    ASSERT_EQ(OpenInput(decoder), kSuccess);
+    ASSERT_EQ(CloseInput(decoder), kSuccess);
+    const CodecModule b = MakeTestCodec({.label = "b"});
+    ASSERT_EQ(RegisterCodecModule(decoder, &b), 1);
+    CodecEvents().clear();
+    ASSERT_EQ(OpenInput(decoder), kSuccess);
+    EXPECT_EQ(CodecEvents(), (std::vector<std::string>{"b:probe", "a:delete", "b:new", "b:setParameters 7",
+                                                       "b:inputChanged unknown mem:song", "b:streamInfo"}));
+}
+
 TEST_F(InputControlTest, AnEmptyOrNullNameIsTheModulesToJudge) {
     const InputModule input = MakeMemoryInput();
     ASSERT_EQ(RegisterInputModule(decoder, &input), 0);

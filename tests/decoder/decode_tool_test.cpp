@@ -1,0 +1,240 @@
+// sonidrax-decode: its command line, messages and files, run with the test codec
+// (and with the MPEG codec on a conformance stream when those files are there).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "decode/decode_run.h"
+#include "decode/progress.h"
+#include "decode/stream_report.h"
+#include "mpeg_codec.h"
+#include "support/temp_files.h"
+#include "support/test_codec.h"
+
+namespace sonidrax::tools {
+namespace {
+
+using decoder::testing::Block;
+using decoder::testing::Concat;
+using decoder::testing::TempFolder;
+
+std::vector<std::uint8_t> Id3Tag(const std::string& title, std::uint8_t genre) {
+    std::vector<std::uint8_t> tag(128, 0);
+    std::memcpy(tag.data(), "TAG", 3);
+    std::memcpy(tag.data() + 3, title.data(), title.size());
+    tag[127] = genre;
+    return tag;
+}
+
+class DecodeToolTest : public ::testing::Test {
+protected:
+    void SetUp() override { decoder::testing::ResetTestCodecs(); }
+
+    // Runs the tool with the given codec on the arguments; paths in args that
+    // start with '@' are taken as names in the test's folder.
+    int Run(std::vector<std::string> args, const decoder::CodecModule& codec, bool terminal = false) {
+        for (auto& a : args) {
+            if (!a.empty() && a[0] == '@') a = folder.Path(a.substr(1));
+        }
+        std::vector<const char*> argv;
+        for (const auto& a : args) argv.push_back(a.c_str());
+        ToolEnvironment env;
+        env.codecs.push_back(codec);
+        env.out = std::fopen(folder.Path("stdout.txt").c_str(), "wb");
+        env.err = std::fopen(folder.Path("stderr.txt").c_str(), "wb");
+        env.errIsTerminal = terminal;
+        const int code = RunDecodeTool(argv, env);
+        std::fclose(env.out);
+        std::fclose(env.err);
+        out = Text("stdout.txt");
+        err = Text("stderr.txt");
+        return code;
+    }
+
+    int Run(std::vector<std::string> args) { return Run(std::move(args), decoder::testing::MakeTestCodec()); }
+
+    std::string Text(const std::string& name) {
+        const auto bytes = folder.Read(name);
+        return {bytes.begin(), bytes.end()};
+    }
+
+    TempFolder folder;
+    std::string out, err;
+};
+
+TEST_F(DecodeToolTest, BadCommandLinesAreExplained) {
+    EXPECT_EQ(Run({}), kExitUsage);
+    EXPECT_NE(err.find("no input file given"), std::string::npos);
+    EXPECT_NE(err.find("--help"), std::string::npos);
+    EXPECT_EQ(Run({"--bogus", "a.mp3"}), kExitUsage);
+    EXPECT_NE(err.find("unknown option '--bogus'"), std::string::npos);
+    EXPECT_EQ(Run({"a", "b", "c"}), kExitUsage);
+    EXPECT_NE(err.find("too many file names: 'c'"), std::string::npos);
+    EXPECT_EQ(Run({"--channels=sideways", "a"}), kExitUsage);
+    EXPECT_NE(err.find("--channels takes both, left, right or mix"), std::string::npos);
+    EXPECT_EQ(Run({"a", "--rate"}), kExitUsage);
+    EXPECT_NE(err.find("option --rate needs a value"), std::string::npos);
+    EXPECT_EQ(Run({"--quiet=yes", "a"}), kExitUsage);
+    EXPECT_NE(err.find("takes no value"), std::string::npos);
+    EXPECT_EQ(Run({""}), kExitUsage);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST_F(DecodeToolTest, HelpShowsTheUsage) {
+    EXPECT_EQ(Run({"--help"}), kExitSuccess);
+    EXPECT_EQ(out.rfind("Usage: sonidrax-decode", 0), 0u);
+    EXPECT_TRUE(err.empty());
+}
+
+TEST_F(DecodeToolTest, WithoutAnOutputThePropertiesAreShown) {
+    folder.Write("song.mp3", Concat({Block(4608), Block(4608), Id3Tag("A Title   ", 17)}));
+    ASSERT_EQ(Run({"@song.mp3"}), kExitSuccess) << err;
+    EXPECT_NE(out.find("Stream:      audio/x-test\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Sample rate: 44100 Hz\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Channels:    2\n"), std::string::npos);
+    EXPECT_NE(out.find("Bit rate:    128 kbit/s\n"), std::string::npos);
+    EXPECT_NE(out.find("Duration:    unknown\n"), std::string::npos);
+    EXPECT_NE(out.find("Title:       A Title\n"), std::string::npos);
+    EXPECT_NE(out.find("Genre:       17\n"), std::string::npos);
+    EXPECT_TRUE(err.empty()) << err;
+}
+
+TEST_F(DecodeToolTest, ANameEndingInWavGivesAWaveFile) {
+    const auto a = Block(4608, "", 1), b = Block(4608, "", 2);
+    folder.Write("in.bin", Concat({a, b}));
+    ASSERT_EQ(Run({"@in.bin", "@out.WAV"}), kExitSuccess) << err;
+    const auto file = folder.Read("out.WAV");
+    ASSERT_EQ(file.size(), 9260u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 44, file.end()), Concat({a, b}));
+    EXPECT_NE(out.find("Decoded 2 frames (0:00.05) to "), std::string::npos) << out;
+}
+
+TEST_F(DecodeToolTest, TheFormatCanBeForced) {
+    const auto a = Block(4608, "", 1);
+    folder.Write("in.bin", a);
+    ASSERT_EQ(Run({"--raw", "@in.bin", "@raw.wav"}), kExitSuccess) << err;
+    EXPECT_EQ(folder.Read("raw.wav"), a);
+    ASSERT_EQ(Run({"-w", "-q", "@in.bin", "@wave.pcm"}), kExitSuccess) << err;
+    EXPECT_EQ(folder.Read("wave.pcm").size(), 4652u);
+    EXPECT_TRUE(out.empty());  // quiet
+    ASSERT_EQ(Run({"@in.bin", "@plain.pcm"}), kExitSuccess) << err;
+    EXPECT_EQ(folder.Read("plain.pcm"), a);
+}
+
+TEST_F(DecodeToolTest, TheCodecOptionsReachTheCodec) {
+    folder.Write("in.bin", Block(4608));
+    ASSERT_EQ(Run({"--channels", "mix", "-R", "quarter", "@in.bin", "@o.pcm"}), kExitSuccess) << err;
+    EXPECT_EQ(decoder::testing::LastParameters().option1, 3);
+    EXPECT_EQ(decoder::testing::LastParameters().option2, 2);
+}
+
+TEST_F(DecodeToolTest, DamagedFramesAreSkippedAndCounted) {
+    const auto a = Block(4608, "", 1), c = Block(4608, "", 3);
+    folder.Write("in.bin", Concat({a, Block(4608, "ABRT"), c}));
+    ASSERT_EQ(Run({"@in.bin", "@o.pcm"}), kExitSuccess) << err;
+    EXPECT_EQ(folder.Read("o.pcm"), Concat({a, c}));
+    EXPECT_NE(out.find("skipped 1 damaged"), std::string::npos) << out;
+}
+
+TEST_F(DecodeToolTest, UnreadableInputsFailClearly) {
+    EXPECT_EQ(Run({"@missing.mp3", "@o.wav"}), kExitFailure);
+    EXPECT_NE(err.find("cannot open input file '"), std::string::npos) << err;
+    EXPECT_NE(err.find("missing.mp3': file not found"), std::string::npos) << err;
+    EXPECT_FALSE(folder.Exists("o.wav"));
+
+    folder.Write("empty.bin", {});
+    EXPECT_EQ(Run({"@empty.bin", "@o.wav"}), kExitFailure);
+    EXPECT_NE(err.find("no audio found in '"), std::string::npos) << err;
+    EXPECT_EQ(Run({"@empty.bin"}), kExitFailure);
+    EXPECT_NE(err.find("no audio found"), std::string::npos) << err;
+}
+
+TEST_F(DecodeToolTest, AStreamNoCodecKnowsFailsClearly) {
+    folder.Write("in.bin", Block(4608));
+    EXPECT_EQ(Run({"@in.bin", "@o.pcm"}, decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable})),
+              kExitFailure);
+    EXPECT_NE(err.find("no codec knows this stream"), std::string::npos) << err;
+}
+
+TEST_F(DecodeToolTest, AnOutputThatCannotBeCreatedFailsClearly) {
+    folder.Write("in.bin", Block(4608));
+    EXPECT_EQ(Run({"@in.bin", "@no/such/folder/o.wav"}), kExitFailure);
+    EXPECT_NE(err.find("cannot open output file '"), std::string::npos) << err;
+}
+
+TEST_F(DecodeToolTest, TheInputIsNeverOverwritten) {
+    const auto a = Block(4608, "", 1);
+    folder.Write("in.wav", a);
+    EXPECT_EQ(Run({"@in.wav", "@in.wav"}), kExitFailure);
+    EXPECT_NE(err.find("is the input file"), std::string::npos) << err;
+    EXPECT_EQ(folder.Read("in.wav"), a);
+}
+
+#ifndef _WIN32
+TEST_F(DecodeToolTest, AFullDiskIsAFailure) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    folder.Write("in.bin", Concat({Block(4608), Block(4608)}));
+    ToolEnvironment env;
+    env.codecs.push_back(decoder::testing::MakeTestCodec());
+    env.out = env.err = std::fopen(folder.Path("messages.txt").c_str(), "wb");
+    const std::string input = folder.Path("in.bin");
+    const char* argv[] = {input.c_str(), "/dev/full"};
+    EXPECT_EQ(RunDecodeTool(argv, env), kExitFailure);
+    std::fclose(env.out);
+    EXPECT_NE(Text("messages.txt").find("cannot write '/dev/full'"), std::string::npos) << Text("messages.txt");
+}
+#endif
+
+TEST_F(DecodeToolTest, ProgressIsShownOnlyOnATerminal) {
+    folder.Write("in.bin", Concat({Block(4608), Block(4608)}));
+    ASSERT_EQ(Run({"@in.bin", "@o.pcm"}, decoder::testing::MakeTestCodec(), false), kExitSuccess);
+    EXPECT_EQ(err.find('\r'), std::string::npos);
+    ASSERT_EQ(Run({"@in.bin", "@o.pcm"}, decoder::testing::MakeTestCodec(), true), kExitSuccess);
+    EXPECT_NE(err.find('\r'), std::string::npos);
+    EXPECT_EQ(err.back(), '\r');  // the line is cleared at the end
+}
+
+TEST(ProgressText, ShowsTimeTotalAndShare) {
+    decoder::DecoderStatus status{};
+    status.timecode = decoder::Timecode{0, 1, 2, 5};
+    EXPECT_EQ(ProgressText(status), "1:02.05");
+    status.durationMs = 3725500;
+    status.position = 0.25f;
+    EXPECT_EQ(ProgressText(status), "1:02.05 / 1:02:05.50  25%");
+}
+
+// The real codec through the tool, on a conformance stream when it is there: the
+// WAVE file holds the reference samples to within the 2 LSB of a full-accuracy
+// decoder, in their order and byte order.
+TEST_F(DecodeToolTest, DecodesAConformanceStreamWithTheMpegCodec) {
+    const std::filesystem::path shared = SONIDRAX_SHARED_DIR;
+    const auto stream = shared / "conformance" / "l2-test32.bit";
+    const auto reference = shared / "conformance" / "l2-test32.pcm";
+    if (!std::filesystem::exists(stream)) GTEST_SKIP() << "no conformance streams at " << shared.string();
+    decoder::CodecModule mpeg{};
+    ASSERT_EQ(mpeg::GetMpegCodecModule(&mpeg), decoder::kSuccess);
+    ASSERT_EQ(Run({stream.string(), "@out.wav"}, mpeg), kExitSuccess) << err;
+    EXPECT_NE(out.find("Stream:      MPEG-2 Layer II, "), std::string::npos) << out;
+    EXPECT_NE(out.find("Sample rate: 24000 Hz\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Channels:    2\n"), std::string::npos) << out;
+
+    const auto wave = folder.Read("out.wav");
+    std::ifstream in(reference, std::ios::binary);
+    const std::vector<std::uint8_t> expected{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(wave.size(), 44 + expected.size());
+    int worst = 0;
+    for (std::size_t i = 0; i + 1 < expected.size(); i += 2) {
+        const auto got = static_cast<std::int16_t>(wave[44 + i] | (wave[45 + i] << 8));
+        const auto want = static_cast<std::int16_t>(expected[i] | (expected[i + 1] << 8));
+        worst = std::max(worst, std::abs(got - want));
+    }
+    EXPECT_LE(worst, 2);
+}
+
+}  // namespace
+}  // namespace sonidrax::tools
