@@ -94,77 +94,24 @@ bool Interpreter::EnsurePlugin(int line) {
 }
 
 bool Interpreter::Execute(const Statement& statement) {
-    const int line = statement.line;
     switch (statement.kind) {
-    case Statement::Kind::Assign: {
-        pendingName_ = statement.name;
-        ScriptValue value = ValueStore::Void();
-        const bool ok = Evaluate(statement.exprs[0], &value);
-        pendingName_.clear();
-        if (!ok) {
-            return false;
-        }
-        auto found = variables_.find(statement.name);
-        if (found != variables_.end()) {
-            host_->values.Release(&found->second);
-            found->second = value;
-        } else {
-            variables_.emplace(statement.name, value);
-        }
-        return true;
-    }
+    case Statement::Kind::Assign:
+        return Assign(statement);
     case Statement::Kind::Evaluate: {
         ScriptValue value = ValueStore::Void();
-        if (!Evaluate(statement.exprs[0], &value)) {
-            return false;
-        }
+        const bool ok = Evaluate(statement.exprs[0], &value);
         host_->values.Release(&value);
-        return true;
+        return ok;
     }
-    case Statement::Kind::Print: {
-        std::string text;
-        for (const Expr& expr : statement.exprs) {
-            ScriptValue value = ValueStore::Void();
-            if (!Evaluate(expr, &value)) {
-                return false;
-            }
-            if (!text.empty()) {
-                text += " ";
-            }
-            text += Text(value);
-            host_->values.Release(&value);
-        }
-        host_->Print(text);
-        return true;
-    }
+    case Statement::Kind::Print:
+        return PrintValues(statement);
     case Statement::Kind::Echo:
         host_->Print(statement.text);
         return true;
-    case Statement::Kind::Methods: {
-        if (!EnsurePlugin(line)) {
-            return false;
-        }
-        const MethodTable& table = plugin_->Methods();
-        host_->Print("xtra " + table.xtraName);
-        for (const MethodEntry& entry : table.methods) {
-            char index[16];
-            std::snprintf(index, sizeof index, "%3u ", static_cast<unsigned>(entry.index));
-            host_->Print(index + entry.line);
-        }
-        return true;
-    }
-    case Statement::Kind::Forget: {
-        auto found = variables_.find(statement.name);
-        if (found == variables_.end()) {
-            return Fail(line, "unknown variable \"" + statement.name + "\"");
-        }
-        InstanceRecord* record = LiveInstance(found->second, line, "forget " + statement.name);
-        if (!record) {
-            return false;
-        }
-        Forget(record, statement.name);
-        return true;
-    }
+    case Statement::Kind::Methods:
+        return PrintMethods(statement.line);
+    case Statement::Kind::Forget:
+        return ForgetVariable(statement);
     case Statement::Kind::DefineMember:
         return DefineMember(statement);
     case Statement::Kind::AppKind:
@@ -180,34 +127,11 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::Window:
         host_->ShowMainWindow(statement.name == "show");
         return true;
-    case Statement::Kind::Expect: {
-        bool holds = false;
-        std::string got;
-        std::string wanted;
-        if (!Compare(statement, &holds, &got, &wanted)) {
-            return false;
-        }
-        if (!holds) {
-            const std::string op(ComparisonText(statement.comparison));
-            return Fail(line, "expectation failed: got " + got + ", expected " + (op == "==" ? "" : op + " ") + wanted);
-        }
-        return true;
-    }
+    case Statement::Kind::Expect:
+        return Expect(statement);
     case Statement::Kind::ExpectMessage:
-        if (host_->pendingMessages.empty()) {
-            return Fail(line, "expected message " + QuoteText(statement.text) + ", but none came");
-        }
-        if (host_->pendingMessages.front() != statement.text) {
-            return Fail(line, "expectation failed: got message " + QuoteText(host_->pendingMessages.front()) +
-                                  ", expected " + QuoteText(statement.text));
-        }
-        host_->pendingMessages.pop_front();
-        return true;
     case Statement::Kind::ExpectNoMessage:
-        if (!host_->pendingMessages.empty()) {
-            return Fail(line, "expected no messages, got " + QuoteText(host_->pendingMessages.front()));
-        }
-        return true;
+        return ExpectMessage(statement);
     case Statement::Kind::Wait:
     case Statement::Kind::WaitUntil:
         return Wait(statement);
@@ -216,7 +140,99 @@ bool Interpreter::Execute(const Statement& statement) {
             {statement.everyMs, statement.ms, statement.flag ? std::optional<std::string>(statement.text) : std::nullopt});
         return true;
     }
-    return Fail(line, "statement not understood");
+    return Fail(statement.line, "statement not understood");
+}
+
+bool Interpreter::Assign(const Statement& statement) {
+    pendingName_ = statement.name;
+    ScriptValue value = ValueStore::Void();
+    const bool ok = Evaluate(statement.exprs[0], &value);
+    pendingName_.clear();
+    if (!ok) {
+        return false;
+    }
+    auto found = variables_.find(statement.name);
+    if (found == variables_.end()) {
+        variables_.emplace(statement.name, value);
+        return true;
+    }
+    host_->values.Release(&found->second);
+    found->second = value;
+    return true;
+}
+
+bool Interpreter::PrintValues(const Statement& statement) {
+    std::string text;
+    for (const Expr& expr : statement.exprs) {
+        ScriptValue value = ValueStore::Void();
+        if (!Evaluate(expr, &value)) {
+            return false;
+        }
+        if (!text.empty()) {
+            text += " ";
+        }
+        text += Text(value);
+        host_->values.Release(&value);
+    }
+    host_->Print(text);
+    return true;
+}
+
+bool Interpreter::PrintMethods(int line) {
+    if (!EnsurePlugin(line)) {
+        return false;
+    }
+    const MethodTable& table = plugin_->Methods();
+    host_->Print("xtra " + table.xtraName);
+    for (const MethodEntry& entry : table.methods) {
+        char index[16];
+        std::snprintf(index, sizeof index, "%3u ", static_cast<unsigned>(entry.index));
+        host_->Print(std::string(index).append(entry.line));
+    }
+    return true;
+}
+
+bool Interpreter::ForgetVariable(const Statement& statement) {
+    auto found = variables_.find(statement.name);
+    if (found == variables_.end()) {
+        return Fail(statement.line, "unknown variable \"" + statement.name + "\"");
+    }
+    InstanceRecord* record = LiveInstance(found->second, statement.line, "forget " + statement.name);
+    if (!record) {
+        return false;
+    }
+    Forget(record, statement.name);
+    return true;
+}
+
+bool Interpreter::Expect(const Statement& statement) {
+    bool holds = false;
+    std::string got;
+    std::string wanted;
+    if (!Compare(statement, &holds, &got, &wanted)) {
+        return false;
+    }
+    if (holds) {
+        return true;
+    }
+    const std::string op(ComparisonText(statement.comparison));
+    return Fail(statement.line, "expectation failed: got " + got + ", expected " + (op == "==" ? "" : op + " ") + wanted);
+}
+
+bool Interpreter::ExpectMessage(const Statement& statement) {
+    std::deque<std::string>& pending = host_->pendingMessages;
+    if (statement.kind == Statement::Kind::ExpectNoMessage) {
+        return pending.empty() ? true : Fail(statement.line, "expected no messages, got " + QuoteText(pending.front()));
+    }
+    if (pending.empty()) {
+        return Fail(statement.line, "expected message " + QuoteText(statement.text) + ", but none came");
+    }
+    if (pending.front() != statement.text) {
+        return Fail(statement.line, "expectation failed: got message " + QuoteText(pending.front()) + ", expected " +
+                                        QuoteText(statement.text));
+    }
+    pending.pop_front();
+    return true;
 }
 
 bool Interpreter::DefineMember(const Statement& statement) {

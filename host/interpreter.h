@@ -32,6 +32,12 @@ class Interpreter {
 
   private:
     bool Execute(const Statement& statement);
+    bool Assign(const Statement& statement);
+    bool PrintValues(const Statement& statement);
+    bool PrintMethods(int line);
+    bool ForgetVariable(const Statement& statement);
+    bool Expect(const Statement& statement);
+    bool ExpectMessage(const Statement& statement);
     bool Evaluate(const Expr& expr, ScriptValue* out);
     bool EvaluateCall(const Expr& call, ScriptValue* out);
     bool EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* out);

@@ -28,145 +28,162 @@ constexpr int kMaxNesting = 32;
 bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Reads the value of a number token `text` (decimal integer, 0x hexadecimal, or a
+// float with '.' or an exponent); a leading '-' negates it.
+bool NumberValue(const std::string& text, Token* token, std::string* error) {
+    const bool negative = text[0] == '-';
+    const std::string_view body = std::string_view(text).substr(negative ? 1 : 0);
+    char* stop = nullptr;
+    errno = 0;
+    if (body.substr(0, 2) == "0x" || body.substr(0, 2) == "0X") {
+        const std::string digits(body.substr(2));
+        const unsigned long long value = std::strtoull(digits.c_str(), &stop, 16);
+        if (digits.empty() || *stop || errno || value > 0xFFFFFFFFull) {
+            *error = "malformed number \"" + text + "\"";
+            return false;
+        }
+        const uint32_t word = static_cast<uint32_t>(value);
+        token->kind = Token::Kind::Integer;
+        token->integer = static_cast<int32_t>(negative ? 0u - word : word);
+        return true;
+    }
+    if (text.find_first_of(".eE") != std::string::npos) {
+        token->kind = Token::Kind::Float;
+        token->number = std::strtod(text.c_str(), &stop);
+        if (*stop || errno || !std::isfinite(token->number)) {
+            *error = "malformed number \"" + text + "\"";
+            return false;
+        }
+        return true;
+    }
+    const long long value = std::strtoll(text.c_str(), &stop, 10);
+    if (*stop || errno || value < INT32_MIN || value > INT32_MAX) {
+        *error = "number \"" + text + "\" is not a 32-bit integer";
+        return false;
+    }
+    token->kind = Token::Kind::Integer;
+    token->integer = static_cast<int32_t>(value);
+    return true;
+}
+
+// A number starting at `i`; answers the offset after it, or 0 on an error.
+size_t ReadNumber(std::string_view line, size_t i, Token* token, std::string* error) {
+    size_t end = i + (line[i] == '-' ? 1 : 0);
+    if (line.substr(end, 2) == "0x" || line.substr(end, 2) == "0X") {
+        for (end += 2; end < line.size() && IsHexDigit(line[end]); ++end) {
+        }
+    } else {
+        auto partOfNumber = [&](size_t at) {
+            const char c = line[at];
+            const bool exponentSign = (c == '-' || c == '+') && (line[at - 1] == 'e' || line[at - 1] == 'E');
+            return IsDigit(c) || c == '.' || c == 'e' || c == 'E' || exponentSign;
+        };
+        while (end < line.size() && partOfNumber(end)) {
+            ++end;
+        }
+    }
+    token->text = std::string(line.substr(i, end - i));
+    if (end < line.size() && IsIdentChar(line[end])) {
+        *error = "malformed number \"" + token->text + line[end] + "\"";
+        return 0;
+    }
+    return NumberValue(token->text, token, error) ? end : 0;
+}
+
+// A quoted string starting at `i`; answers the offset after it, or 0 on an error.
+size_t ReadString(std::string_view line, size_t i, Token* token, std::string* error) {
+    std::string text;
+    size_t j = i + 1;
+    for (; j < line.size() && line[j] != '"'; ++j) {
+        if (line[j] != '\\') {
+            text += line[j];
+            continue;
+        }
+        if (++j >= line.size()) {
+            break;
+        }
+        switch (line[j]) {
+        case 'n': text += '\n'; break;
+        case 'r': text += '\r'; break;
+        case 't': text += '\t'; break;
+        case '"': text += '"'; break;
+        case '\\': text += '\\'; break;
+        case 'x':
+            if (j + 2 >= line.size() || !IsHexDigit(line[j + 1]) || !IsHexDigit(line[j + 2])) {
+                *error = "\\x needs two hexadecimal digits";
+                return 0;
+            }
+            text += static_cast<char>(std::strtol(std::string(line.substr(j + 1, 2)).c_str(), nullptr, 16));
+            j += 2;
+            break;
+        default:
+            *error = std::string("unknown escape \\") + line[j];
+            return 0;
+        }
+    }
+    if (j >= line.size()) {
+        *error = "string not closed";
+        return 0;
+    }
+    token->kind = Token::Kind::String;
+    token->text = text;
+    return j + 1;
+}
+
+// Punctuation, longest first; answers the offset after it, or 0 when none matches.
+size_t ReadPunct(std::string_view line, size_t i, Token* token) {
+    static const char* const kPuncts[] = {"==", "!=", "<=", ">=", "(", ")", "[", "]", ",", ":", "=", "<", ">"};
+    for (const char* p : kPuncts) {
+        const std::string_view punct(p);
+        if (line.substr(i, punct.size()) == punct) {
+            token->kind = Token::Kind::Punct;
+            token->text = std::string(punct);
+            return i + punct.size();
+        }
+    }
+    return 0;
+}
+
 // Splits one line into tokens; false with a reason on a malformed token.
 bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* error) {
     size_t i = 0;
-    auto fail = [&](std::string text) {
-        *error = std::move(text);
-        return false;
-    };
     while (i < line.size()) {
         const char c = line[i];
         if (c == ' ' || c == '\t') {
             ++i;
             continue;
         }
-        if (c == '-' && i + 1 < line.size() && line[i + 1] == '-') {
+        const bool next = i + 1 < line.size();
+        if (c == '-' && next && line[i + 1] == '-') {
             break;  // comment
         }
         Token token;
         token.offset = i;
-        const bool negative = c == '-' && i + 1 < line.size() && std::isdigit(static_cast<unsigned char>(line[i + 1]));
-        if (std::isdigit(static_cast<unsigned char>(c)) || negative) {
-            size_t end = i + (negative ? 1 : 0);
-            const bool hex = line.substr(end, 2) == "0x" || line.substr(end, 2) == "0X";
-            if (hex) {
-                end += 2;
-                while (end < line.size() && std::isxdigit(static_cast<unsigned char>(line[end]))) {
-                    ++end;
-                }
-            } else {
-                while (end < line.size() && (std::isdigit(static_cast<unsigned char>(line[end])) || line[end] == '.' ||
-                                             line[end] == 'e' || line[end] == 'E' ||
-                                             ((line[end] == '-' || line[end] == '+') &&
-                                              (line[end - 1] == 'e' || line[end - 1] == 'E')))) {
-                    ++end;
-                }
-            }
-            const std::string text(line.substr(i, end - i));
-            if (end < line.size() && IsIdentChar(line[end])) {
-                return fail("malformed number \"" + text + line[end] + "\"");
-            }
-            token.text = text;
-            char* stop = nullptr;
-            errno = 0;
-            if (hex) {
-                const std::string digits = text.substr(negative ? 3 : 2);
-                const unsigned long long value = std::strtoull(digits.c_str(), &stop, 16);
-                if (digits.empty() || *stop || errno || value > 0xFFFFFFFFull) {
-                    return fail("malformed number \"" + text + "\"");
-                }
-                const uint32_t word = static_cast<uint32_t>(value);
-                token.kind = Token::Kind::Integer;
-                token.integer = static_cast<int32_t>(negative ? 0u - word : word);
-            } else if (text.find_first_of(".eE") != std::string::npos) {
-                token.kind = Token::Kind::Float;
-                token.number = std::strtod(text.c_str(), &stop);
-                if (*stop || errno || !std::isfinite(token.number)) {
-                    return fail("malformed number \"" + text + "\"");
-                }
-            } else {
-                const long long value = std::strtoll(text.c_str(), &stop, 10);
-                if (*stop || errno || value < INT32_MIN || value > INT32_MAX) {
-                    return fail("number \"" + text + "\" is not a 32-bit integer");
-                }
-                token.kind = Token::Kind::Integer;
-                token.integer = static_cast<int32_t>(value);
-            }
-            tokens->push_back(token);
-            i = end;
-            continue;
-        }
-        if (IsIdentStart(c) || (c == '#' && i + 1 < line.size() && IsIdentStart(line[i + 1]))) {
-            size_t end = i + 1;
-            while (end < line.size() && IsIdentChar(line[end])) {
-                ++end;
+        size_t end = 0;
+        if (IsDigit(c) || (c == '-' && next && IsDigit(line[i + 1]))) {
+            end = ReadNumber(line, i, &token, error);
+        } else if (IsIdentStart(c) || (c == '#' && next && IsIdentStart(line[i + 1]))) {
+            const size_t start = c == '#' ? i + 1 : i;
+            for (end = start; end < line.size() && IsIdentChar(line[end]); ++end) {
             }
             token.kind = c == '#' ? Token::Kind::Symbol : Token::Kind::Ident;
-            token.text = std::string(line.substr(c == '#' ? i + 1 : i, end - (c == '#' ? i + 1 : i)));
-            tokens->push_back(token);
-            i = end;
-            continue;
-        }
-        if (c == '"') {
-            std::string text;
-            size_t j = i + 1;
-            for (;; ++j) {
-                if (j >= line.size()) {
-                    return fail("string not closed");
-                }
-                if (line[j] == '"') {
-                    break;
-                }
-                if (line[j] != '\\') {
-                    text += line[j];
-                    continue;
-                }
-                if (++j >= line.size()) {
-                    return fail("string not closed");
-                }
-                switch (line[j]) {
-                case 'n': text += '\n'; break;
-                case 'r': text += '\r'; break;
-                case 't': text += '\t'; break;
-                case '"': text += '"'; break;
-                case '\\': text += '\\'; break;
-                case 'x': {
-                    const std::string digits(line.substr(j + 1, 2));
-                    if (digits.size() != 2 || !std::isxdigit(static_cast<unsigned char>(digits[0])) ||
-                        !std::isxdigit(static_cast<unsigned char>(digits[1]))) {
-                        return fail("\\x needs two hexadecimal digits");
-                    }
-                    text += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
-                    j += 2;
-                    break;
-                }
-                default:
-                    return fail(std::string("unknown escape \\") + line[j]);
-                }
-            }
-            token.kind = Token::Kind::String;
-            token.text = text;
-            tokens->push_back(token);
-            i = j + 1;
-            continue;
-        }
-        static const char* const kPuncts[] = {"==", "!=", "<=", ">=", "(", ")", "[", "]", ",", ":", "=", "<", ">"};
-        bool matched = false;
-        for (const char* p : kPuncts) {
-            const std::string_view punct(p);
-            if (line.substr(i, punct.size()) == punct) {
-                token.kind = Token::Kind::Punct;
-                token.text = std::string(punct);
-                tokens->push_back(token);
-                i += punct.size();
-                matched = true;
-                break;
+            token.text = std::string(line.substr(start, end - start));
+        } else if (c == '"') {
+            end = ReadString(line, i, &token, error);
+        } else {
+            end = ReadPunct(line, i, &token);
+            if (end == 0) {
+                *error = std::string("unexpected character '") + c + "'";
             }
         }
-        if (!matched) {
-            return fail(std::string("unexpected character '") + c + "'");
+        if (end == 0) {
+            return false;
         }
+        tokens->push_back(token);
+        i = end;
     }
     Token end;
     end.offset = line.size();

@@ -131,7 +131,7 @@ Status __stdcall FromSymbol(HostValues* self, Symbol symbol, ScriptValue* out) {
     if (!out) {
         return kStatusNullPointer;
     }
-    if (HostOf(self)->values.SymbolName(symbol).front() == '?') {
+    if (!HostOf(self)->values.IsSymbol(symbol)) {
         return kStatusBadValue;  // never handed out by StringToSymbol
     }
     *out = ValueStore::SymbolValue(symbol);

@@ -96,7 +96,7 @@ bool ValueStore::FindSymbol(std::string_view name, Symbol* out) const {
 }
 
 std::string ValueStore::SymbolName(Symbol symbol) const {
-    if (symbol < 1 || static_cast<size_t>(symbol) > symbolNames_.size()) {
+    if (!IsSymbol(symbol)) {
         return "?" + std::to_string(symbol);
     }
     return symbolNames_[static_cast<size_t>(symbol) - 1];

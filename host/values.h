@@ -53,6 +53,7 @@ class ValueStore {
     Symbol Intern(std::string_view name);
     std::string SymbolName(Symbol symbol) const;
     bool FindSymbol(std::string_view name, Symbol* out) const;
+    bool IsSymbol(Symbol symbol) const { return symbol >= 1 && static_cast<size_t>(symbol) <= symbolNames_.size(); }
 
     bool IsValid(const ScriptValue& value) const;
     // The type code, or 0 for a value that is not a live value of this store.

@@ -28,12 +28,17 @@ constexpr char kMethodTable[] =
     "probeType object me, any\n"
     "probeArgCount object me, *\n"
     "probeCrash object me\n"
-    "*probeGlobal integer\n";
+    "*probeGlobal integer\n"
+    "probeDialog object me\n";
 
 enum Method : uint32_t {
     kNew, kForget, kMessage, kFormatted, kLeak, kMedia, kResolve, kUpdate, kKeepModal, kDoubleRelease,
-    kAppKind, kWindow, kType, kArgCount, kCrash, kGlobal,
+    kAppKind, kWindow, kType, kArgCount, kCrash, kGlobal, kDialog,
 };
+
+// The dialog template in the probe's own resources (dialog_test.rc).
+constexpr int32_t kProbeDialog = 100;
+HMODULE g_module = nullptr;
 
 struct Probe {
     HostHeader header;
@@ -147,6 +152,50 @@ Status ProbeMedia(Probe* probe, CallInfo* call) {
     return status;
 }
 
+// What a plug-in's modal dialog does: a timer that keeps the host's movie running,
+// and the pressed button as the end code.
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        SetTimer(dialog, 1, 20, nullptr);
+        return TRUE;
+    case WM_TIMER: {
+        auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+        HostMovie* movie = nullptr;
+        if (wParam != 1 || probe->player->ops->GetActiveMovie(probe->player, &movie) != 0) {
+            return TRUE;
+        }
+        Symbol symbol = 0;
+        probe->values->ops->StringToSymbol(probe->values, "frameEvent", &symbol);
+        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+        probe->values->ops->StringToSymbol(probe->values, "updatestage", &symbol);
+        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+        movie->ops->Release(movie);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            KillTimer(dialog, 1);
+            EndDialog(dialog, LOWORD(wParam));
+        }
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+Status ProbeDialog(Probe* probe, CallInfo* call) {
+    HostCallback* callback = probe->header.callback;
+    int32_t saved = 0;
+    HANDLE resources = callback->ops->UseModuleResources(callback, g_module, &saved);
+    const INT_PTR result =
+        probe->window->ops->RunDialog(probe->window, resources, kProbeDialog, DialogProc, reinterpret_cast<LPARAM>(probe));
+    const Status status = callback->ops->RestoreResources(callback, g_module, saved);
+    probe->values->ops->FromInteger(probe->values, static_cast<int32_t>(result), &call->result);
+    return status;
+}
+
 Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
     auto* probe = reinterpret_cast<Probe*>(reinterpret_cast<Interface*>(self)->outer);
     HostValues* values = probe->values;
@@ -230,6 +279,8 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
     case kGlobal:
         values->ops->ToInteger(values, &call->args[0], &number);
         return values->ops->FromInteger(values, number * 2, &call->result);
+    case kDialog:
+        return ProbeDialog(probe, call);
     default:
         return static_cast<Status>(0x80040BC9);
     }
@@ -290,6 +341,11 @@ Status __stdcall DestroyProbe(void* instance) {
 }
 
 }  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD, LPVOID) {
+    g_module = module;
+    return TRUE;
+}
 
 // Exported by name through probe_plugin.def.
 extern "C" {
