@@ -1,3 +1,4 @@
+#include "bit_cursor.h"
 #include "layer12.h"
 #include "layer12_tables.h"
 #include "status.h"
@@ -23,6 +24,17 @@ struct Requantiser {
 };
 constexpr Requantiser kRequantiser;
 
+// One coded sample slot of a block: read `bits`, requantise, scale for one channel or,
+// above the joint-stereo bound, for both.
+struct Slot {
+  uint32_t subband;
+  uint32_t bits;
+  float offset;
+  float scale[2];
+  bool shared;
+  uint32_t channel;
+};
+
 uint32_t jointBound(const FrameHeader& header) {
   return header.mode == kModeJointStereo ? 4 * header.modeExtension + 4 : kSubbands;
 }
@@ -33,8 +45,6 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
   const uint32_t channels = isSingleChannel(header) ? 1 : 2;
   const uint32_t bound = channels == 2 ? jointBound(header) : kSubbands;
   uint32_t allocation[2][kSubbands] = {};
-  float scale[2][kSubbands] = {};  // scale factor times the allocation's factor
-
   for (uint32_t sb = 0; sb < kSubbands; ++sb) {
     const uint32_t coded = sb < bound ? channels : 1;
     for (uint32_t ch = 0; ch < coded; ++ch) {
@@ -43,7 +53,10 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
     if (coded < channels) allocation[1][sb] = allocation[0][sb];
   }
+
+  // Scale factors, in the same channel order; the factor of the allocation is folded in.
   const float* scaleFactors = mpeg::scaleFactors();
+  float scale[2][kSubbands] = {};
   for (uint32_t sb = 0; sb < kSubbands; ++sb) {
     for (uint32_t ch = 0; ch < channels; ++ch) {
       const uint32_t a = allocation[ch][sb];
@@ -54,21 +67,30 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
   }
 
-  alignas(16) float blocks[2][kSubbands];
+  // The coded samples of one block, in bit-stream order.
+  Slot slots[2 * kSubbands];
+  uint32_t count = 0;
+  for (uint32_t sb = 0; sb < kSubbands; ++sb) {
+    const bool shared = sb >= bound;
+    for (uint32_t ch = 0; ch < (shared ? 1 : channels); ++ch) {
+      const uint32_t a = allocation[ch][sb];
+      if (a == 0) continue;
+      slots[count++] = {sb, a + 1, kRequantiser.offset[a], {scale[ch][sb], scale[1][sb]}, shared, ch};
+    }
+  }
+
+  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
+  alignas(16) float blocks[2][kSubbands] = {};
   for (uint32_t position = 0; position < 12; ++position) {
-    for (uint32_t sb = 0; sb < kSubbands; ++sb) {
-      if (sb < bound) {
-        for (uint32_t ch = 0; ch < channels; ++ch) {
-          const uint32_t a = allocation[ch][sb];
-          blocks[ch][sb] =
-              a == 0 ? 0.0f : (static_cast<float>(reader.getBits(a + 1)) - kRequantiser.offset[a]) * scale[ch][sb];
-        }
-        continue;
+    for (uint32_t i = 0; i < count; ++i) {
+      const Slot& slot = slots[i];
+      const float sample = static_cast<float>(bits.get(slot.bits)) - slot.offset;
+      if (slot.shared) {
+        blocks[0][slot.subband] = sample * slot.scale[0];
+        blocks[1][slot.subband] = sample * slot.scale[1];
+      } else {
+        blocks[slot.channel][slot.subband] = sample * slot.scale[0];
       }
-      const uint32_t a = allocation[0][sb];
-      const float sample = a == 0 ? 0.0f : static_cast<float>(reader.getBits(a + 1)) - kRequantiser.offset[a];
-      blocks[0][sb] = sample * scale[0][sb];
-      blocks[1][sb] = sample * scale[1][sb];
     }
     feedSynthesis(blocks[0], channels == 2 ? blocks[1] : nullptr, kSubbands, out);
   }

@@ -1,3 +1,4 @@
+#include "bit_cursor.h"
 #include "layer12.h"
 #include "layer12_tables.h"
 #include "status.h"
@@ -37,27 +38,34 @@ void readScaleFactors(FrameReader& reader, uint32_t scfsi, float* scale) {
   }
 }
 
-// Reads the three samples of one granule of a subband and scales them for each channel
-// that shares the code (one, or both above the joint-stereo bound).
-void readTriple(FrameReader& reader, const QuantClass& quant, const float* scales, uint32_t sharing,
-                float (*blocks)[kSubbands], uint32_t firstChannel, uint32_t sb) {
-  if (quant.codeBits == 0) {
-    for (uint32_t c = 0; c < sharing; ++c)
-      for (uint32_t i = 0; i < 3; ++i) blocks[3 * (firstChannel + c) + i][sb] = 0.0f;
-    return;
-  }
+// One coded subband of a granule: a code (or three) read once, scaled for one channel
+// or, above the joint-stereo bound, for both. Factors per part of 12 samples, with the
+// class's step folded in.
+struct Slot {
+  const QuantClass* quant;
+  uint32_t subband;
+  uint32_t firstChannel;
+  uint32_t sharing;
+  float factor[2][3];
+};
+
+inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part, float (*blocks)[kSubbands]) {
+  const QuantClass& quant = *slot.quant;
   float values[3];
   if (quant.groupTable != nullptr) {
-    const float* group = quant.groupTable + 3 * reader.getBits(quant.codeBits);
+    const float* group = quant.groupTable + 3 * reader.get(quant.codeBits);
     values[0] = group[0];
     values[1] = group[1];
     values[2] = group[2];
   } else {
-    for (uint32_t i = 0; i < 3; ++i) values[i] = static_cast<float>(reader.getBits(quant.codeBits)) - quant.offset;
+    for (float& value : values) value = static_cast<float>(reader.get(quant.codeBits)) - quant.offset;
   }
-  for (uint32_t c = 0; c < sharing; ++c) {
-    const float factor = quant.groupTable != nullptr ? scales[c] : quant.step * scales[c];
-    for (uint32_t i = 0; i < 3; ++i) blocks[3 * (firstChannel + c) + i][sb] = values[i] * factor;
+  for (uint32_t c = 0; c < slot.sharing; ++c) {
+    const float factor = slot.factor[c][part];
+    float(*channel)[kSubbands] = blocks + 3 * (slot.firstChannel + c);
+    channel[0][slot.subband] = values[0] * factor;
+    channel[1][slot.subband] = values[1] * factor;
+    channel[2][slot.subband] = values[2] * factor;
   }
 }
 
@@ -87,21 +95,33 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
     for (uint32_t ch = 0; ch < channels; ++ch)
       if (frame.quant[ch][sb]->codeBits != 0) readScaleFactors(reader, frame.scfsi[ch][sb], frame.scale[ch][sb]);
 
-  // blocks[3 * ch + i]: sample slot i of the granule, channel ch.
+  Slot slots[2 * kMaxCoded];
+  uint32_t count = 0;
+  for (uint32_t sb = 0; sb < sblimit; ++sb) {
+    const bool shared = sb >= bound;
+    for (uint32_t ch = 0; ch < (shared ? 1 : channels); ++ch) {
+      const QuantClass* quant = frame.quant[ch][sb];
+      if (quant->codeBits == 0) continue;
+      Slot& slot = slots[count++];
+      slot.quant = quant;
+      slot.subband = sb;
+      slot.firstChannel = ch;
+      slot.sharing = shared ? 2 : 1;
+      for (uint32_t c = 0; c < slot.sharing; ++c)
+        for (uint32_t part = 0; part < 3; ++part) {
+          const float scale = frame.scale[ch + c][sb][part];
+          slot.factor[c][part] = quant->groupTable != nullptr ? scale : quant->step * scale;
+        }
+    }
+  }
+
+  // blocks[3 * ch + i]: sample slot i of the granule, channel ch. Subbands that are not
+  // coded stay zero.
+  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
   alignas(16) float blocks[6][kSubbands] = {};
   for (uint32_t granule = 0; granule < 12; ++granule) {
     const uint32_t part = granule / 4;
-    for (uint32_t sb = 0; sb < sblimit; ++sb) {
-      if (sb < bound) {
-        for (uint32_t ch = 0; ch < channels; ++ch) {
-          const float scale = frame.scale[ch][sb][part];
-          readTriple(reader, *frame.quant[ch][sb], &scale, 1, blocks, ch, sb);
-        }
-      } else {
-        const float scales[2] = {frame.scale[0][sb][part], frame.scale[1][sb][part]};
-        readTriple(reader, *frame.quant[0][sb], scales, 2, blocks, 0, sb);
-      }
-    }
+    for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part, blocks);
     for (uint32_t i = 0; i < 3; ++i) feedSynthesis(blocks[i], channels == 2 ? blocks[3 + i] : nullptr, sblimit, out);
   }
   return kOk;

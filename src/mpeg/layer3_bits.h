@@ -55,6 +55,14 @@ class Layer3Bits {
 
   uint32_t getBit() { return get(1); }
 
+  // One bit from the cache without refilling: for the sign bits that follow a code
+  // word read after refill(), which left enough bits for them.
+  uint32_t getCachedBit() {
+    const uint32_t bit = static_cast<uint32_t>(cache_ >> 63);
+    skip(1);
+    return bit;
+  }
+
  private:
   uint32_t nextWord() {
     const uint32_t index = next_++;

@@ -24,8 +24,10 @@ bool channelIsOutput(const OutputChannels& out, unsigned ch, unsigned channels) 
 }  // namespace
 
 void Layer3Decoder::reset() {
-  std::fill(&samples_[0][0], &samples_[0][0] + 2 * kValues, 0.0f);
+  std::fill(&spectrum_[0][0], &spectrum_[0][0] + 2 * kValues, 0.0f);
   std::fill(&overlap_[0][0], &overlap_[0][0] + 2 * kValues, 0.0f);
+  std::fill(&time_[0][0], &time_[0][0] + 2 * kValues, 0.0f);
+  overlapSubbands_[0] = overlapSubbands_[1] = 0;
   side_ = SideInfo{};
   scale_[0] = scale_[1] = ScaleFactors{};
 }
@@ -65,28 +67,24 @@ void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, u
     const uint32_t end = position + g.part23Length;
     bits.seek(position);
     readScaleFactors(bits, header, side_, gr, ch, g, scale_[ch]);
-    extents[ch] = decodeSpectrum(bits, end, g, scale_[ch], edges, samples_[ch]);
+    extents[ch] = decodeSpectrum(bits, end, g, scale_[ch], edges, spectrum_[ch]);
     position = end;
   }
   if (channels == 2) {
     const StereoGranule stereo{&header, &side_.granule[gr][1], &scale_[1], &edges};
-    applyJointStereo(stereo, samples_[0], samples_[1], extents);
+    applyJointStereo(stereo, spectrum_[0], spectrum_[1], extents);
   }
 
   const unsigned limit = kSubbands >> out.rateShift();
   for (unsigned ch = 0; ch < channels; ++ch) {
     if (!channelIsOutput(out, ch, channels)) continue;
-    hybridSynthesis(samples_[ch], overlap_[ch], side_.granule[gr][ch], extents[ch], limit);
+    const HybridState state{overlap_[ch], &overlapSubbands_[ch]};
+    hybridSynthesis(spectrum_[ch], state, time_[ch], side_.granule[gr][ch], extents[ch], limit);
   }
 
-  float* left = block_[0];
-  float* right = channels == 2 ? block_[1] : nullptr;
   for (unsigned t = 0; t < kBlocksPerGranule; ++t) {
-    for (unsigned sb = 0; sb < kSubbands; ++sb) left[sb] = samples_[0][sb * kBlocksPerGranule + t];
-    if (right != nullptr) {
-      for (unsigned sb = 0; sb < kSubbands; ++sb) right[sb] = samples_[1][sb * kBlocksPerGranule + t];
-    }
-    feedSynthesis(left, right, kSubbands, out);
+    float* right = channels == 2 ? time_[1] + kSubbands * t : nullptr;
+    feedSynthesis(time_[0] + kSubbands * t, right, kSubbands, out);
   }
 }
 

@@ -37,9 +37,10 @@ class Layer3Decoder {
 
   SideInfo side_;
   ScaleFactors scale_[2];
-  alignas(16) float samples_[2][kValues];  // spectrum, then time samples in place
+  alignas(16) float spectrum_[2][kValues];
   alignas(16) float overlap_[2][kValues];
-  alignas(16) float block_[2][32];
+  alignas(16) float time_[2][kValues];  // 18 synthesis blocks of 32 subband samples
+  unsigned overlapSubbands_[2] = {};
 };
 
 }  // namespace sonidrax::mpeg

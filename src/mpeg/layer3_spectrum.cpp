@@ -1,6 +1,7 @@
 #include "layer3_spectrum.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "layer3_huffman.h"
@@ -25,92 +26,45 @@ const PowTable& powTable() {
 // pretab of ISO/IEC 11172-3, added to the long scale factors when preflag is set.
 constexpr uint8_t kPretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
 
-// 2^(e/4).
+// 2^(e/4), e from -600 to 400: the quarter step from a table, the power of two
+// written straight into the float's exponent.
 float quarterPower(int e) {
   static constexpr float kQuarters[4] = {1.0f, 1.18920711500272106672f, 1.41421356237309504880f,
                                          1.68179283050742908606f};
-  return std::ldexp(kQuarters[e & 3], e >> 2);
+  const int exponent = std::clamp(e >> 2, -126, 127);
+  return kQuarters[e & 3] * std::bit_cast<float>(static_cast<uint32_t>(exponent + 127) << 23);
 }
 
-// A stretch of values that share one gain, in the order the bit stream codes them:
-// one long band, or one window of one short band.
-struct Run {
-  uint16_t start;    // spectrum index of the first value
-  uint16_t count;    // values
-  uint16_t stride;   // 1 for long bands, 3 for short ones (already reordered)
-  uint16_t extent;   // spectrum index above the whole band
-  float gain;
-};
-
-constexpr unsigned kMaxRuns = kLongBands + 3 * kShortBands;
-
-class RunList {
- public:
-  RunList(const GranuleInfo& g, const ScaleFactors& sf, const BandEdges& edges) : g_(g), sf_(sf) {
-    const int shift = 1 + static_cast<int>(g.scalefacScale);
-    longShift_ = shift;
-    if (!g.isShort()) {
-      addLong(edges, kLongBands);
-      return;
-    }
-    unsigned firstShort = 0;
-    if (g.isMixed()) {
-      addLong(edges, mixedLongBandCount(edges));
-      firstShort = mixedFirstShortBand(edges);
-    }
-    for (unsigned band = firstShort; band < kShortBands; ++band) addShort(edges, band);
-  }
-
-  const Run* begin() const { return runs_; }
-  const Run* end() const { return runs_ + count_; }
-
- private:
-  void addLong(const BandEdges& edges, unsigned bands) {
-    const uint8_t* pre = g_.preflag ? kPretab : nullptr;
-    for (unsigned band = 0; band < bands; ++band) {
-      const int d = (sf_.longBands[band] + (pre ? pre[band] : 0)) << longShift_;
-      const uint16_t start = edges.longEdges[band];
-      const uint16_t end = edges.longEdges[band + 1];
-      add(Run{start, static_cast<uint16_t>(end - start), 1, end, gainOf(d)});
-    }
-  }
-
-  void addShort(const BandEdges& edges, unsigned band) {
-    const uint16_t start = edges.shortEdges[band];
-    const uint16_t width = static_cast<uint16_t>(edges.shortEdges[band + 1] - start);
-    const uint16_t extent = static_cast<uint16_t>(3u * edges.shortEdges[band + 1]);
-    for (unsigned w = 0; w < 3; ++w) {
-      const int d = 8 * static_cast<int>(g_.subblockGain[w]) + (sf_.shortBands[band][w] << longShift_);
-      add(Run{static_cast<uint16_t>(3u * start + w), width, 3, extent, gainOf(d)});
-    }
-  }
-
-  float gainOf(int d) const { return quarterPower(static_cast<int>(g_.globalGain) - 210 - d); }
-
-  void add(const Run& run) {
-    if (count_ < kMaxRuns && run.count > 0) runs_[count_++] = run;
-  }
-
-  const GranuleInfo& g_;
-  const ScaleFactors& sf_;
-  int longShift_ = 1;
-  Run runs_[kMaxRuns];
-  unsigned count_ = 0;
-};
-
-// Walks the runs, one value at a time or one pair at a time.
+// Walks the spectrum in the order the bit stream codes it, one stretch of values
+// with one gain at a time: a long band, or one window of one short band (values three
+// apart, already in the reordered places). Mixed blocks take the long bands below
+// the mixed boundary and then the short bands above it.
 class Cursor {
  public:
-  Cursor(const Run* first, const Run* last, float* spectrum) : run_(first), last_(last), spectrum_(spectrum) {
+  Cursor(const GranuleInfo& g, const ScaleFactors& sf, const BandEdges& edges, float* spectrum)
+      : g_(g), sf_(sf), edges_(edges), spectrum_(spectrum), shift_(1 + static_cast<int>(g.scalefacScale)) {
+    pretab_ = g.preflag ? kPretab : kNoPretab;
+    if (!g.isShort()) {
+      longBands_ = kLongBands;
+      shortBand_ = kShortBands;
+    } else if (g.isMixed()) {
+      longBands_ = mixedLongBandCount(edges);
+      shortBand_ = mixedFirstShortBand(edges);
+    } else {
+      longBands_ = 0;
+      shortBand_ = 0;
+    }
     load();
   }
 
-  bool done() const { return run_ == last_; }
-  unsigned extent() const { return extent_; }
+  bool done() const { return done_; }
+  // The spectral extent of the band holding the last value written.
+  unsigned extent() const { return written_; }
   float gain() const { return gain_; }
 
-  // Both values of a pair lie in the same run, as every band has an even width.
+  // Both values of a pair lie in the same stretch, as every band has an even width.
   void putPair(float a, float b) {
+    written_ = extent_;
     spectrum_[index_] = a;
     spectrum_[index_ + stride_] = b;
     index_ += 2 * stride_;
@@ -119,6 +73,7 @@ class Cursor {
   }
 
   void put(float value) {
+    written_ = extent_;
     spectrum_[index_] = value;
     index_ += stride_;
     if (--left_ == 0) next();
@@ -132,33 +87,66 @@ class Cursor {
 
  private:
   void next() {
-    ++run_;
+    if (longBand_ < longBands_) {
+      ++longBand_;
+    } else if (++window_ == 3) {
+      window_ = 0;
+      ++shortBand_;
+    }
     load();
   }
 
   void load() {
-    if (run_ == last_) return;
-    index_ = run_->start;
-    left_ = run_->count;
-    stride_ = run_->stride;
-    gain_ = run_->gain;
-    extent_ = run_->extent;
+    if (longBand_ < longBands_) {
+      const unsigned band = longBand_;
+      index_ = edges_.longEdges[band];
+      left_ = edges_.longEdges[band + 1] - index_;
+      stride_ = 1;
+      extent_ = edges_.longEdges[band + 1];
+      gain_ = gainOf((sf_.longBands[band] + pretab_[band]) << shift_);
+      return;
+    }
+    if (shortBand_ >= kShortBands) {
+      done_ = true;
+      left_ = 0;
+      return;
+    }
+    const unsigned band = shortBand_;
+    const unsigned start = edges_.shortEdges[band];
+    index_ = 3 * start + window_;
+    left_ = edges_.shortEdges[band + 1] - start;
+    stride_ = 3;
+    extent_ = 3u * edges_.shortEdges[band + 1];
+    gain_ = gainOf(8 * static_cast<int>(g_.subblockGain[window_]) + (sf_.shortBands[band][window_] << shift_));
   }
 
-  const Run* run_;
-  const Run* last_;
+  float gainOf(int d) const { return quarterPower(static_cast<int>(g_.globalGain) - 210 - d); }
+
+  static constexpr uint8_t kNoPretab[22] = {};
+
+  const GranuleInfo& g_;
+  const ScaleFactors& sf_;
+  const BandEdges& edges_;
   float* spectrum_;
+  int shift_;
+  const uint8_t* pretab_;
+  unsigned longBands_ = 0;
+  unsigned longBand_ = 0;
+  unsigned shortBand_ = 0;
+  unsigned window_ = 0;
+  bool done_ = false;
   unsigned index_ = 0;
   unsigned left_ = 0;
   unsigned stride_ = 1;
   unsigned extent_ = 0;
+  unsigned written_ = 0;
   float gain_ = 0.0f;
 };
 
 inline float signedValue(Layer3Bits& bits, uint32_t magnitude, const float* pow43, float gain) {
   if (magnitude == 0) return 0.0f;
   const float value = (magnitude < kPowTableSize ? pow43[magnitude] : powFourThirds(magnitude)) * gain;
-  return bits.get(1) ? -value : value;
+  return bits.getCachedBit() ? -value : value;
 }
 
 // Big values of one region: `pairs` pairs with one table.
@@ -196,7 +184,7 @@ unsigned decodeQuads(Layer3Bits& bits, uint32_t endBit, const HuffmanLookup& tab
     float out[4];
     for (int k = 0; k < 4; ++k) {
       const bool set = (symbol >> (3 - k)) & 1u;
-      out[k] = set ? (bits.get(1) ? -1.0f : 1.0f) : 0.0f;
+      out[k] = set ? (bits.getCachedBit() ? -1.0f : 1.0f) : 0.0f;
     }
     if (bits.position() > endBit) break;
     for (float v : out) {
@@ -219,8 +207,7 @@ float powFourThirds(uint32_t n) {
 unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
                         const BandEdges& edges, float* spectrum) {
   std::fill(spectrum, spectrum + kGranuleValues, 0.0f);
-  const RunList runs(g, sf, edges);
-  Cursor cursor(runs.begin(), runs.end(), spectrum);
+  Cursor cursor(g, sf, edges, spectrum);
   const Layer3HuffmanTables& tables = Layer3HuffmanTables::instance();
 
   const unsigned bigEnd = std::min(2u * g.bigValues, kGranuleValues);
@@ -237,10 +224,8 @@ unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g,
   unsigned decoded = value;
   if (inBudget) decoded = decodeQuads(bits, endBit, tables.quadTable(g.count1Table), value, cursor);
   bits.seek(endBit);
-  if (decoded == 0) return 0;
-  // The extent of the band holding the last decoded value.
   if (!g.isShort()) return std::min(decoded, kGranuleValues);
-  return cursor.done() ? kGranuleValues : cursor.extent();
+  return cursor.extent();
 }
 
 }  // namespace sonidrax::mpeg

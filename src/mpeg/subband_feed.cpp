@@ -15,8 +15,9 @@ void feedSynthesis(float* left, float* right, uint32_t fed, const OutputChannels
     return;
   }
   if (out.mixed()) {
-    for (uint32_t sb = 0; sb < kept; ++sb) left[sb] = (left[sb] + right[sb]) * 0.5f;
-    out.left->synthesise(left);
+    float mix[32] = {};
+    for (uint32_t sb = 0; sb < kept; ++sb) mix[sb] = (left[sb] + right[sb]) * 0.5f;
+    out.left->synthesise(mix);
     return;
   }
   if (out.left != nullptr) out.left->synthesise(left);

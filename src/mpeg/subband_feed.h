@@ -23,7 +23,8 @@ struct OutputChannels {
 // Hands one block of subband samples per coded channel to the chosen synthesis
 // channels. `fed` subbands carry signal; with a reduced rate only 32 >> shift of them
 // are kept, and the rest are fed as zeros. `right` is ignored for a single-channel
-// stream (pass nullptr). The blocks may be modified.
+// stream (pass nullptr). Subbands from the kept ones up to `fed` are zeroed in the
+// blocks.
 void feedSynthesis(float* left, float* right, uint32_t fed, const OutputChannels& out);
 
 }  // namespace sonidrax::mpeg

@@ -12,7 +12,7 @@ class SynthesisChannel {
   static constexpr uint32_t kSubbands = 32;
   static constexpr uint32_t kColumns = 16;  // V blocks remembered
 
-  SynthesisChannel() { reset(); }
+  SynthesisChannel();
 
   // Clears the filter memory. Gains, rate shift, output position and stride are kept.
   void reset();
@@ -46,8 +46,8 @@ class SynthesisChannel {
   static int16_t toPcm(double sum, bool truncate);
 
  private:
+  void storeV(const float* a);
   void window(int16_t* pcm) const;
-  void windowGeneric(int16_t* pcm) const;
 
   // halves[h][column][j]: the V values that output sample j of a block needs from an
   // earlier block. A block's V[0..31] go to the current half and V[32..63] to the other,
@@ -61,6 +61,7 @@ class SynthesisChannel {
   uint32_t rateShift = 0;
   int16_t* output = nullptr;
   uint32_t stride = 1;
+  bool wide = false;  // the processor sums eight products at a time
 };
 
 }  // namespace sonidrax::mpeg

@@ -8,7 +8,8 @@ namespace sonidrax::mpeg::testing {
 class BitWriter {
  public:
   void put(uint32_t value, unsigned bits) {
-    for (unsigned i = bits; i-- > 0;) putBit((value >> i) & 1u);
+    // More than 32 bits are leading zeros.
+    for (unsigned i = bits; i-- > 0;) putBit(i < 32 ? (value >> i) & 1u : 0u);
   }
   void putBit(uint32_t bit) {
     if (used_ == 0) bytes_.push_back(0);

@@ -7,16 +7,11 @@
 
 namespace sonidrax::mpeg::testing {
 
-namespace {
-std::map<decoder::Decoder*, CodecHarness*>& registry() {
-  static std::map<decoder::Decoder*, CodecHarness*> harnesses;
-  return harnesses;
-}
-}  // namespace
-
 CodecHarness::CodecHarness(std::vector<uint8_t> bytes, bool seekable) : bytes_(std::move(bytes)) {
   GetMpegCodecModule(&module);
-  registry()[&decoder] = this;
+  // The error callback's user value is free while no callback is set: it leads the
+  // services back to this harness.
+  decoder.errorUserValue = this;
   decoder.input.state = decoder::kOpen;
   decoder.input.size = static_cast<uint32_t>(bytes_.size());
   decoder.input.caps = seekable ? decoder::kInputSeekable : 0;
@@ -27,10 +22,9 @@ CodecHarness::CodecHarness(std::vector<uint8_t> bytes, bool seekable) : bytes_(s
 
 CodecHarness::~CodecHarness() {
   if (instance != nullptr) module.deleteInstance(instance);
-  registry().erase(&decoder);
 }
 
-CodecHarness& CodecHarness::of(decoder::Decoder* decoder) { return *registry().at(decoder); }
+CodecHarness& CodecHarness::of(decoder::Decoder* decoder) { return *static_cast<CodecHarness*>(decoder->errorUserValue); }
 
 int32_t CodecHarness::read(decoder::Decoder* decoder, void* buffer, int32_t count) {
   CodecHarness& self = of(decoder);

@@ -27,40 +27,36 @@ struct Stream {
   long decodedPerChannel;
   long offset;  // leading decoded sample frames skipped in the comparison
   Rule rule;
-  bool layer3;
 };
 
 const Stream kStreams[] = {
-    {"l1-fl1", 2, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl2", 2, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl3", 2, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl4", 1, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl5", 2, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl6", 2, 18816, 0, Rule::kOverlap, false},
-    {"l1-fl8", 2, 18816, 0, Rule::kOverlap, false},
-    {"l2-fl10", 2, 56448, 0, Rule::kOverlap, false},
-    {"l2-fl11", 2, 56448, 0, Rule::kOverlap, false},
-    {"l2-fl12", 2, 56448, 0, Rule::kOverlap, false},
-    {"l2-fl13", 1, 56448, 0, Rule::kOverlap, false},
-    {"l2-fl14", 2, 18432, 0, Rule::kOverlap, false},
-    {"l2-fl16", 2, 72576, 0, Rule::kOverlap, false},
-    {"l2-test32", 2, 72576, 0, Rule::kEqual, false},
-    {"l3-compl", 1, 248832, 0, Rule::kEqual, true},
-    {"l3-he_32khz", 1, 172800, 0, Rule::kOverlap, true},
-    {"l3-he_44khz", 1, 472320, 0, Rule::kOverlap, true},
-    {"l3-he_mode", 1, 262656, 0, Rule::kEqual, true},
-    {"l3-hecommon", 2, 34560, 0, Rule::kOverlap, true},
-    {"l3-si", 1, 135936, 0, Rule::kOverlap, true},
-    {"l3-si_block", 1, 73728, 0, Rule::kOverlap, true},
-    {"l3-sin1k0db", 2, 365184, 2304, Rule::kOverlap, true},
-    {"l3-test45", 2, 473472, 0, Rule::kReportOnly, true},
-    {"M2L3_bitrate_16_all", 1, 274176, 0, Rule::kEqual, true},
-    {"M2L3_bitrate_22_all", 1, 274176, 0, Rule::kEqual, true},
-    {"M2L3_compl24", 1, 122112, 0, Rule::kEqual, true},
+    {"l1-fl1", 2, 18816, 0, Rule::kOverlap},
+    {"l1-fl2", 2, 18816, 0, Rule::kOverlap},
+    {"l1-fl3", 2, 18816, 0, Rule::kOverlap},
+    {"l1-fl4", 1, 18816, 0, Rule::kOverlap},
+    {"l1-fl5", 2, 18816, 0, Rule::kOverlap},
+    {"l1-fl6", 2, 18816, 0, Rule::kOverlap},
+    {"l1-fl8", 2, 18816, 0, Rule::kOverlap},
+    {"l2-fl10", 2, 56448, 0, Rule::kOverlap},
+    {"l2-fl11", 2, 56448, 0, Rule::kOverlap},
+    {"l2-fl12", 2, 56448, 0, Rule::kOverlap},
+    {"l2-fl13", 1, 56448, 0, Rule::kOverlap},
+    {"l2-fl14", 2, 18432, 0, Rule::kOverlap},
+    {"l2-fl16", 2, 72576, 0, Rule::kOverlap},
+    {"l2-test32", 2, 72576, 0, Rule::kEqual},
+    {"l3-compl", 1, 248832, 0, Rule::kEqual},
+    {"l3-he_32khz", 1, 172800, 0, Rule::kOverlap},
+    {"l3-he_44khz", 1, 472320, 0, Rule::kOverlap},
+    {"l3-he_mode", 1, 262656, 0, Rule::kEqual},
+    {"l3-hecommon", 2, 34560, 0, Rule::kOverlap},
+    {"l3-si", 1, 135936, 0, Rule::kOverlap},
+    {"l3-si_block", 1, 73728, 0, Rule::kOverlap},
+    {"l3-sin1k0db", 2, 365184, 2304, Rule::kOverlap},
+    {"l3-test45", 2, 473472, 0, Rule::kReportOnly},
+    {"M2L3_bitrate_16_all", 1, 274176, 0, Rule::kEqual},
+    {"M2L3_bitrate_22_all", 1, 274176, 0, Rule::kEqual},
+    {"M2L3_compl24", 1, 122112, 0, Rule::kEqual},
 };
-
-// Layer III frames decode through the Layer III decoder once it is connected.
-constexpr bool kLayer3Connected = true;
 
 const std::string kDirectory = SONIDRAX_CONFORMANCE_DIR;
 
@@ -111,7 +107,6 @@ class Conformance : public ::testing::TestWithParam<Stream> {};
 
 TEST_P(Conformance, DecodesToFullAccuracyWithTheExactLength) {
   const Stream& s = GetParam();
-  if (s.layer3 && !kLayer3Connected) GTEST_SKIP() << "Layer III decoder not connected";
   std::vector<uint8_t> bitstream, referenceBytes;
   if (!readFile(kDirectory + "/" + s.name + ".bit", bitstream) ||
       !readFile(kDirectory + "/" + s.name + ".pcm", referenceBytes))
