@@ -242,6 +242,17 @@ void Host::ShowMessage(const std::string& text) {
     allMessages.push_back(text);
 }
 
+std::string Host::ResolveName(std::string_view name) const {
+    const bool absolute = (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
+    std::string resolved = absolute || name.empty() ? std::string(name) : scriptFolder + "\\" + std::string(name);
+    for (char& c : resolved) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return resolved;
+}
+
 const MemberDef* Host::FindMember(const MemberRef& reference) const {
     for (const MemberDef& member : members) {
         if (member.castNumber == reference.castNumber && member.memberNumber == reference.memberNumber) {
