@@ -217,6 +217,7 @@ uint32_t InstanceRecord::LiveBytes() const {
 Host::Host() {
     registry_.iface.ops = &kRegistryOps;
     registry_.host = this;
+    values.SetFaultSink([this](const std::string& text) { Fault(text); });
 }
 
 Host::~Host() {
