@@ -217,6 +217,7 @@ uint32_t InstanceRecord::LiveBytes() const {
 Host::Host() {
     registry_.iface.ops = &kRegistryOps;
     registry_.host = this;
+    values.SetFaultSink([this](const std::string& text) { Fault(text); });
 }
 
 Host::~Host() {
@@ -240,6 +241,17 @@ void Host::ShowMessage(const std::string& text) {
     Print("message " + QuoteText(text));
     pendingMessages.push_back(text);
     allMessages.push_back(text);
+}
+
+std::string Host::ResolveName(std::string_view name) const {
+    const bool absolute = (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
+    std::string resolved = absolute || name.empty() ? std::string(name) : scriptFolder + "\\" + std::string(name);
+    for (char& c : resolved) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return resolved;
 }
 
 const MemberDef* Host::FindMember(const MemberRef& reference) const {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -135,6 +136,8 @@ class Host {
     std::optional<std::string> appKind = std::string("authoring");  // nullopt: the host reports no kind
     bool movieActive = true;
     std::string scriptFolder = ".";  // Windows path, no trailing separator
+    // A name relative to the script's folder as a Windows path; absolute names stay.
+    std::string ResolveName(std::string_view name) const;
     std::vector<MemberDef> members;
     const MemberDef* FindMember(const MemberRef& reference) const;
 

@@ -248,8 +248,7 @@ bool Interpreter::DefineMember(const Statement& statement) {
     member.memberNumber = static_cast<int32_t>(host_->members.size()) + 1;
     if (member.kind == "sound") {
         const std::string& file = statement.exprs[0].text;
-        const bool absolute = (file.size() > 1 && file[1] == ':') || (!file.empty() && (file[0] == '/' || file[0] == '\\'));
-        const std::string path = absolute ? file : host_->scriptFolder + "\\" + file;
+        const std::string path = host_->ResolveName(file);
         std::ifstream input(path, std::ios::binary);
         if (!input) {
             return Fail(statement.line, "cannot read the sound file \"" + file + "\"");

@@ -38,10 +38,6 @@ Status __stdcall GetActiveMovie(HostPlayer* self, HostMovie** out) {
     return kOk;
 }
 
-bool IsAbsolute(std::string_view name) {
-    return (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
-}
-
 // Names relative to the movie resolve against the folder of the running script.
 Status __stdcall ResolveFileName(HostPlayer* self, const char* name, char* path, int32_t size) {
     Host* host = OwnerOf(self)->host;
@@ -52,12 +48,7 @@ Status __stdcall ResolveFileName(HostPlayer* self, const char* name, char* path,
         return kStatusTooSmall;
     }
     const std::string given(name, strnlen(name, kMaxText));
-    std::string resolved = IsAbsolute(given) || given.empty() ? given : host->scriptFolder + "\\" + given;
-    for (char& c : resolved) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    const std::string resolved = host->ResolveName(given);
     if (resolved.size() + 1 > static_cast<size_t>(size)) {
         path[0] = '\0';
         return kStatusTooSmall;

@@ -22,7 +22,7 @@ float PositionAfterDecode(Decoder* decoder, Status& status) {
     } else if (input.size != 0) {
         position = static_cast<float>(static_cast<double>(input.bytesConsumed) / input.size);
     }
-    return position > 1.0f ? 1.0f : position;
+    return ClampPosition(position);
 }
 
 double SecondsPlayed(const Decoder* decoder) {

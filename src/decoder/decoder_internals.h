@@ -34,6 +34,13 @@ public:
     int codecCallDepth = 0;
 };
 
+// The stream position stays within 0.0 to 1.0, whatever a codec maps; not a
+// number counts as the start.
+inline float ClampPosition(float p) {
+    if (!(p > 0.0f)) return 0.0f;
+    return p > 1.0f ? 1.0f : p;
+}
+
 // The category of every report the decoder makes itself.
 inline constexpr const char* kInternalErrorCategory = "internal error";
 

@@ -38,6 +38,8 @@ void DeleteCodecInstance(Decoder* decoder) {
         GuardedCodecCall(decoder, [&] { return module->deleteInstance(instance); });
     }
     codec = CodecState{};
+    // The codec may have pointed the status at a text of its own.
+    decoder->status.mimeType = nullptr;
 }
 
 Status DestroyDecoder(Decoder* decoder) {

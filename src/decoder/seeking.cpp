@@ -7,13 +7,6 @@
 namespace sonidrax::decoder {
 namespace {
 
-// Positions outside 0..1, and not-a-number, would turn into byte offsets the
-// conversion cannot represent.
-float ClampPosition(float p) {
-    if (!(p > 0.0f)) return 0.0f;
-    return p > 1.0f ? 1.0f : p;
-}
-
 // The longest time a timecode holds without overflowing its hours.
 constexpr double kLongestSeconds = 2147483647.0;
 
@@ -52,8 +45,8 @@ Status SeekBytes(Decoder* decoder, std::uint32_t byteOffset) {
         });
         if (s != kSuccess) return s;
     }
-    status.position = position;
-    status.timecode = SecondsToTimecode(status.durationMs * static_cast<double>(position) * 0.001);
+    status.position = ClampPosition(position);
+    status.timecode = SecondsToTimecode(status.durationMs * static_cast<double>(status.position) * 0.001);
 
     if (haveCodec && codec->seekDone != nullptr) {
         const Status s = GuardedCodecCall(decoder, [&] { return codec->seekDone(instance, byteOffset); });

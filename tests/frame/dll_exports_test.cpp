@@ -81,12 +81,18 @@ TEST(DllFile, ImportsOnlyWindowsSystemLibraries) {
     }
 }
 
+// GetProcAddress answers a generic procedure; the export's real type is known here.
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 TEST(DllFile, LoadsAndAnswersThroughItsExports) {
     HMODULE module = LoadLibraryA(SONIDRAX_DLL_PATH);
     ASSERT_NE(module, nullptr);
-    auto canUnload = reinterpret_cast<DllCanUnloadNowFn>(GetProcAddress(module, "DllCanUnloadNow"));
-    auto classObject = reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(module, "DllGetClassObject"));
-    auto classForm = reinterpret_cast<DllGetClassFormFn>(GetProcAddress(module, MAKEINTRESOURCEA(2)));
+    auto canUnload = Export<DllCanUnloadNowFn>(module, "DllCanUnloadNow");
+    auto classObject = Export<DllGetClassObjectFn>(module, "DllGetClassObject");
+    auto classForm = Export<DllGetClassFormFn>(module, MAKEINTRESOURCEA(2));
     ASSERT_NE(canUnload, nullptr);
     ASSERT_NE(classObject, nullptr);
     ASSERT_EQ(reinterpret_cast<void*>(classForm), reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassForm")));
