@@ -114,5 +114,19 @@ TEST_F(Formats, AFailedAllocationOfTheFormatBlockIsRecorded) {
     EXPECT_EQ(Primary().nSamplesPerSec, 44100u);
 }
 
+TEST_F(Formats, WithoutAPrimaryBufferTheSettersAnswerTheirValueAndChangeNothing) {
+    Destroy();
+    fake.Refuse("DirectSound.CreateSoundBuffer", DSERR_GENERIC);
+    Create();
+    ASSERT_NE(xtra().currentDevice, nullptr);
+    ASSERT_EQ(xtra().currentDevice->primary, nullptr);
+    xtra().lastError = -9;
+    ASSERT_EQ(Call("dsSetSampleRate", {Int(22050)}), 0);
+    EXPECT_EQ(ResultInteger(), 22050);
+    EXPECT_EQ(LastError(), 0);
+    ASSERT_EQ(Call("dsSetChannelCount", {Int(1)}), 0);
+    EXPECT_EQ(ResultInteger(), 1);
+}
+
 }  // namespace
 }  // namespace sonidrax
