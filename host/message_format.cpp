@@ -7,7 +7,7 @@ namespace sonidrax::host {
 namespace {
 
 // One conversion: flags, width, precision, length, and the conversion letter.
-struct Spec {
+struct Directive {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -15,10 +15,10 @@ struct Spec {
     size_t length = 0;  // characters the whole conversion takes in the format
 };
 
-bool ParseSpec(std::string_view format, size_t start, Spec* spec) {
+bool ParseDirective(std::string_view format, size_t start, Directive* directive) {
     size_t i = start + 1;
     while (i < format.size() && std::strchr("-+ #0", format[i])) {
-        spec->flags += format[i++];
+        directive->flags += format[i++];
     }
     auto number = [&](int* out) {
         if (i >= format.size() || format[i] < '0' || format[i] > '9') {
@@ -32,11 +32,11 @@ bool ParseSpec(std::string_view format, size_t start, Spec* spec) {
         }
         *out = value > 64 ? 64 : value;
     };
-    number(&spec->width);
+    number(&directive->width);
     if (i < format.size() && format[i] == '.') {
         ++i;
-        spec->precision = 0;
-        number(&spec->precision);
+        directive->precision = 0;
+        number(&directive->precision);
     }
     while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) {
         ++i;
@@ -44,22 +44,22 @@ bool ParseSpec(std::string_view format, size_t start, Spec* spec) {
     if (i >= format.size()) {
         return false;
     }
-    spec->conversion = format[i];
-    spec->length = i + 1 - start;
-    return std::strchr("diuxXoc", spec->conversion) != nullptr;
+    directive->conversion = format[i];
+    directive->length = i + 1 - start;
+    return std::strchr("diuxXoc", directive->conversion) != nullptr;
 }
 
-std::string Convert(const Spec& spec, int32_t argument) {
-    std::string pattern = "%" + spec.flags;
-    if (spec.width >= 0) {
-        pattern += std::to_string(spec.width);
+std::string Convert(const Directive& directive, int32_t argument) {
+    std::string pattern = "%" + directive.flags;
+    if (directive.width >= 0) {
+        pattern += std::to_string(directive.width);
     }
-    if (spec.precision >= 0) {
-        pattern += "." + std::to_string(spec.precision);
+    if (directive.precision >= 0) {
+        pattern += "." + std::to_string(directive.precision);
     }
-    pattern += spec.conversion;
+    pattern += directive.conversion;
     char buffer[96];
-    if (spec.conversion == 'd' || spec.conversion == 'i' || spec.conversion == 'c') {
+    if (directive.conversion == 'd' || directive.conversion == 'i' || directive.conversion == 'c') {
         std::snprintf(buffer, sizeof buffer, pattern.c_str(), static_cast<int>(argument));
     } else {
         std::snprintf(buffer, sizeof buffer, pattern.c_str(), static_cast<unsigned>(argument));
@@ -82,15 +82,15 @@ std::string FormatHostMessage(std::string_view format, int32_t argument) {
             i += 2;
             continue;
         }
-        Spec spec;
-        if (used || !ParseSpec(format, i, &spec)) {
+        Directive directive;
+        if (used || !ParseDirective(format, i, &directive)) {
             // A second conversion has no argument, and others would read memory: keep the text.
             out += format[i++];
             continue;
         }
-        out += Convert(spec, argument);
+        out += Convert(directive, argument);
         used = true;
-        i += spec.length;
+        i += directive.length;
     }
     return out;
 }

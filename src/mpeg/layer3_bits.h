@@ -63,6 +63,14 @@ class Layer3Bits {
     return bit;
   }
 
+  // Like getCachedBit() when `present` is 1; reads nothing and gives 0 when it is 0.
+  // Branch-free, for sign bits that only non-zero values carry.
+  uint32_t getCachedBitIf(uint32_t present) {
+    const uint32_t bit = static_cast<uint32_t>(cache_ >> 63) & present;
+    skip(static_cast<int>(present));
+    return bit;
+  }
+
  private:
   uint32_t nextWord() {
     const uint32_t index = next_++;

@@ -7,10 +7,9 @@
 //   Z[p] = e^(i theta (p + 1/4)) sum over m of c[m] e^(2 pi i m p / 9),
 //   out[2p] = Re Z[p], out[17 - 2p] = Im Z[p].
 
-namespace sonidrax::mpeg {
+#include "layer3_vector.h"
 
-// Four floats processed together; GCC and Clang map it onto SSE registers.
-typedef float Float4 __attribute__((vector_size(16)));
+namespace sonidrax::mpeg {
 
 struct Dct4Constants {
   float preCos[9], preSin[9];

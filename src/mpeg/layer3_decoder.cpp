@@ -43,7 +43,12 @@ int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& heade
   Layer3Bits sideBits(reader.words(), FrameReader::kFrameWords);
   sideBits.seek(reader.bitPosition());
   const int32_t status = readSideInfo(sideBits, header, side_);
-  if (status != kOk) return status;
+  if (status != kOk) {
+    // The frame is dropped, but its main data stays in the reservoir for the frames
+    // that reach back into it.
+    reader.fetchMainData(0, 0);
+    return status;
+  }
 
   if (!reader.fetchMainData(side_.mainDataBegin, side_.mainDataBits)) {
     silence(side_.granules, out);

@@ -27,7 +27,7 @@ class Layer3HuffmanTables {
   bool valid() const { return valid_; }
   unsigned entryCount() const { return used_; }
 
-  static constexpr unsigned kCapacity = 6144;
+  static constexpr unsigned kCapacity = 4608;  // 4504 entries are needed
 
  private:
   Layer3HuffmanTables();

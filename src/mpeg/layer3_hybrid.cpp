@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "layer3_dct4.h"
 #include "layer3_imdct.h"
+#include "layer3_vector.h"
 
 namespace sonidrax::mpeg {
 namespace {
@@ -90,15 +90,6 @@ struct HybridTables {
 const HybridTables kTables;
 
 // Overlap and output are time-major: sample t of a subband is kSubbands × t further on.
-// Vectors are moved with memcpy, which compiles to unaligned loads and stores, so the
-// buffers need no more than float alignment.
-inline Float4 load4(const float* p) {
-  Float4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
 
 void longSubband(const float* x, float* overlap, const LongWindow& window, float* out) {
   float u[18];
@@ -175,16 +166,23 @@ void oneSubband(const float* spectrum, const HybridState& state, float* out, con
 
 }  // namespace
 
+// Across each boundary, value i below it (counting down from the boundary) and value
+// i above it form a butterfly; the eight of a boundary go as two vectors, the values
+// below read in reverse.
 void reduceAliasing(float* samples, unsigned boundaries) {
   const HybridTables& k = kTables;
+  const Float4 cs0 = load4(k.cs), cs1 = load4(k.cs + 4);
+  const Float4 ca0 = load4(k.ca), ca1 = load4(k.ca + 4);
   for (unsigned sb = 1; sb <= boundaries && sb < kSubbands; ++sb) {
     float* upper = samples + kSamples * sb;
-    for (unsigned i = 0; i < 8; ++i) {
-      const float below = upper[-1 - static_cast<int>(i)];
-      const float above = upper[i];
-      upper[-1 - static_cast<int>(i)] = below * k.cs[i] - above * k.ca[i];
-      upper[i] = above * k.cs[i] + below * k.ca[i];
-    }
+    const Float4 below0 = reverse4(load4(upper - 4));
+    const Float4 below1 = reverse4(load4(upper - 8));
+    const Float4 above0 = load4(upper);
+    const Float4 above1 = load4(upper + 4);
+    store4(upper - 4, reverse4(below0 * cs0 - above0 * ca0));
+    store4(upper - 8, reverse4(below1 * cs1 - above1 * ca1));
+    store4(upper, above0 * cs0 + below0 * ca0);
+    store4(upper + 4, above1 * cs1 + below1 * ca1);
   }
 }
 

@@ -143,10 +143,12 @@ class Cursor {
   float gain_ = 0.0f;
 };
 
+// The value of magnitude n with its sign bit (present only when n is not 0); the
+// sign goes straight into the float's sign bit.
 inline float signedValue(Layer3Bits& bits, uint32_t magnitude, const float* pow43, float gain) {
-  if (magnitude == 0) return 0.0f;
   const float value = (magnitude < kPowTableSize ? pow43[magnitude] : powFourThirds(magnitude)) * gain;
-  return bits.getCachedBit() ? -value : value;
+  const uint32_t sign = bits.getCachedBitIf(magnitude != 0 ? 1u : 0u);
+  return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ (sign << 31));
 }
 
 // Big values of one region: `pairs` pairs with one table.
@@ -183,8 +185,9 @@ unsigned decodeQuads(Layer3Bits& bits, uint32_t endBit, const HuffmanLookup& tab
     const uint32_t symbol = decodeHuffman(bits, table);
     float out[4];
     for (int k = 0; k < 4; ++k) {
-      const bool set = (symbol >> (3 - k)) & 1u;
-      out[k] = set ? (bits.getCachedBit() ? -1.0f : 1.0f) : 0.0f;
+      const uint32_t set = (symbol >> (3 - k)) & 1u;
+      const uint32_t sign = bits.getCachedBitIf(set);
+      out[k] = std::bit_cast<float>(std::bit_cast<uint32_t>(static_cast<float>(set)) ^ (sign << 31));
     }
     if (bits.position() > endBit) break;
     for (float v : out) {

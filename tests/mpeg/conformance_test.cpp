@@ -128,6 +128,11 @@ TEST_P(Conformance, DecodesToFullAccuracyWithTheExactLength) {
     EXPECT_EQ(decoded.size(), reference.size());
   }
   const Comparison c = compare(decoded, reference, s);
+  static bool headed = false;
+  if (!headed) {
+    std::printf("| %-20s | %8s | %9s | %3s | %-7s |\n", "stream", "samples", "RMS (LSB)", "max", "class");
+    headed = true;
+  }
   std::printf("| %-20s | %8ld | %9.4f | %3d | %-7s |%s\n", s.name, c.compared, c.rms, c.maxError, accuracyClass(c),
               s.rule == Rule::kReportOnly ? " reported only" : "");
   if (s.rule == Rule::kReportOnly) return;

@@ -3,6 +3,7 @@
 // the right channel, and corrupt frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -115,6 +116,34 @@ TEST(Layer3Frames, BigValues289AbortsTheFrameAndTheNextOneDecodes) {
   EXPECT_TRUE(results[0].left.empty());
   EXPECT_EQ(results[1].status, kOk);
   ASSERT_EQ(results[1].left.size(), 1152u);
+  EXPECT_GT(energy(results[1].left), 1e6);
+}
+
+TEST(Layer3Frames, AnAbortedFramesMainDataStaysInTheReservoir) {
+  // The second frame's main data begins 100 bytes back, inside the first frame,
+  // whose side information is forbidden.
+  GranuleCode bad[2][2];
+  toneGranule(bad[0][0]);
+  toneGranule(bad[1][0]);
+  bad[0][0].info.bigValues = 289;
+  std::vector<uint8_t> first = layer3Frame(layer3Header(3), 0, bad);
+
+  GranuleCode good[2][2];
+  toneGranule(good[0][0]);
+  toneGranule(good[1][0]);
+  std::vector<uint8_t> second = layer3Frame(layer3Header(3), 100, good);
+  const size_t sideEnd = 4 + 17;
+  // Move the second frame's main data 100 bytes back across the frame boundary.
+  std::vector<uint8_t> main(second.begin() + sideEnd, second.end());
+  std::copy(main.begin(), main.begin() + 100, first.end() - 100);
+  std::copy(main.begin() + 100, main.end(), second.begin() + sideEnd);
+
+  std::vector<uint8_t> stream = first;
+  append(stream, second);
+  const std::vector<FrameResult> results = decodeStream(stream);
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].status, kDecodeAborted);
+  EXPECT_EQ(results[1].status, kOk);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
 
