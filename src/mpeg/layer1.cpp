@@ -25,14 +25,13 @@ struct Requantiser {
 constexpr Requantiser kRequantiser;
 
 // One coded sample slot of a block: read `bits`, requantise, scale for one channel or,
-// above the joint-stereo bound, for both.
+// above the joint-stereo bound, for both. A slot of one channel writes the same value
+// twice to the same place, so that the sample loop has no branch on the sharing.
 struct Slot {
-  uint32_t subband;
   uint32_t bits;
   float offset;
   float scale[2];
-  bool shared;
-  uint32_t channel;
+  float* destination[2];
 };
 
 uint32_t jointBound(const FrameHeader& header) {
@@ -68,6 +67,7 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
   }
 
   // The coded samples of one block, in bit-stream order.
+  alignas(16) float blocks[2][kSubbands] = {};
   Slot slots[2 * kSubbands];
   uint32_t count = 0;
   for (uint32_t sb = 0; sb < kSubbands; ++sb) {
@@ -75,22 +75,19 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     for (uint32_t ch = 0; ch < (shared ? 1 : channels); ++ch) {
       const uint32_t a = allocation[ch][sb];
       if (a == 0) continue;
-      slots[count++] = {sb, a + 1, kRequantiser.offset[a], {scale[ch][sb], scale[1][sb]}, shared, ch};
+      const uint32_t second = shared && channels == 2 ? 1 : ch;
+      slots[count++] = {a + 1, kRequantiser.offset[a], {scale[ch][sb], scale[second][sb]},
+                        {&blocks[ch][sb], &blocks[second][sb]}};
     }
   }
 
   BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
-  alignas(16) float blocks[2][kSubbands] = {};
   for (uint32_t position = 0; position < 12; ++position) {
     for (uint32_t i = 0; i < count; ++i) {
       const Slot& slot = slots[i];
       const float sample = static_cast<float>(bits.get(slot.bits)) - slot.offset;
-      if (slot.shared) {
-        blocks[0][slot.subband] = sample * slot.scale[0];
-        blocks[1][slot.subband] = sample * slot.scale[1];
-      } else {
-        blocks[slot.channel][slot.subband] = sample * slot.scale[0];
-      }
+      *slot.destination[0] = sample * slot.scale[0];
+      *slot.destination[1] = sample * slot.scale[1];
     }
     feedSynthesis(blocks[0], channels == 2 ? blocks[1] : nullptr, kSubbands, out);
   }

@@ -39,34 +39,39 @@ void readScaleFactors(FrameReader& reader, uint32_t scfsi, float* scale) {
 }
 
 // One coded subband of a granule: a code (or three) read once, scaled for one channel
-// or, above the joint-stereo bound, for both. Factors per part of 12 samples, with the
-// class's step folded in.
+// or, above the joint-stereo bound, for both. A subband coded for one channel writes
+// the same values twice to the same place, so that the granule loop has no branch on
+// the sharing. Factors per part of 12 samples, with the class's step folded in.
 struct Slot {
-  const QuantClass* quant;
-  uint32_t subband;
-  uint32_t firstChannel;
-  uint32_t sharing;
-  float factor[2][3];
+  const float* groupTable;
+  uint32_t codeBits;
+  float offset;
+  float* destination[2];  // the subband in sample slot 0 of the granule; slots 1 and 2 follow a block apart
+  float factor[3][2];     // [part][channel]
 };
 
-inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part, float (*blocks)[kSubbands]) {
-  const QuantClass& quant = *slot.quant;
-  float values[3];
-  if (quant.groupTable != nullptr) {
-    const float* group = quant.groupTable + 3 * reader.get(quant.codeBits);
-    values[0] = group[0];
-    values[1] = group[1];
-    values[2] = group[2];
+inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part) {
+  float v0, v1, v2;
+  if (slot.groupTable != nullptr) {
+    const float* group = slot.groupTable + 3 * reader.get(slot.codeBits);
+    v0 = group[0];
+    v1 = group[1];
+    v2 = group[2];
   } else {
-    for (float& value : values) value = static_cast<float>(reader.get(quant.codeBits)) - quant.offset;
+    v0 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
+    v1 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
+    v2 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
   }
-  for (uint32_t c = 0; c < slot.sharing; ++c) {
-    const float factor = slot.factor[c][part];
-    float(*channel)[kSubbands] = blocks + 3 * (slot.firstChannel + c);
-    channel[0][slot.subband] = values[0] * factor;
-    channel[1][slot.subband] = values[1] * factor;
-    channel[2][slot.subband] = values[2] * factor;
-  }
+  const float f0 = slot.factor[part][0];
+  const float f1 = slot.factor[part][1];
+  float* d0 = slot.destination[0];
+  float* d1 = slot.destination[1];
+  d0[0] = v0 * f0;
+  d0[kSubbands] = v1 * f0;
+  d0[2 * kSubbands] = v2 * f0;
+  d1[0] = v0 * f1;
+  d1[kSubbands] = v1 * f1;
+  d1[2 * kSubbands] = v2 * f1;
 }
 
 }  // namespace
@@ -95,33 +100,35 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
     for (uint32_t ch = 0; ch < channels; ++ch)
       if (frame.quant[ch][sb]->codeBits != 0) readScaleFactors(reader, frame.scfsi[ch][sb], frame.scale[ch][sb]);
 
+  // blocks[3 * ch + i]: sample slot i of the granule, channel ch. Subbands that are not
+  // coded stay zero.
+  alignas(16) float blocks[6][kSubbands] = {};
   Slot slots[2 * kMaxCoded];
   uint32_t count = 0;
   for (uint32_t sb = 0; sb < sblimit; ++sb) {
-    const bool shared = sb >= bound;
-    for (uint32_t ch = 0; ch < (shared ? 1 : channels); ++ch) {
+    const bool shared = sb >= bound && channels == 2;
+    for (uint32_t ch = 0; ch < (sb >= bound ? 1 : channels); ++ch) {
       const QuantClass* quant = frame.quant[ch][sb];
       if (quant->codeBits == 0) continue;
       Slot& slot = slots[count++];
-      slot.quant = quant;
-      slot.subband = sb;
-      slot.firstChannel = ch;
-      slot.sharing = shared ? 2 : 1;
-      for (uint32_t c = 0; c < slot.sharing; ++c)
-        for (uint32_t part = 0; part < 3; ++part) {
-          const float scale = frame.scale[ch + c][sb][part];
-          slot.factor[c][part] = quant->groupTable != nullptr ? scale : quant->step * scale;
-        }
+      slot.groupTable = quant->groupTable;
+      slot.codeBits = quant->codeBits;
+      slot.offset = quant->offset;
+      const uint32_t second = shared ? 1 : ch;
+      slot.destination[0] = &blocks[3 * ch][sb];
+      slot.destination[1] = &blocks[3 * second][sb];
+      const float step = quant->groupTable != nullptr ? 1.0f : quant->step;
+      for (uint32_t part = 0; part < 3; ++part) {
+        slot.factor[part][0] = step * frame.scale[ch][sb][part];
+        slot.factor[part][1] = step * frame.scale[second][sb][part];
+      }
     }
   }
 
-  // blocks[3 * ch + i]: sample slot i of the granule, channel ch. Subbands that are not
-  // coded stay zero.
   BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
-  alignas(16) float blocks[6][kSubbands] = {};
   for (uint32_t granule = 0; granule < 12; ++granule) {
     const uint32_t part = granule / 4;
-    for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part, blocks);
+    for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part);
     for (uint32_t i = 0; i < 3; ++i) feedSynthesis(blocks[i], channels == 2 ? blocks[3 + i] : nullptr, sblimit, out);
   }
   return kOk;

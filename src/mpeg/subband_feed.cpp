@@ -20,6 +20,10 @@ void feedSynthesis(float* left, float* right, uint32_t fed, const OutputChannels
     out.left->synthesise(mix);
     return;
   }
+  if (out.left != nullptr && out.right != nullptr) {
+    SynthesisChannel::synthesisePair(*out.left, *out.right, left, right);
+    return;
+  }
   if (out.left != nullptr) out.left->synthesise(left);
   if (out.right != nullptr) out.right->synthesise(right);
 }

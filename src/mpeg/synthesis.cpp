@@ -172,7 +172,7 @@ void SynthesisChannel::window(int16_t* pcm) const {
 
 #endif
 
-void SynthesisChannel::synthesise(const float* input) {
+void SynthesisChannel::filter(const float* input, int16_t* pcm) {
   alignas(16) float scaled[kSubbands];
   if (gainsOn) {
     for (uint32_t k = 0; k < kSubbands; ++k) scaled[k] = input[k] * gains[k];
@@ -182,24 +182,57 @@ void SynthesisChannel::synthesise(const float* input) {
   dct32(input, a);
   a[kSubbands] = 0.0f;
   storeV(a);
-
-  alignas(16) int16_t pcm[kSubbands];
   window(pcm);
+  offset = (offset - 1) & (kColumns - 1);
+  current ^= 1;
+}
+
+void SynthesisChannel::synthesise(const float* input) {
+  alignas(16) int16_t pcm[kSubbands];
+  filter(input, pcm);
   if (rateShift == 0 && stride == 1) {
     std::memcpy(output, pcm, sizeof pcm);
     output += kSubbands;
-  } else if (rateShift == 0 && stride == 2) {
-    for (uint32_t j = 0; j < kSubbands; ++j) output[2 * j] = pcm[j];
-    output += 2 * kSubbands;
-  } else {
-    const uint32_t step = 1u << rateShift;
-    for (uint32_t j = 0; j < kSubbands; j += step) {
-      *output = pcm[j];
-      output += stride;
+    return;
+  }
+  const uint32_t step = 1u << rateShift;
+  for (uint32_t j = 0; j < kSubbands; j += step) {
+    *output = pcm[j];
+    output += stride;
+  }
+}
+
+void SynthesisChannel::synthesisePair(SynthesisChannel& left, SynthesisChannel& right, const float* l,
+                                      const float* r) {
+  if (!left.interleavedWith(right)) {
+    left.synthesise(l);
+    right.synthesise(r);
+    return;
+  }
+  alignas(16) int16_t pcm[2][kSubbands];
+  left.filter(l, pcm[0]);
+  right.filter(r, pcm[1]);
+  int16_t* out = left.output;
+  const uint32_t step = 1u << left.rateShift;
+  const uint32_t count = kSubbands >> left.rateShift;
+#if defined(__SSE2__)
+  if (step == 1) {
+    for (uint32_t j = 0; j < kSubbands; j += 8) {
+      const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(pcm[0] + j));
+      const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(pcm[1] + j));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), _mm_unpacklo_epi16(a, b));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j + 8), _mm_unpackhi_epi16(a, b));
+    }
+  } else
+#endif
+  {
+    for (uint32_t i = 0; i < count; ++i) {
+      out[2 * i] = pcm[0][i * step];
+      out[2 * i + 1] = pcm[1][i * step];
     }
   }
-  offset = (offset - 1) & (kColumns - 1);
-  current ^= 1;
+  left.output += 2 * count;
+  right.output += 2 * count;
 }
 
 }  // namespace sonidrax::mpeg

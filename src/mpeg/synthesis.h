@@ -38,6 +38,9 @@ class SynthesisChannel {
 
   // Consumes 32 subband samples (subband 0 first) and writes 32 >> rateShift samples.
   void synthesise(const float* input);
+  // Both channels of an interleaved pair at once, the same as left.synthesise(l) then
+  // right.synthesise(r), but the two blocks are woven into the output together.
+  static void synthesisePair(SynthesisChannel& left, SynthesisChannel& right, const float* l, const float* r);
   // Writes 32 >> rateShift zero samples; the filter memory is left as it is.
   void silence();
 
@@ -46,8 +49,13 @@ class SynthesisChannel {
   static int16_t toPcm(double sum, bool truncate);
 
  private:
+  // The filter step proper: all 32 samples of the block into pcm, and the ring moved on.
+  void filter(const float* input, int16_t* pcm);
   void storeV(const float* a);
   void window(int16_t* pcm) const;
+  bool interleavedWith(const SynthesisChannel& right) const {
+    return stride == 2 && right.stride == 2 && right.output == output + 1 && right.rateShift == rateShift;
+  }
 
   // halves[h][column][j]: the V values that output sample j of a block needs from an
   // earlier block. A block's V[0..31] go to the current half and V[32..63] to the other,
