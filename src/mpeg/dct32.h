@@ -6,4 +6,14 @@ namespace sonidrax::mpeg {
 // matrixing of the synthesis filterbank, by even/odd butterflies.
 void dct32(const float* in, float* out);
 
+// The synthesis filterbank's 64-value V vector, V[i] = sum over k of
+// in[k] * cos((16 + i) * (2k + 1) * pi / 64): V[0..31] to `first` and V[32..63] to
+// `second`. It is the same transform as dct32, unfolded by its symmetries.
+void matrixV(const float* in, float* first, float* second);
+
+#if defined(__SSE2__) && defined(__GNUC__)
+// matrixV for processors with AVX2 and FMA (the caller checks), with the same results.
+void matrixVWide(const float* in, float* first, float* second);
+#endif
+
 }  // namespace sonidrax::mpeg

@@ -55,29 +55,6 @@ void SynthesisChannel::silence() {
 
 #if defined(__SSE2__)
 
-namespace {
-
-inline __m128 reversed(__m128 x) { return _mm_shuffle_ps(x, x, _MM_SHUFFLE(0, 1, 2, 3)); }
-
-}  // namespace
-
-// V[i] = a[16 + i] for i = 0..16 (a[32] = 0), V[i] = -a[48 - i] for i = 17..48 and
-// V[i] = -a[i - 48] for i = 49..63. V[0..31] go to the current half (column `offset`),
-// V[32..63] to the other one.
-void SynthesisChannel::storeV(const float* a) {
-  float* now = halves[current][offset];
-  float* later = halves[current ^ 1][offset];
-  const __m128 sign = _mm_set1_ps(-0.0f);
-  for (int i = 0; i < 16; i += 4) {
-    // now[i] = a[16 + i]; now[16 + i] = -a[32 - i]; later[i] = -a[16 - i];
-    // later[16 + i] = -a[i]
-    _mm_storeu_ps(now + i, _mm_loadu_ps(a + 16 + i));
-    _mm_storeu_ps(now + 16 + i, _mm_xor_ps(reversed(_mm_loadu_ps(a + 29 - i)), sign));
-    _mm_storeu_ps(later + i, _mm_xor_ps(reversed(_mm_loadu_ps(a + 13 - i)), sign));
-    _mm_storeu_ps(later + 16 + i, _mm_xor_ps(_mm_loadu_ps(a + i), sign));
-  }
-}
-
 #if defined(SONIDRAX_WIDE_WINDOW)
 
 // The same sums eight at a time, with fused multiply-adds, on processors that have
@@ -150,17 +127,6 @@ void SynthesisChannel::window(int16_t* pcm) const {
 
 #else
 
-void SynthesisChannel::storeV(const float* a) {
-  float* now = halves[current][offset];
-  float* later = halves[current ^ 1][offset];
-  for (int i = 0; i < 16; ++i) {
-    now[i] = a[16 + i];
-    now[16 + i] = -a[32 - i];
-    later[i] = -a[16 - i];
-    later[16 + i] = -a[i];
-  }
-}
-
 void SynthesisChannel::window(int16_t* pcm) const {
   const float* base = synthesisWindow() + kSubbands * (kColumns - offset);
   const float* history = &halves[current][0][0];
@@ -178,10 +144,17 @@ void SynthesisChannel::filter(const float* input, int16_t* pcm) {
     for (uint32_t k = 0; k < kSubbands; ++k) scaled[k] = input[k] * gains[k];
     input = scaled;
   }
-  alignas(16) float a[kSubbands + 1];
-  dct32(input, a);
-  a[kSubbands] = 0.0f;
-  storeV(a);
+  // V[0..31] go to the current half (column `offset`), V[32..63] to the other one.
+  float* now = halves[current][offset];
+  float* later = halves[current ^ 1][offset];
+#if defined(SONIDRAX_WIDE_WINDOW)
+  if (wide)
+    matrixVWide(input, now, later);
+  else
+    matrixV(input, now, later);
+#else
+  matrixV(input, now, later);
+#endif
   window(pcm);
   offset = (offset - 1) & (kColumns - 1);
   current ^= 1;

@@ -51,7 +51,6 @@ class SynthesisChannel {
  private:
   // The filter step proper: all 32 samples of the block into pcm, and the ring moved on.
   void filter(const float* input, int16_t* pcm);
-  void storeV(const float* a);
   void window(int16_t* pcm) const;
   bool interleavedWith(const SynthesisChannel& right) const {
     return stride == 2 && right.stride == 2 && right.output == output + 1 && right.rateShift == rateShift;

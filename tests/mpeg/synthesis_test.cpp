@@ -63,6 +63,22 @@ TEST(Dct32, MatchesTheCosineSumForEveryOutput) {
   }
 }
 
+TEST(MatrixV, GivesBothHalvesOfTheStandardsVVector) {
+  std::mt19937 random(3);
+  for (int trial = 0; trial < 20; ++trial) {
+    const std::vector<float> in = randomBlock(random, 1.0f);
+    float v[64];
+    // Poisoned, so that a value left unwritten shows.
+    for (float& x : v) x = 1e9f;
+    matrixV(in.data(), v, v + 32);
+    for (int i = 0; i < 64; ++i) {
+      double expected = 0.0;
+      for (int k = 0; k < 32; ++k) expected += in[k] * std::cos((16 + i) * (2 * k + 1) * kPi / 64.0);
+      EXPECT_NEAR(v[i], expected, 2e-5) << i;
+    }
+  }
+}
+
 TEST(SynthesisWindow, HasThePrototypesSymmetryAndScale) {
   EXPECT_EQ(windowCoefficient(0), 0);
   EXPECT_EQ(windowCoefficient(256), 75038);  // the peak, 1.144989014 x 2^16
