@@ -45,6 +45,7 @@ void readScaleFactors(FrameReader& reader, uint32_t scfsi, float* scale) {
 struct Slot {
   const float* groupTable;
   uint32_t codeBits;
+  bool oneRead;  // the three codes fit one read of up to 32 bits
   float offset;
   float* destination[2];  // the subband in sample slot 0 of the granule; slots 1 and 2 follow a block apart
   float factor[3][2];     // [part][channel]
@@ -57,6 +58,13 @@ inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part) {
     v0 = group[0];
     v1 = group[1];
     v2 = group[2];
+  } else if (slot.oneRead) {
+    const uint32_t n = slot.codeBits;
+    const uint32_t codes = reader.get(3 * n);
+    const uint32_t mask = (1u << n) - 1;
+    v0 = static_cast<float>(codes >> (2 * n)) - slot.offset;
+    v1 = static_cast<float>((codes >> n) & mask) - slot.offset;
+    v2 = static_cast<float>(codes & mask) - slot.offset;
   } else {
     v0 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
     v1 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
@@ -113,6 +121,7 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
       Slot& slot = slots[count++];
       slot.groupTable = quant->groupTable;
       slot.codeBits = quant->codeBits;
+      slot.oneRead = 3 * quant->codeBits <= 32;
       slot.offset = quant->offset;
       const uint32_t second = shared ? 1 : ch;
       slot.destination[0] = &blocks[3 * ch][sb];
