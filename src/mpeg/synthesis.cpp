@@ -20,7 +20,7 @@ namespace sonidrax::mpeg {
 bool wideWindowAvailable();
 #endif
 
-SynthesisChannel::SynthesisChannel() {
+SynthesisChannel::SynthesisChannel() : windowTable(synthesisWindow()) {
 #if defined(SONIDRAX_WIDE_WINDOW)
   wide = wideWindowAvailable();
 #endif
@@ -59,8 +59,8 @@ void SynthesisChannel::silence() {
 
 // The same sums eight at a time, with fused multiply-adds, on processors that have
 // them (chosen at run time, so the code still runs on any SSE2 processor).
-__attribute__((target("avx2,fma"))) void windowWide(const float* history, const float* base, bool truncate,
-                                                    int16_t* pcm) {
+__attribute__((target("avx2,fma"))) inline void windowWide(const float* history, const float* base, bool truncate,
+                                                           int16_t* pcm) {
   __m256 s0 = _mm256_mul_ps(_mm256_loadu_ps(history), _mm256_loadu_ps(base));
   __m256 s1 = _mm256_mul_ps(_mm256_loadu_ps(history + 8), _mm256_loadu_ps(base + 8));
   __m256 s2 = _mm256_mul_ps(_mm256_loadu_ps(history + 16), _mm256_loadu_ps(base + 16));
@@ -75,13 +75,20 @@ __attribute__((target("avx2,fma"))) void windowWide(const float* history, const 
   }
   const __m256 sums[4] = {s0, s1, s2, s3};
   const __m256 high = _mm256_set1_ps(32767.0f);
-  const __m256 low = _mm256_set1_ps(-32768.0f);
   for (int g = 0; g < 4; ++g) {
-    const __m256 clipped = _mm256_max_ps(_mm256_min_ps(sums[g], high), low);
+    const __m256 clipped = _mm256_min_ps(sums[g], high);
     const __m256i whole = truncate ? _mm256_cvttps_epi32(clipped) : _mm256_cvtps_epi32(clipped);
     const __m128i packed = _mm_packs_epi32(_mm256_castsi256_si128(whole), _mm256_extracti128_si256(whole, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 8 * g), packed);
   }
+}
+
+// The whole filter step on such processors.
+__attribute__((target("avx2,fma"))) void filterWide(const float* input, float* now, float* later,
+                                                    const float* history, const float* base, bool truncate,
+                                                    int16_t* pcm) {
+  matrixVWide(input, now, later);
+  windowWide(history, base, truncate, pcm);
 }
 
 bool wideWindowAvailable() {
@@ -95,14 +102,8 @@ bool wideWindowAvailable() {
 // V(c)[j] * D[32 * age(c) + j], with age(c) = (c - offset) mod 16: the window, stored
 // twice, is read from row 16 - offset on. All 32 sums are kept in registers.
 void SynthesisChannel::window(int16_t* pcm) const {
-  const float* base = synthesisWindow() + kSubbands * (kColumns - offset);
+  const float* base = windowTable + kSubbands * (kColumns - offset);
   const float* history = &halves[current][0][0];
-#if defined(SONIDRAX_WIDE_WINDOW)
-  if (wide) {
-    windowWide(history, base, rateShift != 0, pcm);
-    return;
-  }
-#endif
   __m128 sums[8];
   for (int g = 0; g < 8; ++g) sums[g] = _mm_mul_ps(_mm_loadu_ps(history + 4 * g), _mm_loadu_ps(base + 4 * g));
   for (uint32_t c = 1; c < kColumns; ++c) {
@@ -112,12 +113,14 @@ void SynthesisChannel::window(int16_t* pcm) const {
     for (int g = 0; g < 8; ++g)
       sums[g] = _mm_add_ps(sums[g], _mm_mul_ps(_mm_loadu_ps(v + 4 * g), _mm_loadu_ps(w + 4 * g)));
   }
+  // Sums far above the range would convert to the most negative integer, so they are
+  // bounded first; everything else is saturated by the packing to 16 bits, which
+  // gives the same result as clipping before the conversion.
   const __m128 high = _mm_set1_ps(32767.0f);
-  const __m128 low = _mm_set1_ps(-32768.0f);
   const bool truncate = rateShift != 0;
   for (int g = 0; g < 8; g += 2) {
-    const __m128 s0 = _mm_max_ps(_mm_min_ps(sums[g], high), low);
-    const __m128 s1 = _mm_max_ps(_mm_min_ps(sums[g + 1], high), low);
+    const __m128 s0 = _mm_min_ps(sums[g], high);
+    const __m128 s1 = _mm_min_ps(sums[g + 1], high);
     // cvtps rounds by the default MXCSR mode: to nearest, ties to even.
     const __m128i i0 = truncate ? _mm_cvttps_epi32(s0) : _mm_cvtps_epi32(s0);
     const __m128i i1 = truncate ? _mm_cvttps_epi32(s1) : _mm_cvtps_epi32(s1);
@@ -128,7 +131,7 @@ void SynthesisChannel::window(int16_t* pcm) const {
 #else
 
 void SynthesisChannel::window(int16_t* pcm) const {
-  const float* base = synthesisWindow() + kSubbands * (kColumns - offset);
+  const float* base = windowTable + kSubbands * (kColumns - offset);
   const float* history = &halves[current][0][0];
   float sums[kSubbands] = {};
   for (uint32_t c = 0; c < kColumns; ++c)
@@ -148,14 +151,17 @@ void SynthesisChannel::filter(const float* input, int16_t* pcm) {
   float* now = halves[current][offset];
   float* later = halves[current ^ 1][offset];
 #if defined(SONIDRAX_WIDE_WINDOW)
-  if (wide)
-    matrixVWide(input, now, later);
-  else
+  if (wide) {
+    filterWide(input, now, later, &halves[current][0][0], windowTable + kSubbands * (kColumns - offset),
+               rateShift != 0, pcm);
+  } else {
     matrixV(input, now, later);
+    window(pcm);
+  }
 #else
   matrixV(input, now, later);
-#endif
   window(pcm);
+#endif
   offset = (offset - 1) & (kColumns - 1);
   current ^= 1;
 }

@@ -62,6 +62,7 @@ class SynthesisChannel {
   // exactly the 16 values each output sample sums.
   alignas(16) float halves[2][kColumns][kSubbands];
   alignas(16) float gains[kSubbands];
+  const float* windowTable;  // synthesisWindow(), kept at hand
   bool gainsOn = false;
   uint32_t current = 0;
   uint32_t offset = 0;
