@@ -195,6 +195,58 @@ TEST(SynthesisChannel, InterleavedChannelsWriteAlternatePositions) {
   EXPECT_EQ(right.outputPosition() - left.outputPosition(), 1);
 }
 
+// The pair is woven in one pass; it must write exactly what the two channels write on
+// their own, at the full and at the reduced rates.
+TEST(SynthesisChannel, PairWritesWhatTheChannelsWriteOneByOne) {
+  for (uint32_t shift = 0; shift <= 2; ++shift) {
+    std::mt19937 random(11);
+    SynthesisChannel left, right, soloLeft, soloRight;
+    for (SynthesisChannel* c : {&left, &right, &soloLeft, &soloRight}) c->setRateShift(shift);
+    for (int block = 0; block < 24; ++block) {
+      const std::vector<float> l = randomBlock(random, 0.3f);
+      const std::vector<float> r = randomBlock(random, 0.3f);
+      int16_t paired[66], solo[66];
+      std::fill(std::begin(paired), std::end(paired), int16_t{-7});
+      std::fill(std::begin(solo), std::end(solo), int16_t{-7});
+      left.setOutput(paired, 2);
+      right.setOutput(paired + 1, 2);
+      soloLeft.setOutput(solo, 2);
+      soloRight.setOutput(solo + 1, 2);
+      SynthesisChannel::synthesisePair(left, right, l.data(), r.data());
+      soloLeft.synthesise(l.data());
+      soloRight.synthesise(r.data());
+      for (int i = 0; i < 66; ++i) ASSERT_EQ(paired[i], solo[i]) << "shift " << shift << " block " << block << " at " << i;
+      EXPECT_EQ(left.outputPosition() - paired, 2 * (32 >> shift));
+      EXPECT_EQ(right.outputPosition() - paired, 2 * (32 >> shift) + 1);
+    }
+  }
+}
+
+TEST(SynthesisChannel, HugeSumsClipToTheirOwnSign) {
+  // Far beyond what a 32-bit conversion holds, so the clipping cannot lean on it.
+  for (const float amplitude : {4e5f, 1e12f, -1e12f}) {
+    SynthesisChannel channel;
+    float loud[32] = {};
+    loud[1] = amplitude;
+    int16_t pcm[32];
+    channel.setOutput(pcm, 1);
+    channel.synthesise(loud);
+    channel.setOutput(pcm, 1);
+    channel.synthesise(loud);
+    ReferenceSynthesis reference;
+    reference.run(loud);  // the first block, as the channel had it
+    const std::vector<double> expected = reference.run(loud);
+    for (int j = 0; j < 32; ++j) {
+      if (expected[j] > 40000.0) {
+        EXPECT_EQ(pcm[j], 32767) << amplitude << " " << j;
+      }
+      if (expected[j] < -40000.0) {
+        EXPECT_EQ(pcm[j], -32768) << amplitude << " " << j;
+      }
+    }
+  }
+}
+
 TEST(SynthesisChannel, EqualiserScalesItsSubbandAndSurvivesReset) {
   std::mt19937 random(5);
   std::vector<float> in(32, 0.0f);
