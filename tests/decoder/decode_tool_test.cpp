@@ -36,7 +36,8 @@ protected:
 
     // Runs the tool with the given codec on the arguments; paths in args that
     // start with '@' are taken as names in the test's folder.
-    int Run(std::vector<std::string> args, const decoder::CodecModule& codec, bool terminal = false) {
+    int Run(std::vector<std::string> args, const decoder::CodecModule& codec, bool terminal = false,
+            bool stdoutTerminal = false) {
         for (auto& a : args) {
             if (!a.empty() && a[0] == '@') a = folder.Path(a.substr(1));
         }
@@ -47,6 +48,7 @@ protected:
         env.out = std::fopen(folder.Path("stdout.txt").c_str(), "wb");
         env.err = std::fopen(folder.Path("stderr.txt").c_str(), "wb");
         env.errIsTerminal = terminal;
+        env.stdoutIsTerminal = stdoutTerminal;
         const int code = RunDecodeTool(argv, env);
         std::fclose(env.out);
         std::fclose(env.err);
@@ -165,6 +167,12 @@ TEST_F(DecodeToolTest, AnOutputThatCannotBeCreatedFailsClearly) {
     folder.Write("in.bin", Block(4608));
     EXPECT_EQ(Run({"@in.bin", "@no/such/folder/o.wav"}), kExitFailure);
     EXPECT_NE(err.find("cannot open output file '"), std::string::npos) << err;
+}
+
+TEST_F(DecodeToolTest, SamplesAreNotWrittenToATerminal) {
+    folder.Write("in.bin", Block(4608));
+    EXPECT_EQ(Run({"@in.bin", "-"}, decoder::testing::MakeTestCodec(), false, true), kExitFailure);
+    EXPECT_NE(err.find("standard output is a terminal"), std::string::npos) << err;
 }
 
 TEST_F(DecodeToolTest, TheInputIsNeverOverwritten) {

@@ -110,6 +110,9 @@ private:
     }
 
     int DecodeToOutput() {
+        if (*options_.output == "-" && env_.stdoutIsTerminal) {
+            return Fail("standard output is a terminal; name an output file or redirect it");
+        }
         const std::string name = (WritesWave(options_) ? "wav:" : "raw:") + *options_.output;
         Status s = SelectOutput(decoder_, name.c_str(), outputId_);
         if (s == kSuccess) s = OpenOutput(decoder_);
@@ -135,7 +138,10 @@ private:
             if (check->failed) {
                 return Finish(Fail("cannot write " + OutputLabel() + ": " + std::generic_category().message(check->error)));
             }
-            if (frames++ == 0 && !options_.quiet) std::fputs(DescribeStream(decoder_, options_.input).c_str(), info);
+            if (frames++ == 0 && !options_.quiet) {
+                std::fputs(DescribeStream(decoder_, options_.input).c_str(), info);
+                std::fflush(info);  // before the progress line on the other stream
+            }
             const OutputBuffer& block = decoder_->outputBuffer;
             if (block.sampleRate > 0) seconds_ += static_cast<double>(block.samplesPerChannel) / block.sampleRate;
             lastConsumed = decoder_->input.bytesConsumed;

@@ -20,6 +20,7 @@ struct ToolEnvironment {
     std::FILE* out = stdout;  // the properties, unless the samples go there
     std::FILE* err = stderr;  // messages and the progress line
     bool errIsTerminal = false;  // show progress on err
+    bool stdoutIsTerminal = false;  // samples are not written to a terminal
 };
 
 int RunDecode(const DecodeOptions& options, const ToolEnvironment& environment);
