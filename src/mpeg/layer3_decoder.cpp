@@ -28,6 +28,7 @@ void Layer3Decoder::reset() {
   std::fill(&overlap_[0][0], &overlap_[0][0] + 2 * kValues, 0.0f);
   std::fill(&time_[0][0], &time_[0][0] + 2 * kValues, 0.0f);
   overlapSubbands_[0] = overlapSubbands_[1] = 0;
+  dirty_[0] = dirty_[1] = 0;
   side_ = SideInfo{};
   scale_[0] = scale_[1] = ScaleFactors{};
 }
@@ -72,7 +73,7 @@ void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, u
     const uint32_t end = position + g.part23Length;
     bits.seek(position);
     readScaleFactors(bits, header, side_, gr, ch, g, scale_[ch]);
-    extents[ch] = decodeSpectrum(bits, end, g, scale_[ch], edges, spectrum_[ch]);
+    extents[ch] = decodeSpectrum(bits, end, g, scale_[ch], edges, spectrum_[ch], dirty_[ch]);
     position = end;
   }
   if (channels == 2) {
@@ -80,6 +81,11 @@ void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, u
     applyJointStereo(stereo, spectrum_[0], spectrum_[1], extents);
   }
 
+  for (unsigned ch = 0; ch < channels; ++ch) {
+    // Alias reduction reaches into the subband above the last non-zero one.
+    const unsigned subbands = (extents[ch] + kBlocksPerGranule - 1) / kBlocksPerGranule + 1;
+    dirty_[ch] = std::min(subbands * kBlocksPerGranule, kValues);
+  }
   const unsigned limit = kSubbands >> out.rateShift();
   for (unsigned ch = 0; ch < channels; ++ch) {
     if (!channelIsOutput(out, ch, channels)) continue;

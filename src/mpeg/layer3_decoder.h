@@ -41,6 +41,7 @@ class Layer3Decoder {
   alignas(16) float overlap_[2][kValues];
   alignas(16) float time_[2][kValues];  // 18 synthesis blocks of 32 subband samples
   unsigned overlapSubbands_[2] = {};
+  unsigned dirty_[2] = {};  // spectrum_ values at or above are zero
 };
 
 }  // namespace sonidrax::mpeg

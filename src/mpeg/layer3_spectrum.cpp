@@ -208,8 +208,8 @@ float powFourThirds(uint32_t n) {
 }
 
 unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
-                        const BandEdges& edges, float* spectrum) {
-  std::fill(spectrum, spectrum + kGranuleValues, 0.0f);
+                        const BandEdges& edges, float* spectrum, unsigned dirty) {
+  std::fill(spectrum, spectrum + std::min(dirty, kGranuleValues), 0.0f);
   Cursor cursor(g, sf, edges, spectrum);
   const Layer3HuffmanTables& tables = Layer3HuffmanTables::instance();
 
