@@ -11,9 +11,4 @@ void dct32(const float* in, float* out);
 // `second`. It is the same transform as dct32, unfolded by its symmetries.
 void matrixV(const float* in, float* first, float* second);
 
-#if defined(__SSE2__) && defined(__GNUC__)
-// matrixV for processors with AVX2 and FMA (the caller checks), with the same results.
-void matrixVWide(const float* in, float* first, float* second);
-#endif
-
 }  // namespace sonidrax::mpeg

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dct32.h"
+#include "dct32_vector.h"
 #include "synthesis_window.h"
 
 #if defined(__SSE2__)
@@ -83,12 +84,21 @@ __attribute__((target("avx2,fma"))) inline void windowWide(const float* history,
   }
 }
 
-// The whole filter step on such processors.
-__attribute__((target("avx2,fma"))) void filterWide(const float* input, float* now, float* later,
-                                                    const float* history, const float* base, bool truncate,
+// The whole filter step on such processors, the matrixing inlined.
+__attribute__((target("avx2,fma"))) void filterWide(const SynthesisChannel::Step& step, bool truncate,
                                                     int16_t* pcm) {
-  matrixVWide(input, now, later);
-  windowWide(history, base, truncate, pcm);
+  matrixing::matrixVInRegisters(step.input, step.now, step.later);
+  windowWide(step.history, step.base, truncate, pcm);
+}
+
+// Two channels' steps in one call.
+__attribute__((target("avx2,fma"))) void filterPairWide(const SynthesisChannel::Step& a,
+                                                        const SynthesisChannel::Step& b, bool truncate,
+                                                        int16_t* pcmA, int16_t* pcmB) {
+  matrixing::matrixVInRegisters(a.input, a.now, a.later);
+  windowWide(a.history, a.base, truncate, pcmA);
+  matrixing::matrixVInRegisters(b.input, b.now, b.later);
+  windowWide(b.history, b.base, truncate, pcmB);
 }
 
 bool wideWindowAvailable() {
@@ -141,29 +151,29 @@ void SynthesisChannel::window(int16_t* pcm) const {
 
 #endif
 
-void SynthesisChannel::filter(const float* input, int16_t* pcm) {
-  alignas(16) float scaled[kSubbands];
+SynthesisChannel::Step SynthesisChannel::prepare(const float* input, float* scaled) {
   if (gainsOn) {
     for (uint32_t k = 0; k < kSubbands; ++k) scaled[k] = input[k] * gains[k];
     input = scaled;
   }
   // V[0..31] go to the current half (column `offset`), V[32..63] to the other one.
-  float* now = halves[current][offset];
-  float* later = halves[current ^ 1][offset];
+  return {input, halves[current][offset], halves[current ^ 1][offset], &halves[current][0][0],
+          windowTable + kSubbands * (kColumns - offset)};
+}
+
+void SynthesisChannel::filter(const float* input, int16_t* pcm) {
+  alignas(16) float scaled[kSubbands];
+  const Step step = prepare(input, scaled);
 #if defined(SONIDRAX_WIDE_WINDOW)
   if (wide) {
-    filterWide(input, now, later, &halves[current][0][0], windowTable + kSubbands * (kColumns - offset),
-               rateShift != 0, pcm);
-  } else {
-    matrixV(input, now, later);
-    window(pcm);
+    filterWide(step, rateShift != 0, pcm);
+    advance();
+    return;
   }
-#else
-  matrixV(input, now, later);
-  window(pcm);
 #endif
-  offset = (offset - 1) & (kColumns - 1);
-  current ^= 1;
+  matrixV(step.input, step.now, step.later);
+  window(pcm);
+  advance();
 }
 
 void SynthesisChannel::synthesise(const float* input) {
@@ -189,8 +199,18 @@ void SynthesisChannel::synthesisePair(SynthesisChannel& left, SynthesisChannel& 
     return;
   }
   alignas(16) int16_t pcm[2][kSubbands];
-  left.filter(l, pcm[0]);
-  right.filter(r, pcm[1]);
+#if defined(SONIDRAX_WIDE_WINDOW)
+  if (left.wide) {
+    alignas(16) float scaled[2][kSubbands];
+    filterPairWide(left.prepare(l, scaled[0]), right.prepare(r, scaled[1]), left.rateShift != 0, pcm[0], pcm[1]);
+    left.advance();
+    right.advance();
+  } else
+#endif
+  {
+    left.filter(l, pcm[0]);
+    right.filter(r, pcm[1]);
+  }
   int16_t* out = left.output;
   const uint32_t step = 1u << left.rateShift;
   const uint32_t count = kSubbands >> left.rateShift;

@@ -44,6 +44,16 @@ class SynthesisChannel {
   // Writes 32 >> rateShift zero samples; the filter memory is left as it is.
   void silence();
 
+  // What one filter step reads and writes: the (equalised) input, the column of each
+  // half that receives the new V values, the current half, and the window rows for it.
+  struct Step {
+    const float* input;
+    float* now;
+    float* later;
+    const float* history;
+    const float* base;
+  };
+
   // The conversion of one windowed sum to a 16-bit sample: rounded to nearest with ties
   // to even at the full rate, truncated toward zero at a reduced rate, then clipped.
   static int16_t toPcm(double sum, bool truncate);
@@ -51,6 +61,11 @@ class SynthesisChannel {
  private:
   // The filter step proper: all 32 samples of the block into pcm, and the ring moved on.
   void filter(const float* input, int16_t* pcm);
+  Step prepare(const float* input, float* scaled);
+  void advance() {
+    offset = (offset - 1) & (kColumns - 1);
+    current ^= 1;
+  }
   void window(int16_t* pcm) const;
   bool interleavedWith(const SynthesisChannel& right) const {
     return stride == 2 && right.stride == 2 && right.output == output + 1 && right.rateShift == rateShift;
