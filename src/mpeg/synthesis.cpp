@@ -115,13 +115,15 @@ void SynthesisChannel::window(int16_t* pcm) const {
   const float* base = windowTable + kSubbands * (kColumns - offset);
   const float* history = &halves[current][0][0];
   __m128 sums[8];
-  for (int g = 0; g < 8; ++g) sums[g] = _mm_mul_ps(_mm_loadu_ps(history + 4 * g), _mm_loadu_ps(base + 4 * g));
+  // The window table is 16-byte aligned and its rows are 32 floats, so its values can be
+  // multiplied straight from memory; the filter memory may sit anywhere.
+  for (int g = 0; g < 8; ++g) sums[g] = _mm_mul_ps(_mm_loadu_ps(history + 4 * g), _mm_load_ps(base + 4 * g));
   for (uint32_t c = 1; c < kColumns; ++c) {
     const float* v = history + kSubbands * c;
     const float* w = base + kSubbands * c;
 #pragma GCC unroll 8
     for (int g = 0; g < 8; ++g)
-      sums[g] = _mm_add_ps(sums[g], _mm_mul_ps(_mm_loadu_ps(v + 4 * g), _mm_loadu_ps(w + 4 * g)));
+      sums[g] = _mm_add_ps(sums[g], _mm_mul_ps(_mm_loadu_ps(v + 4 * g), _mm_load_ps(w + 4 * g)));
   }
   // Sums far above the range would convert to the most negative integer, so they are
   // bounded first; everything else is saturated by the packing to 16 bits, which
