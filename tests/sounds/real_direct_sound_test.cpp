@@ -38,8 +38,8 @@ protected:
         EXPECT_EQ(host.LiveAllocations(), 0);
     }
 
-    void Open(const WaveSpec& spec, uint32_t bufferBytes, bool threeD = false) {
-        file = std::make_unique<TempFile>(WaveImage(spec));
+    void Open(const WaveShape& shape, uint32_t bufferBytes, bool threeD = false) {
+        file = std::make_unique<TempFile>(WaveImage(shape));
         sound = std::make_unique<WaveFileSound>(xtra, false);
         sound->SetIs3D(threeD);
         ASSERT_EQ(sound->OpenFile(file->path(), bufferBytes), kOk);
@@ -57,13 +57,13 @@ private:
     void* memory_ = nullptr;
 };
 
-WaveSpec Tone(uint16_t channels, uint16_t bits, uint32_t rate, uint32_t frames) {
-    WaveSpec spec;
-    spec.channels = channels;
-    spec.bits = bits;
-    spec.rate = rate;
-    spec.data = Pattern((bits / 8) * channels, frames);
-    return spec;
+WaveShape Tone(uint16_t channels, uint16_t bits, uint32_t rate, uint32_t frames) {
+    WaveShape shape;
+    shape.channels = channels;
+    shape.bits = bits;
+    shape.rate = rate;
+    shape.data = Pattern((bits / 8) * channels, frames);
+    return shape;
 }
 
 TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
@@ -85,8 +85,8 @@ TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
 }
 
 TEST_F(RealDirectSoundTest, StreamFedByRefillsPlaysToItsEndAndStops) {
-    WaveSpec spec = Tone(1, 8, 11025, 33075);
-    Open(spec, 16384);
+    WaveShape shape = Tone(1, 8, 11025, 33075);
+    Open(shape, 16384);
     ASSERT_TRUE(sound->streaming);
     ASSERT_EQ(sound->Play(), kOk);
     uint32_t last = 0;

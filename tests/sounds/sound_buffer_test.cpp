@@ -11,8 +11,8 @@ namespace {
 
 class SoundBufferTest : public SoundTest {
 protected:
-    std::unique_ptr<WaveFileSound> Load(const WaveSpec& spec, bool reversed = false, bool threeD = false) {
-        GlobalImage image(WaveImage(spec));
+    std::unique_ptr<WaveFileSound> Load(const WaveShape& shape, bool reversed = false, bool threeD = false) {
+        GlobalImage image(WaveImage(shape));
         auto sound = std::make_unique<WaveFileSound>(xtra, reversed);
         if (threeD) sound->SetIs3D(true);
         status = sound->OpenMemory(image.handle(), 0);
@@ -21,10 +21,10 @@ protected:
         return sound;
     }
 
-    static WaveSpec Stereo16(uint32_t frames) {
-        WaveSpec spec;
-        spec.data = Pattern(4, frames);
-        return spec;
+    static WaveShape Stereo16(uint32_t frames) {
+        WaveShape shape;
+        shape.data = Pattern(4, frames);
+        return shape;
     }
 
     Status status = -1;
@@ -34,7 +34,7 @@ TEST_F(SoundBufferTest, BufferFlagsFollowThreeD) {
     auto plain = Load(Stereo16(100));
     ASSERT_EQ(status, kOk);
     EXPECT_EQ(Fake(*plain)->flags, 0x180E0u);
-    WaveSpec mono = Stereo16(0);
+    WaveShape mono = Stereo16(0);
     mono.channels = 1;
     mono.data = Pattern(2, 100);
     auto spatial = Load(mono, false, true);
@@ -47,15 +47,15 @@ TEST_F(SoundBufferTest, BufferFlagsFollowThreeD) {
 }
 
 TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
-    WaveSpec spec = Stereo16(250);
-    auto sound = Load(spec);
+    WaveShape shape = Stereo16(250);
+    auto sound = Load(shape);
     ASSERT_EQ(status, kOk);
     FakeSoundBuffer* fake = Fake(*sound);
     EXPECT_EQ(sound->dataBytes, 1000u);
     EXPECT_EQ(sound->bufferBytes, 1000u);
     EXPECT_FALSE(sound->streaming);
     EXPECT_EQ(sound->source, nullptr);
-    EXPECT_EQ(fake->Contents(), spec.data);
+    EXPECT_EQ(fake->Contents(), shape.data);
     EXPECT_EQ(fake->positionsSet.back(), 0u);
     EXPECT_EQ(fake->openLocks, 0);
     EXPECT_EQ(sound->writeCursor, 1000u);
@@ -151,7 +151,7 @@ TEST_F(SoundBufferTest, PositionsOfAWholeSound) {
     EXPECT_EQ(sound->Refill(), kOk);
     EXPECT_EQ(fake->locks.size(), 1u);  // nothing to refill in a whole sound
 
-    WaveSpec mono8;
+    WaveShape mono8;
     mono8.channels = 1;
     mono8.bits = 8;
     mono8.rate = 11025;
@@ -162,13 +162,13 @@ TEST_F(SoundBufferTest, PositionsOfAWholeSound) {
 }
 
 TEST_F(SoundBufferTest, ReversedWholeSoundHoldsItsFramesBackwards) {
-    WaveSpec spec = Stereo16(300);
-    auto sound = Load(spec, true);
+    WaveShape shape = Stereo16(300);
+    auto sound = Load(shape, true);
     ASSERT_EQ(status, kOk);
     FakeSoundBuffer* fake = Fake(*sound);
     Bytes held = fake->Contents();
     for (uint32_t k = 0; k < 300; ++k) {
-        ASSERT_TRUE(std::equal(held.begin() + k * 4, held.begin() + k * 4 + 4, spec.data.begin() + (299 - k) * 4))
+        ASSERT_TRUE(std::equal(held.begin() + k * 4, held.begin() + k * 4 + 4, shape.data.begin() + (299 - k) * 4))
             << k;
     }
     sound->Play();
@@ -180,8 +180,8 @@ TEST_F(SoundBufferTest, ReversedWholeSoundHoldsItsFramesBackwards) {
 }
 
 TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
-    WaveSpec spec = Stereo16(300);
-    auto sound = Load(spec);
+    WaveShape shape = Stereo16(300);
+    auto sound = Load(shape);
     FakeSoundBuffer* fake = Fake(*sound);
     sound->Play();
     fake->playCursor = 400;
@@ -191,12 +191,12 @@ TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
     EXPECT_EQ(fake->playCursor, 800u);
     EXPECT_TRUE(fake->playing);
     EXPECT_EQ(fake->playFlags.back(), 0u) << "a one-shot sound stays one-shot";
-    Listener listener(*sound, *fake, spec.data, 4, 400);
+    Listener listener(*sound, *fake, shape.data, 4, 400);
     EXPECT_TRUE(listener.Hear(400));
     EXPECT_FALSE(fake->playing);
     // And back again: the buffer holds the data in order once more.
     ASSERT_EQ(sound->Reverse(), kOk);
-    EXPECT_EQ(fake->Contents(), spec.data);
+    EXPECT_EQ(fake->Contents(), shape.data);
 
     directSound.Refuse("Buffer.Lock", DSERR_GENERIC, 1);
     EXPECT_EQ(sound->Reverse(), kLockFailed);
@@ -204,9 +204,9 @@ TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
 }
 
 TEST_F(SoundBufferTest, VolumePanAndPitch) {
-    WaveSpec spec = Stereo16(100);
-    spec.rate = 22050;
-    auto sound = Load(spec);
+    WaveShape shape = Stereo16(100);
+    shape.rate = 22050;
+    auto sound = Load(shape);
     FakeSoundBuffer* fake = Fake(*sound);
     EXPECT_EQ(sound->SetVolume(1), kBadArgument);
     EXPECT_EQ(sound->SetVolume(-10001), kBadArgument);
@@ -236,8 +236,8 @@ TEST_F(SoundBufferTest, VolumePanAndPitch) {
 }
 
 TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
-    WaveSpec spec = Stereo16(200);
-    auto source = Load(spec);
+    WaveShape shape = Stereo16(200);
+    auto source = Load(shape);
     source->SetVolume(-300);
     SoundBuffer copy(xtra, kWaveFileKind, false);
     copy.CopyStateFrom(*source);
@@ -253,7 +253,7 @@ TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
     EXPECT_EQ(copy.GetPosition(), 0u);
     EXPECT_EQ(Fake(copy)->Bytes(), Fake(*source)->Bytes());
     source.reset();  // the copy outlives its source
-    Listener listener(copy, *Fake(copy), spec.data, 4, 0);
+    Listener listener(copy, *Fake(copy), shape.data, 4, 0);
     EXPECT_TRUE(listener.Hear(800));
     EXPECT_EQ(copy.OpenFile("x.wav", 0), kNotProvided);
     EXPECT_EQ(copy.SeekData(0), kNotProvided);
@@ -263,7 +263,7 @@ TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
 }
 
 TEST_F(SoundBufferTest, DestructionReleasesBuffersAndFormat) {
-    WaveSpec mono = Stereo16(0);
+    WaveShape mono = Stereo16(0);
     mono.channels = 1;
     mono.data = Pattern(2, 64);
     auto sound = Load(mono, false, true);

@@ -16,12 +16,12 @@ constexpr uint32_t kStep = 300;  // bytes played between two refill calls
 class SoundRingTest : public SoundTest {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
-        WaveSpec spec;
-        spec.data = Pattern(4, frames);
+        WaveShape shape;
+        shape.data = Pattern(4, frames);
         // Bytes behind the data that must never be heard.
-        spec.chunksAfterData.push_back({"LIST", Bytes(512, 0xAA)});
-        data = spec.data;
-        file = std::make_unique<TempFile>(WaveImage(spec));
+        shape.chunksAfterData.push_back({"LIST", Bytes(512, 0xAA)});
+        data = shape.data;
+        file = std::make_unique<TempFile>(WaveImage(shape));
         sound = std::make_unique<WaveFileSound>(xtra, reversed);
         ASSERT_EQ(sound->OpenFile(file->path(), ring), kOk);
         Finish(*sound);

@@ -55,7 +55,7 @@ inline void PutChunk(Bytes& out, const char* id, const Bytes& body, int64_t clai
     if (body.size() % 2 != 0) out.push_back(0);  // RIFF pads chunks to even sizes
 }
 
-struct WaveSpec {
+struct WaveShape {
     uint16_t tag = 1;
     uint16_t channels = 2;
     uint16_t bits = 16;
@@ -67,9 +67,9 @@ struct WaveSpec {
     std::vector<std::pair<std::string, Bytes>> chunksAfterData;
 };
 
-inline uint32_t FrameBytes(const WaveSpec& s) { return (s.bits == 16 ? 2u : 1u) * (s.channels == 2 ? 2u : 1u); }
+inline uint32_t FrameBytes(const WaveShape& s) { return (s.bits == 16 ? 2u : 1u) * (s.channels == 2 ? 2u : 1u); }
 
-inline Bytes WaveImage(const WaveSpec& s) {
+inline Bytes WaveImage(const WaveShape& s) {
     Bytes fmt;
     uint16_t align = static_cast<uint16_t>(s.channels * s.bits / 8);
     PutLe(fmt, s.tag, 2);

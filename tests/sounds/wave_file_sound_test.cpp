@@ -39,39 +39,39 @@ protected:
     std::unique_ptr<WaveFileSound> sound;
 };
 
-WaveSpec Mono16(uint32_t frames) {
-    WaveSpec spec;
-    spec.channels = 1;
-    spec.rate = 22050;
-    spec.data = Pattern(2, frames);
-    return spec;
+WaveShape Mono16(uint32_t frames) {
+    WaveShape shape;
+    shape.channels = 1;
+    shape.rate = 22050;
+    shape.data = Pattern(2, frames);
+    return shape;
 }
 
 TEST_F(WaveFileSoundTest, ChunksBetweenFormatAndDataAreSkipped) {
-    WaveSpec spec = Mono16(500);
-    spec.chunksBeforeData = {{"LIST", Bytes(37, 0xAA)}, {"fact", Bytes(4, 0xBB)}, {"junk", Bytes(1000, 0xCC)}};
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    WaveShape shape = Mono16(500);
+    shape.chunksBeforeData = {{"LIST", Bytes(37, 0xAA)}, {"fact", Bytes(4, 0xBB)}, {"junk", Bytes(1000, 0xCC)}};
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
     EXPECT_EQ(sound->kind, kWaveFileKind);
     EXPECT_EQ(sound->dataBytes, 1000u);
-    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
     EXPECT_EQ(sound->format->nChannels, 1);
     EXPECT_EQ(sound->format->nSamplesPerSec, 22050u);
     EXPECT_EQ(sound->format->cbSize, 0);
 }
 
 TEST_F(WaveFileSoundTest, EighteenBytePcmFormatHasNoExtraBytes) {
-    WaveSpec spec = Mono16(100);
-    spec.fmtExtra = {0x34, 0x12};  // would be a count of 0x1234 if read as one
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    WaveShape shape = Mono16(100);
+    shape.fmtExtra = {0x34, 0x12};  // would be a count of 0x1234 if read as one
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
     EXPECT_EQ(sound->format->cbSize, 0);
-    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
 }
 
 TEST_F(WaveFileSoundTest, NonPcmPassesTheReaderButNotTheBuffer) {
-    WaveSpec spec = Mono16(100);
-    spec.tag = 2;  // ADPCM, with 4 extra bytes
-    spec.fmtExtra = {4, 0, 1, 2, 3, 4};
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    WaveShape shape = Mono16(100);
+    shape.tag = 2;  // ADPCM, with 4 extra bytes
+    shape.fmtExtra = {4, 0, 1, 2, 3, 4};
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kUnsupportedFormat);
     EXPECT_EQ(sound->format, nullptr);
     EXPECT_EQ(directSound.calls.end() - std::find(directSound.calls.begin(), directSound.calls.end(),
                                                   "DirectSound#1.CreateSoundBuffer"),
@@ -79,66 +79,66 @@ TEST_F(WaveFileSoundTest, NonPcmPassesTheReaderButNotTheBuffer) {
 }
 
 TEST_F(WaveFileSoundTest, NonPcmExtraBytesGoBehindTheFormat) {
-    WaveSpec spec = Mono16(100);
-    spec.tag = 0x11;
-    spec.fmtExtra = {4, 0, 9, 8, 7, 6};
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    WaveShape shape = Mono16(100);
+    shape.tag = 0x11;
+    shape.fmtExtra = {4, 0, 9, 8, 7, 6};
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kUnsupportedFormat);
     const Bytes& given = directSound.directSounds[0]->lastFormat;
     ASSERT_EQ(given.size(), 22u);
     EXPECT_EQ(reinterpret_cast<const WAVEFORMATEX*>(given.data())->cbSize, 4);
     EXPECT_EQ(Bytes(given.begin() + 18, given.end()), (Bytes{9, 8, 7, 6}));
 
     // A count larger than the chunk has room for is not believed.
-    spec.fmtExtra = {200, 0, 1, 2};
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kUnsupportedFormat);
+    shape.fmtExtra = {200, 0, 1, 2};
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kUnsupportedFormat);
     EXPECT_EQ(directSound.directSounds[0]->lastFormat.size(), 22u) << "never got as far as DirectSound";
 }
 
 TEST_F(WaveFileSoundTest, BufferLargerThanTheDataHoldsExactlyTheData) {
-    WaveSpec spec = Mono16(300);
-    ASSERT_EQ(OpenFile(WaveImage(spec), 1 << 20), kOk);
+    WaveShape shape = Mono16(300);
+    ASSERT_EQ(OpenFile(WaveImage(shape), 1 << 20), kOk);
     EXPECT_EQ(sound->bufferBytes, 600u);
     EXPECT_FALSE(sound->streaming);
     EXPECT_EQ(sound->source, nullptr) << "read whole, so closed";
     EXPECT_STREQ(sound->fileName, file->path());
-    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
 }
 
 TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
-    WaveSpec spec;
-    spec.data = Pattern(4, 262144);
-    spec.chunksAfterData.push_back({"LIST", Bytes(70000, 0xAA)});
-    ASSERT_EQ(OpenFile(WaveImage(spec), 65536), kOk);
+    WaveShape shape;
+    shape.data = Pattern(4, 262144);
+    shape.chunksAfterData.push_back({"LIST", Bytes(70000, 0xAA)});
+    ASSERT_EQ(OpenFile(WaveImage(shape), 65536), kOk);
     EXPECT_TRUE(sound->streaming);
     EXPECT_NE(sound->source, nullptr);
     EXPECT_EQ(sound->bufferBytes, 65536u);
     EXPECT_EQ(sound->refillBytes, 16384u);
     FakeSoundBuffer* fake = Fake(*sound);
     sound->Play();
-    Listener listener(*sound, *fake, spec.data, 4, 0);
-    while (fake->playing && listener.heard() < 2 * spec.data.size()) {
+    Listener listener(*sound, *fake, shape.data, 4, 0);
+    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
         ASSERT_TRUE(listener.Hear(4000));
         sound->Refill();
     }
     EXPECT_FALSE(fake->playing);
 
     // Reading straight from near the end delivers only what "data" holds.
-    ASSERT_EQ(sound->SeekData(static_cast<uint32_t>(spec.data.size()) - 10), kOk);
+    ASSERT_EQ(sound->SeekData(static_cast<uint32_t>(shape.data.size()) - 10), kOk);
     Bytes tail(100, 0x55);
     uint32_t n = 0;
     ASSERT_EQ(sound->ReadData(tail.data(), 100, &n), kOk);
     EXPECT_EQ(n, 10u);
-    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 10, spec.data.end() - 10));
+    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 10, shape.data.end() - 10));
     EXPECT_EQ(tail[10], 0x55);
     ASSERT_EQ(sound->ReadData(tail.data(), 100, &n), kOk);
     EXPECT_EQ(n, 0u);
-    EXPECT_EQ(sound->SeekData(static_cast<uint32_t>(spec.data.size()) + 2), kSourceFailed);
+    EXPECT_EQ(sound->SeekData(static_cast<uint32_t>(shape.data.size()) + 2), kSourceFailed);
 
     // A position near the end, then a loop round: still nothing from behind "data".
     sound->SetLoop(true);
     sound->Play();
-    ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(spec.data.size()) - 1000), kOk);
-    Listener looped(*sound, *fake, spec.data, 4, static_cast<int64_t>(spec.data.size()) - 1000);
+    ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(shape.data.size()) - 1000), kOk);
+    Listener looped(*sound, *fake, shape.data, 4, static_cast<int64_t>(shape.data.size()) - 1000);
     while (looped.heard() < 200000) {
         ASSERT_TRUE(looped.Hear(4000));
         sound->Refill();
@@ -146,46 +146,46 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
 }
 
 TEST_F(WaveFileSoundTest, ReversedStreamedFileWalksBackFromItsEnd) {
-    WaveSpec spec;
-    spec.data = Pattern(4, 50000);
-    ASSERT_EQ(OpenFile(WaveImage(spec), 16384, true), kOk);
+    WaveShape shape;
+    shape.data = Pattern(4, 50000);
+    ASSERT_EQ(OpenFile(WaveImage(shape), 16384, true), kOk);
     FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->GetPosition(), spec.data.size());
+    EXPECT_EQ(sound->GetPosition(), shape.data.size());
     sound->Play();
-    Listener listener(*sound, *fake, spec.data, 4, static_cast<int64_t>(spec.data.size()));
-    while (fake->playing && listener.heard() < 2 * spec.data.size()) {
+    Listener listener(*sound, *fake, shape.data, 4, static_cast<int64_t>(shape.data.size()));
+    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
         ASSERT_TRUE(listener.Hear(1000));
         sound->Refill();
     }
     EXPECT_FALSE(fake->playing);
-    EXPECT_GT(listener.heard(), spec.data.size());
+    EXPECT_GT(listener.heard(), shape.data.size());
 }
 
 TEST_F(WaveFileSoundTest, ReversedWholeLoadFromMemoryAndFromFile) {
-    WaveSpec spec;
-    spec.channels = 2;
-    spec.bits = 8;
-    spec.data = Pattern(2, 777);
+    WaveShape shape;
+    shape.channels = 2;
+    shape.bits = 8;
+    shape.data = Pattern(2, 777);
     for (bool fromFile : {false, true}) {
-        Status status = fromFile ? OpenFile(WaveImage(spec), 0, true) : OpenMemory(WaveImage(spec), true);
+        Status status = fromFile ? OpenFile(WaveImage(shape), 0, true) : OpenMemory(WaveImage(shape), true);
         ASSERT_EQ(status, kOk);
         Bytes held = Fake(*sound)->Contents();
         for (uint32_t k = 0; k < 777; ++k) {
-            ASSERT_EQ(held[k * 2], spec.data[(776 - k) * 2]) << k;
-            ASSERT_EQ(held[k * 2 + 1], spec.data[(776 - k) * 2 + 1]) << k;
+            ASSERT_EQ(held[k * 2], shape.data[(776 - k) * 2]) << k;
+            ASSERT_EQ(held[k * 2 + 1], shape.data[(776 - k) * 2 + 1]) << k;
         }
         sound.reset();
     }
 }
 
 TEST_F(WaveFileSoundTest, OddRingSizesKeepWholeFrames) {
-    WaveSpec spec;
-    spec.data = Pattern(4, 20000);
-    ASSERT_EQ(OpenFile(WaveImage(spec), 10007), kOk);
+    WaveShape shape;
+    shape.data = Pattern(4, 20000);
+    ASSERT_EQ(OpenFile(WaveImage(shape), 10007), kOk);
     EXPECT_EQ(sound->bufferBytes, 10000u);  // whole frames in each quarter
     EXPECT_EQ(sound->refillBytes % 4, 0u);
     sound.reset();
-    ASSERT_EQ(OpenFile(WaveImage(spec), 3), kOk);
+    ASSERT_EQ(OpenFile(WaveImage(shape), 3), kOk);
     EXPECT_EQ(sound->bufferBytes, 16u);
 }
 
@@ -207,8 +207,8 @@ TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
 // The multimedia I/O functions read "name.ext+element" as an element of a
 // compound file; a plain file whose name looks like that is still a plain file.
 TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
-    WaveSpec spec = Mono16(100);
-    Bytes image = WaveImage(spec);
+    WaveShape shape = Mono16(100);
+    Bytes image = WaveImage(shape);
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     std::string name = std::string(folder) + "take.two+mix.wav";
@@ -223,13 +223,13 @@ TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
 }
 
 TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {
-    WaveSpec spec = Mono16(400);
-    spec.claimedDataSize = 0x7FFFFFF0;
-    ASSERT_EQ(OpenFile(WaveImage(spec), 0), kOk);
+    WaveShape shape = Mono16(400);
+    shape.claimedDataSize = 0x7FFFFFF0;
+    ASSERT_EQ(OpenFile(WaveImage(shape), 0), kOk);
     EXPECT_EQ(sound->dataBytes, 800u);
-    EXPECT_EQ(Fake(*sound)->Contents(), spec.data);
+    EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
     sound.reset();
-    ASSERT_EQ(OpenMemory(WaveImage(spec)), kOk);
+    ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
     EXPECT_GE(sound->dataBytes, 800u);  // a memory block may be a little larger than asked
     EXPECT_LT(sound->dataBytes, 800u + 64);
 }
@@ -247,9 +247,9 @@ TEST_F(WaveFileSoundTest, FormatChunkLongerThanTheFileIsRefused) {
 // image, from memory and from disk: each ends in a status, nothing leaks, and a
 // sound that opens holds only bytes of the image.
 TEST_F(WaveFileSoundTest, DamagedImagesEndInAStatus) {
-    WaveSpec spec = Mono16(64);
-    spec.chunksBeforeData = {{"LIST", Bytes(10, 0xAA)}};
-    const Bytes valid = WaveImage(spec);
+    WaveShape shape = Mono16(64);
+    shape.chunksBeforeData = {{"LIST", Bytes(10, 0xAA)}};
+    const Bytes valid = WaveImage(shape);
     int opened = 0;
     int refused = 0;
     auto attempt = [&](const Bytes& image, bool fromFile) {
