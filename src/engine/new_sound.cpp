@@ -60,7 +60,7 @@ Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Pla
     }
     if (sound != nullptr) {
         if (placement.is3D) sound->SetIs3D(true);
-        status = sound->OpenMemory(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request.mediaData)), 0);
+        status = sound->OpenMemory(reinterpret_cast<HGLOBAL>(request.mediaData), 0);
         if (status != kOk) call.show(messages::kBadMember);
     }
     ReleaseMemberMedia(xtra, request);

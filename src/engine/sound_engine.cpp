@@ -15,9 +15,9 @@ namespace {
 
 constexpr Status kNoDirectSound = -5;
 
-// The primary buffer description: 20 bytes, without the 3D algorithm field that
-// older DirectSound versions do not know.
-constexpr DWORD kLegacyDescriptionSize = 20;
+// The primary buffer description without the 3D algorithm field that older
+// DirectSound versions do not know (20 bytes in the 32-bit plug-in).
+constexpr DWORD kLegacyDescriptionSize = sizeof(DSBUFFERDESC1);
 constexpr DWORD kPrimaryFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D;
 
 template <typename Interface>
