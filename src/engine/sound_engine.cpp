@@ -176,6 +176,11 @@ OutputDevice* SelectDevice(SoundXtra& xtra, const char* name, HWND window) {
     return device;
 }
 
+SoundContext SoundContextOf(const SoundXtra& xtra) {
+    const OutputDevice* device = xtra.currentDevice;
+    return SoundContext{xtra.allocator(), xtra.hostMessages, device != nullptr ? device->directSound : nullptr};
+}
+
 Status ChangePrimaryFormat(SoundXtra& xtra, IDirectSoundBuffer* primary, uint16_t bits, uint32_t rate,
                            uint16_t channels) {
     DWORD size = 0;
