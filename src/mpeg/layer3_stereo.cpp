@@ -82,8 +82,7 @@ class Intensity {
   // intensity position only inside the region; below it, it scales the right
   // channel's coded values. So when the region starts at the top band there is no
   // position to take, and the top band is decoded as a band with an illegal
-  // position is: as coded, or mid/side. (In MPEG-2 its field would have 0 bits,
-  // whose one value 0 is the illegal position, which comes to the same.)
+  // position is: as coded, or mid/side.
   static unsigned positionBand(unsigned band, unsigned first, unsigned bands) {
     if (band != bands - 1) return band;
     return first < band ? band - 1 : kNoPosition;
