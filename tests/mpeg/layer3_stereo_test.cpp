@@ -185,11 +185,9 @@ TEST(Layer3Stereo, MixedBlocksIncludeTheLongPartOnlyWhenTheShortPartIsSilent) {
 // band below when that band lies in the intensity region, legal or not, and is
 // decoded as coded when the region starts at the top band itself.
 struct TopBand {
-  uint32_t version;  // 1 MPEG-1, 0 MPEG-2 at 22050 Hz (intensity scale 0)
-  uint32_t blockType;
-  uint32_t mixed;
-  bool belowCoded;  // the right channel's last value lies in the band below
-  uint8_t position, limit;
+  uint32_t version, blockType, mixed;  // version 1 MPEG-1, 0 MPEG-2 at 22050 Hz, intensity scale 0
+  bool belowCoded;                     // the right channel's last value lies in the band below
+  uint8_t position, limit;             // of the band below
   bool intensity;
 };
 
@@ -204,21 +202,17 @@ TEST_P(Layer3TopBand, TakesThePositionOfTheBandBelowOnlyInsideTheRegion) {
   const BandEdges& e = g.edges();
   const bool isShort = c.blockType == 2;
   for (int i = 0; i < 576; ++i) g.l[i] = 1.0f + static_cast<float>(i % 3);
-  const unsigned below = isShort ? 11 : 20;
-  const unsigned marked = c.belowCoded ? below : below - 1;  // the right channel's last value
-  for (unsigned w = 0; w < 3; ++w) {
-    g.r[isShort ? 3u * e.shortEdges[marked] + w : e.longEdges[marked]] = 0.5f;
-    if (isShort) g.rightScale.shortBands[below][w] = c.position;
-  }
-  (isShort ? g.rightScale.shortLimit[below] : g.rightScale.longLimit[below]) = c.limit;
-  if (!isShort) g.rightScale.longBands[below] = c.position;
+  const unsigned marked = (isShort ? 11 : 20) - (c.belowCoded ? 0 : 1);
+  for (unsigned w = 0; w < 3; ++w) g.r[isShort ? 3u * e.shortEdges[marked] + w : e.longEdges[marked]] = 0.5f;
+  g.rightScale.longBands[20] = g.rightScale.shortBands[11][0] = g.rightScale.shortBands[11][1] =
+      g.rightScale.shortBands[11][2] = c.position;
+  g.rightScale.longLimit[20] = g.rightScale.shortLimit[11] = c.limit;
   const std::vector<float> left = g.l;
   g.apply();
   const double ratio = std::tan(c.position * kPi / 12), root4 = std::pow(2.0, -0.25);
   const double kl = c.version == 1 ? ratio / (1 + ratio) : (c.position & 1 ? std::pow(root4, (c.position + 1) / 2) : 1);
   const double kr = c.version == 1 ? 1 / (1 + ratio) : (c.position & 1 ? 1 : std::pow(root4, c.position / 2));
-  const unsigned start = isShort ? 3u * e.shortEdges[12] : e.longEdges[21];
-  for (unsigned i = start; i < 576; ++i) {
+  for (unsigned i = isShort ? 3u * e.shortEdges[12] : e.longEdges[21]; i < 576; ++i) {
     ASSERT_NEAR(g.l[i], c.intensity ? left[i] * kl : left[i], 1e-5) << i;
     ASSERT_NEAR(g.r[i], c.intensity ? left[i] * kr : 0.0, 1e-5) << i;
   }
