@@ -11,7 +11,8 @@
 // rounds: times real time for each decoder and the ratio (ours / peer) of each round.
 // --alone leaves the peer out. --once decodes one stream once with the codec alone,
 // inside benchDecodeLoop, for instruction counting under callgrind
-// (--toggle-collect=benchDecodeLoop). --noise writes the dense stream's source signal
+// (--toggle-collect=benchDecodeLoop). The synthesis runs on the codec's own choice of
+// path, which the environment variable SONIDRAX_SYNTHESIS forces. --noise writes the dense stream's source signal
 // as raw 16-bit stereo samples at 44100 Hz.
 #include <time.h>
 
@@ -26,6 +27,7 @@
 
 #include "codec_harness.h"
 #include "mpeg_codec.h"
+#include "synthesis_path.h"
 
 #if defined(SONIDRAX_BENCH_PEER)
 #include <mpg123.h>
@@ -57,12 +59,6 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
-
-// The synthesis path this processor runs: the codec takes the wide one where the
-// processor has AVX2 and FMA.
-const char* synthesisPath() {
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? "AVX2+FMA" : "SSE2";
 }
 
 // Decodes the whole stream once; answers the seconds of audio produced.
@@ -204,7 +200,8 @@ int main(int argc, char** argv) {
 #if defined(SONIDRAX_BENCH_PEER)
   mpg123_init();
 #endif
-  if (once.empty()) std::printf("synthesis path: %s\n", synthesisPath());
+  // The codec's choice, which SONIDRAX_SYNTHESIS can force.
+  if (once.empty()) std::printf("synthesis path: %s\n", synthesisPathName(sonidrax::mpeg::synthesisPath()));
   for (const Case& c : cases) {
     if (!once.empty() && c.name != once) continue;
     const std::vector<uint8_t> stream = readFile(c.path);
