@@ -23,8 +23,7 @@ uint32_t bigEndian(const uint8_t* b) {
 }  // namespace
 
 void FrameReader::reset() {
-  wordPointer = 0;
-  bitsLeft = 32;
+  dataStart = 0;
   frameMainStart = 0;
   ringWrite = 0;
   ringFill = 0;
@@ -53,20 +52,8 @@ int32_t FrameReader::readWords(uint32_t count) {
 }
 
 void FrameReader::startReadingFrame() {
-  wordPointer = 0;
-  bitsLeft = 32;
-  if (current.protection == 0) getBits(16);  // the CRC is not checked
-}
-
-void FrameReader::ungetBits(uint32_t n) {
-  const uint32_t position = bitPosition();
-  setBitPosition(position >= n ? position - n : 0);
-}
-
-void FrameReader::setBitPosition(uint32_t position) {
-  position = std::min(position, kFrameWords * 32);
-  wordPointer = position >> 5;
-  bitsLeft = 32 - (position & 31);
+  constexpr uint32_t kCrcBits = 16;  // the CRC is not checked
+  dataStart = current.protection == 0 ? kCrcBits : 0;
 }
 
 int32_t FrameReader::searchSync(FrameHeader& header) {
@@ -189,8 +176,7 @@ int32_t FrameReader::nextFrame(FrameHeader& header) {
 }
 
 bool FrameReader::fetchMainData(uint32_t mainDataBegin, uint32_t bitCount) {
-  wordPointer = 0;
-  bitsLeft = 32;
+  dataStart = 0;
   const uint32_t own = (ringWrite + kRingBytes - frameMainStart) % kRingBytes;
   ringFill += own;
   if (mainDataBegin + own > ringFill) return false;

@@ -41,8 +41,7 @@ void Layer3Decoder::silence(unsigned granules, const OutputChannels& out) {
 }
 
 int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& header, const OutputChannels& out) {
-  Layer3Bits sideBits(reader.words(), FrameReader::kFrameWords);
-  sideBits.seek(reader.bitPosition());
+  BitReader sideBits = reader.bits();
   const int32_t status = readSideInfo(sideBits, header, side_);
   if (status != kOk) {
     // The frame is dropped, but its main data stays in the reservoir for the frames
@@ -57,13 +56,13 @@ int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& heade
     return kOk;
   }
   const uint32_t words = std::min((side_.mainDataBits + 31) / 32, FrameReader::kFrameWords);
-  Layer3Bits bits(reader.words(), words);
+  BitReader bits(reader.words(), words);
   uint32_t position = 0;
   for (unsigned gr = 0; gr < side_.granules; ++gr) decodeGranule(header, bits, position, gr, out);
   return kOk;
 }
 
-void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, uint32_t& position, unsigned gr,
+void Layer3Decoder::decodeGranule(const FrameHeader& header, BitReader& bits, uint32_t& position, unsigned gr,
                                   const OutputChannels& out) {
   const BandEdges& edges = bandEdges(header.version, header.samplingIndex);
   const unsigned channels = side_.channels;

@@ -21,7 +21,7 @@ void setRegions(GranuleInfo& g, const BandEdges& edges) {
   g.region2Start = band2 < kLongBands ? edges.longEdges[band2] : 576u;
 }
 
-int32_t readGranule(Layer3Bits& bits, bool mpeg1, const BandEdges& edges, GranuleInfo& g) {
+int32_t readGranule(BitReader& bits, bool mpeg1, const BandEdges& edges, GranuleInfo& g) {
   g.part23Length = bits.get(12);
   g.bigValues = bits.get(9);
   g.globalGain = bits.get(8);
@@ -55,7 +55,7 @@ int32_t readGranule(Layer3Bits& bits, bool mpeg1, const BandEdges& edges, Granul
 
 }  // namespace
 
-int32_t readSideInfo(Layer3Bits& bits, const FrameHeader& header, SideInfo& info) {
+int32_t readSideInfo(BitReader& bits, const FrameHeader& header, SideInfo& info) {
   const bool mpeg1 = header.version == kVersionMpeg1;
   const bool single = isSingleChannel(header);
   const BandEdges& edges = bandEdges(header.version, header.samplingIndex);

@@ -35,7 +35,7 @@ struct Decoded {
 Decoded decode(const BitWriter& w, uint32_t budget, const GranuleInfo& g, const ScaleFactors& sf = {},
                const BandEdges& edges = edges44()) {
   const std::vector<uint32_t> words = wordsOf(w);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   Decoded d;
   d.extent = decodeSpectrum(bits, budget, g, sf, edges, d.spectrum.data());
   d.endPosition = bits.position();
@@ -55,7 +55,7 @@ TEST(Layer3Huffman, EveryCodeWordOfEveryTableDecodesToItsPair) {
         putCode(w, table, x * table.size + y);
         w.put(0x2A, 7);
         const std::vector<uint32_t> words = wordsOf(w);
-        Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+        BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
         bits.get(3);
         bits.refill();
         EXPECT_EQ(decodeHuffman(bits, tables.pairTable(select)), (x << 4) | y) << "table " << select;
@@ -69,7 +69,7 @@ TEST(Layer3Huffman, EveryCodeWordOfEveryTableDecodesToItsPair) {
       BitWriter w;
       putCode(w, table, q);
       const std::vector<uint32_t> words = wordsOf(w);
-      Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+      BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
       bits.refill();
       EXPECT_EQ(decodeHuffman(bits, tables.quadTable(select)), q);
       EXPECT_EQ(bits.position(), table.lengths[q]);
@@ -97,9 +97,9 @@ TEST(Layer3Huffman, SharedTreesCarryTheirOwnLinbitsAndEmptyTablesReadNothing) {
   EXPECT_EQ(d.spectrum[11], -1.0f);
 }
 
-TEST(Layer3Bits, ReadsAcrossWordsAndDeliversZerosPastTheEnd) {
+TEST(BitReader, ReadsAcrossWordsAndDeliversZerosPastTheEnd) {
   const uint32_t words[2] = {0x12345678u, 0x9ABCDEF0u};
-  Layer3Bits bits(words, 2);
+  BitReader bits(words, 2);
   EXPECT_EQ(bits.get(4), 0x1u);
   EXPECT_EQ(bits.get(32), 0x23456789u);
   EXPECT_EQ(bits.get(28), 0xABCDEF0u);
@@ -285,7 +285,7 @@ TEST(Layer3Spectrum, GarbageNeverWritesOutsideTheSpectrum) {
     ScaleFactors sf;
     for (uint8_t& v : sf.longBands) v = static_cast<uint8_t>(next() & 31u);
     const BandEdges& edges = bandEdges(next() % 3, next() % 3);
-    Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+    BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
     const uint32_t budget = next() % 4096;
     std::vector<float> spectrum(576);
     const unsigned extent = decodeSpectrum(bits, budget, g, sf, edges, spectrum.data());
@@ -309,7 +309,7 @@ std::vector<uint32_t> sideInfoWords(const HeaderFields& fields, const GranuleInf
 
 int32_t readSide(const HeaderFields& fields, const GranuleInfo& g, SideInfo& info) {
   const std::vector<uint32_t> words = sideInfoWords(fields, g);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   return readSideInfo(bits, unpackHeader(headerWord(fields)), info);
 }
 
@@ -375,7 +375,7 @@ struct ScaleRead {
 ScaleRead readScales(const BitWriter& w, const HeaderFields& fields, const SideInfo& info, unsigned gr, unsigned ch,
                      GranuleInfo& g, ScaleFactors& sf) {
   const std::vector<uint32_t> words = wordsOf(w);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   const uint32_t used = readScaleFactors(bits, unpackHeader(headerWord(fields)), info, gr, ch, g, sf);
   return {used, bits.position()};
 }
