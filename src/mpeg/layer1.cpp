@@ -1,9 +1,13 @@
 #include "bit_reader.h"
+#include "decoder/status.h"
 #include "layer12.h"
 #include "layer12_tables.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kSubbands = 32;
@@ -91,7 +95,7 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
     feedSynthesis(blocks[0], channels == 2 ? blocks[1] : nullptr, kSubbands, out);
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

@@ -1,9 +1,13 @@
 #include "bit_reader.h"
+#include "decoder/status.h"
 #include "layer12.h"
 #include "layer12_tables.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kSubbands = 32;
@@ -140,7 +144,7 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
     for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part);
     for (uint32_t i = 0; i < 3; ++i) feedSynthesis(blocks[i], channels == 2 ? blocks[3 + i] : nullptr, sblimit, out);
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

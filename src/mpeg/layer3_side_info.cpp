@@ -1,9 +1,13 @@
 #include "layer3_side_info.h"
 
+#include "decoder/status.h"
 #include "layer3_bands.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kMaxBigValues = 288;
@@ -50,7 +54,7 @@ int32_t readGranule(BitReader& bits, bool mpeg1, const BandEdges& edges, Granule
   if (g.bigValues > kMaxBigValues) return kDecodeAborted;
   if (g.windowSwitching && g.blockType == 0) return kDecodeAborted;
   setRegions(g, edges);
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace
@@ -72,11 +76,11 @@ int32_t readSideInfo(BitReader& bits, const FrameHeader& header, SideInfo& info)
     for (unsigned ch = 0; ch < info.channels; ++ch) {
       GranuleInfo& g = info.granule[gr][ch];
       const int32_t status = readGranule(bits, mpeg1, edges, g);
-      if (status != kOk) return status;
+      if (status != kSuccess) return status;
       info.mainDataBits += g.part23Length;
     }
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

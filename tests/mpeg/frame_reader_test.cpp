@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "bit_writer.h"
+#include "decoder/status.h"
 #include "frame_reader.h"
 #include "memory_source.h"
 
 namespace sonidrax::mpeg::testing {
+
+using decoder::kDecodeAborted;
+using decoder::kEndOfInput;
+using decoder::kSuccess;
+
 namespace {
 
 // Layer I, 32 kbit/s at 48000 Hz, single channel: 32-byte frames. The body carries the
@@ -41,7 +47,7 @@ Delivery deliverAll(FrameReader& reader) {
       ++d.failedConfirmations;
       continue;
     }
-    if (d.last != kOk) break;
+    if (d.last != kSuccess) break;
     d.numbers.push_back(static_cast<int>(reader.bits().get(8)));
   }
   return d;
@@ -135,7 +141,7 @@ TEST(FrameReader, BitsAreServedMostSignificantFirstAcrossWords) {
   MemorySource input(bytes);
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   BitReader bits = reader.bits();
   EXPECT_EQ(bits.get(0), 0u);
   EXPECT_EQ(bits.get(4), 0xDu);
@@ -154,7 +160,7 @@ TEST(FrameReader, CrcIsSkippedBeforeTheBody) {
   MemorySource input(bytes);
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   EXPECT_EQ(reader.bits().get(8), 0x42u);
 }
 
@@ -189,7 +195,7 @@ TEST(FrameReader, ReservoirServesMainDataAcrossTheRingsWrap) {
   uint32_t frameStart = 0;  // index of this frame's first main-data byte
   for (int i = 0; i < frames; ++i, frameStart += kMainBytes) {
     FrameHeader h;
-    ASSERT_EQ(reader.nextFrame(h), kOk) << i;
+    ASSERT_EQ(reader.nextFrame(h), kSuccess) << i;
     const uint32_t reach = std::min<uint32_t>(frameStart, 300u);
     ASSERT_TRUE(reader.fetchMainData(reach, 8 * (reach + kMainBytes))) << i;
     BitReader bits = reader.bits();
@@ -205,11 +211,11 @@ TEST(FrameReader, MainDataReachingBeforeTheFirstFrameIsNotAvailable) {
   MemorySource input(layer3Stream(3));
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   EXPECT_FALSE(reader.fetchMainData(1, 8));
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   EXPECT_TRUE(reader.fetchMainData(kMainBytes, 8));  // all of the first frame's bytes
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   EXPECT_FALSE(reader.fetchMainData(2 * kMainBytes + 1, 8));
   reader.reset();  // after a reset the reservoir is empty again
 }
@@ -218,12 +224,12 @@ TEST(FrameReader, ResetForgetsConfirmationAndReservoir) {
   MemorySource input(layer3Stream(6));
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   ASSERT_TRUE(reader.fetchMainData(0, 8));
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   ASSERT_TRUE(reader.fetchMainData(10, 8));
   reader.reset();
-  ASSERT_EQ(reader.nextFrame(h), kOk);
+  ASSERT_EQ(reader.nextFrame(h), kSuccess);
   EXPECT_FALSE(reader.fetchMainData(10, 8));
 }
 
