@@ -7,14 +7,18 @@
 #include <cmath>
 #include <vector>
 
+#include "decoder/status.h"
 #include "frame_reader.h"
 #include "layer3_decoder.h"
 #include "layer3_stream.h"
 #include "memory_source.h"
-#include "status.h"
 #include "synthesis.h"
 
 namespace sonidrax::mpeg::testing {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 HeaderFields layer3Header(uint32_t mode, uint32_t modeExtension = 0) {
@@ -49,7 +53,7 @@ std::vector<FrameResult> decodeStream(const std::vector<uint8_t>& bytes) {
   for (;;) {
     const int32_t found = reader.nextFrame(header);
     if (found == kDecodeAborted) continue;
-    if (found != kOk) break;
+    if (found != kSuccess) break;
     std::vector<int16_t> pcm(2 * 1152, 0x5555);
     const bool mono = header.mode == 3;
     left.setOutput(pcm.data(), mono ? 1 : 2);
@@ -90,10 +94,10 @@ TEST(Layer3Frames, ReservoirReachingBeforeTheStreamGivesSilenceThenDecoding) {
 
   const std::vector<FrameResult> results = decodeStream(stream);
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kOk);
+  EXPECT_EQ(results[0].status, kSuccess);
   ASSERT_EQ(results[0].left.size(), 1152u);
   for (int16_t s : results[0].left) ASSERT_EQ(s, 0);
-  EXPECT_EQ(results[1].status, kOk);
+  EXPECT_EQ(results[1].status, kSuccess);
   ASSERT_EQ(results[1].left.size(), 1152u);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
@@ -114,7 +118,7 @@ TEST(Layer3Frames, BigValues289AbortsTheFrameAndTheNextOneDecodes) {
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0].status, kDecodeAborted);
   EXPECT_TRUE(results[0].left.empty());
-  EXPECT_EQ(results[1].status, kOk);
+  EXPECT_EQ(results[1].status, kSuccess);
   ASSERT_EQ(results[1].left.size(), 1152u);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
@@ -143,7 +147,7 @@ TEST(Layer3Frames, AnAbortedFramesMainDataStaysInTheReservoir) {
   const std::vector<FrameResult> results = decodeStream(stream);
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0].status, kDecodeAborted);
-  EXPECT_EQ(results[1].status, kOk);
+  EXPECT_EQ(results[1].status, kSuccess);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
 
@@ -165,7 +169,7 @@ TEST(Layer3Frames, IntensityStereoProducesTheRightChannel) {
   // Position 0 puts everything into the right channel.
   std::vector<FrameResult> results = decodeStream(intensityFrame(1, 1, 0));
   ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].status, kOk);
+  ASSERT_EQ(results[0].status, kSuccess);
   EXPECT_GT(energy(results[0].right), 1e6);
   EXPECT_EQ(energy(results[0].left), 0.0);
 
@@ -205,8 +209,8 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
     const std::vector<FrameResult> results = decodeStream(stream);
     EXPECT_EQ(results.size(), 60u);
     for (const FrameResult& r : results) {
-      EXPECT_TRUE(r.status == kOk || r.status == kDecodeAborted);
-      if (r.status == kOk) {
+      EXPECT_TRUE(r.status == kSuccess || r.status == kDecodeAborted);
+      if (r.status == kSuccess) {
         EXPECT_EQ(r.left.size(), version == 1 ? 1152u : 576u);
       }
     }
