@@ -188,6 +188,25 @@ TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
 }
 
+TEST(Layer2, JointStereoSubbandsAboveTheBoundShareSamplesButNotScaleFactors) {
+  const HeaderFields f = layer2(1, 10, 1);  // 48 kHz, 192 kbit/s, joint stereo: bound 4
+  const Layer2Table& table = chooseLayer2Table(unpackHeader(headerWord(f)));
+  const QuantClass& quant = *table.records[4]->classes[1];
+  const auto bytes = frame(f, [&](BitWriter& w) {
+    for (uint32_t sb = 0; sb < table.sblimit; ++sb)
+      for (uint32_t ch = 0; ch < (sb < 4 ? 2u : 1u); ++ch) w.put(sb == 4 ? 1 : 0, table.records[sb]->nbal);
+    w.put(2, 2);  // one scale factor per channel: index 3 on the left, 6 (half) on the right
+    w.put(2, 2);
+    w.put(3, 6);
+    w.put(6, 6);
+    for (int codes = 0; codes < 12 * (quant.groupTable != nullptr ? 1 : 3); ++codes) w.put(0, quant.codeBits);
+  });
+  const Decoded d = decode(bytes);
+  ASSERT_EQ(d.result, kOk);
+  EXPECT_GT(energy(d.left), 1e6);
+  for (size_t i = 0; i < d.left.size(); ++i) EXPECT_NEAR(2 * d.right[i], d.left[i], 2) << i;
+}
+
 TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
   const HeaderFields f = layer2(1, 8, 3, 0);  // MPEG-2, 24 kHz, 64 kbit/s
   const auto nbal = nbalOf(f);
