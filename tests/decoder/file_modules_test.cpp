@@ -233,46 +233,29 @@ TEST_F(FileModulesTest, DecodeAndPlayWritesTheDecodedStream) {
     EXPECT_EQ(file.back(), 6);
 }
 
-struct QueryCase {
-    bool output;
-    std::int32_t index;
-    const char* name;
-    const char* description;
-    std::int32_t flags;
-};
-
-TEST_F(FileModulesTest, QueriesNameTheModulesAndTheirDevices) {
-    const auto query = [&](bool isOutput, ModuleInfo* info, std::int32_t flags) {
-        return isOutput ? QueryOutputModule(decoder, 0, info, flags) : QueryInputModule(decoder, 0, info, flags);
-    };
-    const QueryCase modules[] = {{false, 2, "Input From File", "Version 1.2", 0},
-                                 {true, 3, "Output To File", "Version 1.2", 0}};
-    for (const QueryCase& m : modules) {
-        ModuleInfo info{};
-        info.index = 5;  // with the module flag the device part is not answered
-        ASSERT_EQ(query(m.output, &info, kQueryModule | kQueryDevice), kSuccess);
-        ASSERT_EQ(query(m.output, &info, kQueryModule | kQueryDeviceCount), kSuccess);
-        EXPECT_STREQ(info.name, m.name);
-        EXPECT_STREQ(info.description, m.description);
-        EXPECT_EQ(info.index, m.index);
-        for (std::int32_t bad : {-1, m.index}) {
-            info.index = bad;
-            EXPECT_EQ(query(m.output, &info, kQueryDevice), kInvalidParameters);
-        }
+TEST_F(FileModulesTest, QueriesNameTheModulesAndCountTheirDevices) {
+    ModuleInfo info{};
+    info.index = 5;  // with the module flag the device part is not answered
+    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDevice), kSuccess);
+    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
+    EXPECT_STREQ(info.name, "Input From File");
+    EXPECT_EQ(info.index, 2);
+    EXPECT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
+    info.index = 1;
+    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kSuccess);
+    EXPECT_STREQ(info.name, "-");
+    EXPECT_EQ(info.flags, 0);
+    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
+    EXPECT_STREQ(info.name, "Output To File");
+    EXPECT_EQ(info.index, 3);
+    for (std::int32_t bad : {-1, 3}) {
+        info.index = bad;
+        EXPECT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
     }
-    const QueryCase devices[] = {{false, 0, "*", "any file name", 1},
-                                 {false, 1, "-", "standard input", 0},
-                                 {true, 0, "*, or raw:*", "file name (raw PCM format)", 1},
-                                 {true, 1, "wav:*", "file name (WAV format)", 1},
-                                 {true, 2, "-", "standard output", 0}};
-    for (const QueryCase& d : devices) {
-        ModuleInfo info{};
-        info.index = d.index;
-        ASSERT_EQ(query(d.output, &info, kQueryDevice), kSuccess);
-        EXPECT_STREQ(info.name, d.name);
-        EXPECT_STREQ(info.description, d.description);
-        EXPECT_EQ(info.flags, d.flags);
-    }
+    info.index = 1;
+    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kSuccess);
+    EXPECT_STREQ(info.name, "wav:*");
+    EXPECT_EQ(info.flags, 1);
 }
 
 }  // namespace

@@ -72,21 +72,19 @@ void layer1Body(BitWriter& w, uint32_t band, uint32_t a, uint32_t scale,
     for (uint32_t ch = 0; ch < 2; ++ch) w.put(sample(position, ch), a + 1);
 }
 
-TEST(Layer1, EmptyAllocationsGiveSilence) {
-  const auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(0, 32 * 2 * 4); });
-  const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kOk);
+TEST(Layer1, EmptyAllocationsGiveSilenceAndForbiddenValuesAbort) {
+  const auto five = [](uint32_t, uint32_t) { return 5u; };
+  const struct {
+    std::function<void(BitWriter&)> body;
+    int32_t result;
+  } cases[] = {{[](BitWriter& w) { w.put(0, 32 * 2 * 4); }, kOk},
+               {[](BitWriter& w) { w.put(15, 4); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 63, five); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 62, five); }, kOk}};
+  for (const auto& c : cases) EXPECT_EQ(decode(frame(layer1Stereo(), c.body)).result, c.result) << &c - cases;
+  const Decoded d = decode(frame(layer1Stereo(), cases[0].body));
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
   EXPECT_NE(d.left[383], 12345);  // all 384 samples written
-}
-
-TEST(Layer1, ForbiddenAllocationAndScaleFactorAbort) {
-  auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(15, 4); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 63, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 62, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kOk);
 }
 
 TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
