@@ -117,6 +117,7 @@ TEST_F(ControlTest, FailedOpensLeaveTheInputClosed) {
                     {{.newResult = kOutOfMemory}, kOutOfMemory},
                     {{.label = "r", .inputChangedResult = -77}, -77}};
     for (const auto& f : failures) {
+        SCOPED_TRACE(f.expected);
         const CodecModule codec = MakeTestCodec(f.codec);
         ASSERT_GE(RegisterCodecModule(decoder, &codec), 0);
         EXPECT_EQ(OpenInput(decoder), f.expected);

@@ -56,6 +56,7 @@ TEST_F(DecodeTest, PositionAndTimeFollowTheBytesTheDurationOrTheCodec) {
         {{.bitrate = 0}, {.seekable = false, .reportsSize = false}, 3, 0.0f, {}},
     };
     for (auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         TearDown();
         SetUp();
         c.codec.blockBytes = c.codec.maxOutputBytes = 4000;
