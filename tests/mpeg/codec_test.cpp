@@ -124,34 +124,27 @@ TEST(MpegCodec, StreamsWhoseStartCannotBeAnalysedAreStillDecoded) {
 }
 
 TEST(MpegCodec, ChannelAndRateOptionsShapeTheOutput) {
-  int16_t pcm[2304];
-  {
-    CodecHarness h(silentFrames(layer2Stereo(), 3));
-    ASSERT_EQ(h.open(3, 2), 0);  // mixed, quarter rate
-    ASSERT_EQ(h.decode(pcm), 0);
-    EXPECT_EQ(h.output().sampleRate, 11025);
-    EXPECT_EQ(h.output().channels, 1);
-    EXPECT_EQ(h.output().samplesPerChannel, 288);
-  }
   HeaderFields lower = layer2Stereo();
   lower.version = 0;  // MPEG-2 Layer II at 22050 Hz
-  lower.bitrateIndex = 8;
-  for (int32_t option : {1, 2}) {
-    CodecHarness h(silentFrames(lower, 3));
-    ASSERT_EQ(h.open(0, option), 0);
-    ASSERT_EQ(h.decode(pcm), 0);
-    EXPECT_EQ(h.output().sampleRate, option == 2 ? 11025 : 22050);
-    EXPECT_EQ(h.output().samplesPerChannel, option == 2 ? 576 : 1152);
-    EXPECT_EQ(h.output().channels, 2);
-  }
   HeaderFields mono = layer2Stereo();
   mono.mode = 3;
   mono.bitrateIndex = 10;
-  CodecHarness h(silentFrames(mono, 3));
-  ASSERT_EQ(h.open(2, 0), 0);  // right only: a single-channel stream still gives its channel
-  ASSERT_EQ(h.decode(pcm), 0);
-  EXPECT_EQ(h.output().channels, 1);
-  EXPECT_EQ(h.output().samplesPerChannel, 1152);
+  const struct {
+    HeaderFields f;
+    int32_t channelOption, rateOption, rate, channels, samples;
+  } cases[] = {{layer2Stereo(), 3, 2, 11025, 1, 288},  // mixed, quarter rate
+               {lower, 0, 1, 22050, 2, 1152},
+               {lower, 0, 2, 11025, 2, 576},
+               {mono, 2, 0, 44100, 1, 1152}};  // right only: a single channel still gives its channel
+  for (const auto& c : cases) {
+    CodecHarness h(silentFrames(c.f, 3));
+    ASSERT_EQ(h.open(c.channelOption, c.rateOption), 0);
+    int16_t pcm[2304];
+    ASSERT_EQ(h.decode(pcm), 0);
+    EXPECT_EQ(h.output().sampleRate, c.rate) << &c - cases;
+    EXPECT_EQ(h.output().channels, c.channels) << &c - cases;
+    EXPECT_EQ(h.output().samplesPerChannel, c.samples) << &c - cases;
+  }
 }
 
 TEST(MpegCodec, EqualiserGainsMapFromBytesAndBack) {
