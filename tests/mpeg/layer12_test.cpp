@@ -10,11 +10,10 @@
 #include "memory_source.h"
 
 namespace sonidrax::mpeg::testing {
+namespace {
 
 using decoder::kDecodeAborted;
 using decoder::kSuccess;
-
-namespace {
 
 // One frame: the header, then the body written by `body`, padded to the frame length.
 std::vector<uint8_t> frame(const HeaderFields& fields, const std::function<void(BitWriter&)>& body) {
@@ -77,21 +76,19 @@ void layer1Body(BitWriter& w, uint32_t band, uint32_t a, uint32_t scale,
     for (uint32_t ch = 0; ch < 2; ++ch) w.put(sample(position, ch), a + 1);
 }
 
-TEST(Layer1, EmptyAllocationsGiveSilence) {
-  const auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(0, 32 * 2 * 4); });
-  const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kSuccess);
+TEST(Layer1, EmptyAllocationsGiveSilenceAndForbiddenValuesAbort) {
+  const auto five = [](uint32_t, uint32_t) { return 5u; };
+  const struct {
+    std::function<void(BitWriter&)> body;
+    int32_t result;
+  } cases[] = {{[](BitWriter& w) { w.put(0, 32 * 2 * 4); }, kSuccess},
+               {[](BitWriter& w) { w.put(15, 4); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 63, five); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 62, five); }, kSuccess}};
+  for (const auto& c : cases) EXPECT_EQ(decode(frame(layer1Stereo(), c.body)).result, c.result) << &c - cases;
+  const Decoded d = decode(frame(layer1Stereo(), cases[0].body));
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
   EXPECT_NE(d.left[383], 12345);  // all 384 samples written
-}
-
-TEST(Layer1, ForbiddenAllocationAndScaleFactorAbort) {
-  auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(15, 4); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 63, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 62, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kSuccess);
 }
 
 TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
@@ -191,6 +188,25 @@ TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {
   const Decoded d = decode(bytes);
   EXPECT_EQ(d.result, kSuccess);
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
+}
+
+TEST(Layer2, JointStereoSubbandsAboveTheBoundShareSamplesButNotScaleFactors) {
+  const HeaderFields f = layer2(1, 10, 1);  // 48 kHz, 192 kbit/s, joint stereo: bound 4
+  const Layer2Table& table = chooseLayer2Table(unpackHeader(headerWord(f)));
+  const QuantClass& quant = *table.records[4]->classes[1];
+  const auto bytes = frame(f, [&](BitWriter& w) {
+    for (uint32_t sb = 0; sb < table.sblimit; ++sb)
+      for (uint32_t ch = 0; ch < (sb < 4 ? 2u : 1u); ++ch) w.put(sb == 4 ? 1 : 0, table.records[sb]->nbal);
+    w.put(2, 2);  // one scale factor per channel: index 3 on the left, 6 (half) on the right
+    w.put(2, 2);
+    w.put(3, 6);
+    w.put(6, 6);
+    for (int codes = 0; codes < 12 * (quant.groupTable != nullptr ? 1 : 3); ++codes) w.put(0, quant.codeBits);
+  });
+  const Decoded d = decode(bytes);
+  ASSERT_EQ(d.result, kSuccess);
+  EXPECT_GT(energy(d.left), 1e6);
+  for (size_t i = 0; i < d.left.size(); ++i) EXPECT_NEAR(2 * d.right[i], d.left[i], 2) << i;
 }
 
 TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
