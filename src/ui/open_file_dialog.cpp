@@ -1,5 +1,5 @@
 // dsOpenFileDialog: one or more audio or playlist files, as a list of full paths.
-#include "frame/handlers.h"
+#include "ui/ui_handlers.h"
 #include "ui/file_dialog.h"
 #include "ui/selected_paths.h"
 

@@ -1,6 +1,6 @@
 // dsSaveFileDialog: a playlist name to save under. The two text arguments are
 // accepted as the method table declares them, and not used.
-#include "frame/handlers.h"
+#include "ui/ui_handlers.h"
 #include "ui/file_dialog.h"
 
 namespace sonidrax {

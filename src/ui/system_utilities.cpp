@@ -1,5 +1,5 @@
 // The keyboard, the clock and the application's place on screen, for scripts.
-#include "frame/handlers.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

@@ -80,8 +80,9 @@ int main(int argc, char** argv) {
     std::vector<ScriptValue> kinds = Kinds(host.values);
     int calls = 0;
     int failures = 0;
-    auto call = [&](const MethodEntry& method, std::vector<ScriptValue> args) {
-        if (!method.global && !args.empty()) args.insert(args.begin(), me);
+    // An instance method gets the instance first, unless the call is to have nothing at all.
+    auto call = [&](const MethodEntry& method, std::vector<ScriptValue> args, bool withMe = true) {
+        if (!method.global && withMe) args.insert(args.begin(), me);
         host.dialogAnswers.assign(1, DialogAnswer{IDCANCEL, 20, std::nullopt});
         ScriptValue result = ValueStore::Void();
         const Status status = plugin.Call(record, method.index, args, &result);
@@ -95,14 +96,13 @@ int main(int argc, char** argv) {
     const MethodEntry newSound{"dsNewSound", kNewSound, false, "", ""};
     const MethodEntry deleteAll{"dsDeleteAllSounds", kDeleteAllSounds, false, "", ""};
     for (const MethodEntry& method : plugin.Methods().methods) {
-        call(deleteAll, {me});  // sound 1 exists for every method, so handlers get past the lookup
+        call(deleteAll, {});  // sound 1 exists for every method, so handlers get past the lookup
         call(newSound, {kinds.back()});
         const size_t declared = Declared(method);
         for (const ScriptValue& kind : kinds) call(method, std::vector<ScriptValue>(declared > 0 ? declared : 1, kind));
-        call(method, {});
+        call(method, {}, false);
         if (declared > 0) call(method, std::vector<ScriptValue>(declared - 1, kinds[0]));
-        std::vector<ScriptValue> many(kinds.begin(), kinds.end());
-        call(method, many);
+        call(method, kinds);  // more than any method takes
     }
     host.dialogAnswers.clear();
     RemoveDialogAnswers();
