@@ -1,8 +1,8 @@
 // Folders and files for scripts: whether a folder exists, making one, a file's
 // size, moving a file. Outcomes of the file system's own calls are not reported;
 // a path that does not fit a path buffer names nothing.
-#include "ui/ui_handlers.h"
 #include "ui/path_argument.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

@@ -1,7 +1,7 @@
 // dsOpenFileDialog: one or more audio or playlist files, as a list of full paths.
-#include "ui/ui_handlers.h"
 #include "ui/file_dialog.h"
 #include "ui/selected_paths.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

@@ -2,9 +2,9 @@
 // plug-in keeps no settings of its own; the script stores what it gets back.
 #include <cstring>
 
-#include "ui/ui_handlers.h"
 #include "frame/module_handle.h"
 #include "ui/prefs_dialog.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

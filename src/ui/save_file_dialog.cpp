@@ -1,7 +1,7 @@
 // dsSaveFileDialog: a playlist name to save under. The two text arguments are
 // accepted as the method table declares them, and not used.
-#include "ui/ui_handlers.h"
 #include "ui/file_dialog.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 
