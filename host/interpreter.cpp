@@ -115,7 +115,7 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::DefineMember:
         return DefineMember(statement);
     case Statement::Kind::AppKind:
-        if (statement.flag) {
+        if (statement.noAppKind) {
             host_->appKind.reset();
         } else {
             host_->appKind = statement.name;
@@ -140,7 +140,7 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::Key: {
         BYTE keys[256] = {};
         GetKeyboardState(keys);
-        keys[statement.ms] = statement.flag ? 0x80 : 0;
+        keys[statement.keyCode] = statement.keyDown ? 0x80 : 0;
         SetKeyboardState(keys);
         return true;
     }
@@ -149,9 +149,9 @@ bool Interpreter::Execute(const Statement& statement) {
 }
 
 bool Interpreter::QueueAnswer(const Statement& statement) {
-    DialogAnswer answer{statement.everyMs, statement.ms, std::nullopt, std::nullopt, statement.choices,
+    DialogAnswer answer{statement.buttonId, statement.ms, std::nullopt, std::nullopt, statement.choices,
                         statement.ticks, statement.report};
-    if (statement.flag) {
+    if (statement.typesText) {
         answer.typed = statement.text;
     }
     if (!statement.exprs.empty()) {

@@ -443,15 +443,15 @@ void LineParser::ParseEvery(Statement* statement) {
 // selecting "name", "name"..., choosing ID ENTRY, ticking ID, reporting, after MS.
 void LineParser::ParseAnswer(Statement* statement) {
     statement->kind = Statement::Kind::AnswerDialog;
-    statement->everyMs = ExpectInteger("the id of the button to press");
+    statement->buttonId = ExpectInteger("the id of the button to press");
     statement->ms = 200;
     while (Peek().kind == Token::Kind::Ident) {
         const std::string clause = Next().text;
         if (clause == "typing" || clause == "selecting") {
-            if (statement->flag) {
+            if (statement->typesText) {
                 throw SyntaxError("only one text can be typed into a dialog");
             }
-            statement->flag = true;
+            statement->typesText = true;
             statement->text = ExpectString("the text to type");
             while (clause == "selecting" && IsPunct(",")) {
                 Next();
@@ -522,7 +522,7 @@ Statement LineParser::ParseStatement() {
         statement.kind = Statement::Kind::AppKind;
         if (IsWord("none")) {
             Next();
-            statement.flag = true;
+            statement.noAppKind = true;
         } else {
             statement.name = ExpectString("the application kind, or none,");
         }
@@ -576,12 +576,12 @@ Statement LineParser::ParseStatement() {
         if (Peek().kind != Token::Kind::Integer || Peek().integer < 1 || Peek().integer > 254) {
             throw SyntaxError("expected a virtual-key code from 1 to 254 " + Where());
         }
-        statement.ms = Next().integer;
+        statement.keyCode = Next().integer;
         const std::string state = ExpectIdent("down or up");
         if (state != "down" && state != "up") {
             throw SyntaxError("unknown key state \"" + state + "\"");
         }
-        statement.flag = state == "down";
+        statement.keyDown = state == "down";
     } else {
         throw SyntaxError("unknown statement \"" + word + "\"");
     }

@@ -8,7 +8,7 @@ namespace sonidrax {
 namespace {
 
 void ReturnPaths(ScriptCall& call, const OPENFILENAMEA& settings) {
-    const SoundXtra& xtra = call.xtra();
+    const SoundXtra& xtra = XtraOf(call);
     SelectedPaths paths(settings.lpstrFile, kFileBufferSize, settings.nFileOffset);
     TextBuffer path;
     int32_t position = 0;
@@ -23,7 +23,7 @@ void ReturnPaths(ScriptCall& call, const OPENFILENAMEA& settings) {
 
 // A cancelled dialog, or one the host does not allow, answers an empty list.
 Status DsOpenFileDialog(ScriptCall& call) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     char* buffer = AllocateFileBuffer(xtra);
     if (buffer == nullptr) return call.finish(kOutOfMemory);
     OPENFILENAMEA settings = OpenDialogSettings(xtra, buffer);

@@ -8,7 +8,7 @@ bool ReadPath(const ScriptCall& call, int32_t position, TextBuffer& path) {
     call.text(position, path);
     const ScriptValue* argument = call.argument(position);
     if (argument == nullptr) return true;
-    HostValues* values = call.xtra().hostValues;
+    HostValues* values = call.instance().hostValues;
     int32_t length = 0;
     const bool measured = values->ops->StringLength(values, argument, &length) == 0;
     return !measured || (length >= 0 && length < kTextSize);

@@ -57,9 +57,9 @@ int32_t ReadIntegerSetting(const SoundXtra& xtra, const ScriptValue& settings, c
 void ReadSettings(const ScriptCall& call, PrefsRecord& record) {
     const ScriptValue* settings = call.argument(1);
     if (settings == nullptr) return;
-    record.mainDevice = ReadTextSetting(call.xtra(), *settings, kMainDeviceKey);
-    record.cueDevice = ReadTextSetting(call.xtra(), *settings, kCueDeviceKey);
-    record.toolTips = ReadIntegerSetting(call.xtra(), *settings, kToolTipsKey);
+    record.mainDevice = ReadTextSetting(XtraOf(call), *settings, kMainDeviceKey);
+    record.cueDevice = ReadTextSetting(XtraOf(call), *settings, kCueDeviceKey);
+    record.toolTips = ReadIntegerSetting(XtraOf(call), *settings, kToolTipsKey);
 }
 
 Status AddSetting(const SoundXtra& xtra, ScriptValue& list, const char* key, ScriptValue& value) {
@@ -80,7 +80,7 @@ Status AddTextSetting(const SoundXtra& xtra, ScriptValue& list, const char* key,
 
 // A text that could not be kept leaves its key out.
 Status ReturnSettings(ScriptCall& call, const PrefsRecord& record) {
-    const SoundXtra& xtra = call.xtra();
+    const SoundXtra& xtra = XtraOf(call);
     ScriptValue& list = call.info().result;
     xtra.hostLists->ops->NewPropList(xtra.hostLists, &list);
     if (record.mainDevice != nullptr) AddTextSetting(xtra, list, kMainDeviceKey, record.mainDevice);
@@ -94,7 +94,7 @@ Status ReturnSettings(ScriptCall& call, const PrefsRecord& record) {
 
 // Answers the status of the last host call; lastError is left alone.
 Status DsShowPrefsDialog(ScriptCall& call) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     PrefsRecord record = {&xtra, 0, nullptr, nullptr, 0};
     HostCallback* callback = xtra.header.callback;
     int32_t savedResources = 0;

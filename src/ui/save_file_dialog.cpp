@@ -8,7 +8,7 @@ namespace sonidrax {
 // A cancelled dialog answers the empty text; one the host does not allow
 // leaves the result as the host set it.
 Status DsSaveFileDialog(ScriptCall& call) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     char* buffer = AllocateFileBuffer(xtra);
     if (buffer == nullptr) return call.finish(kOutOfMemory);
     OPENFILENAMEA settings = SaveDialogSettings(xtra, buffer);

@@ -14,16 +14,16 @@ constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
 
 // [day, month, year] of the local date; lastError is left alone.
 Status DsGetDate(ScriptCall& call) {
-    const SoundXtra& xtra = call.xtra();
+    const ScriptInstance& instance = call.instance();
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     ScriptValue& list = call.info().result;
-    xtra.hostLists->ops->NewList(xtra.hostLists, &list);
+    instance.hostLists->ops->NewList(instance.hostLists, &list);
     const int32_t parts[] = {now.wDay, now.wMonth, now.wYear};
     for (int32_t i = 0; i < 3; ++i) {
         ScriptValue part = {};
-        xtra.hostValues->ops->FromInteger(xtra.hostValues, parts[i], &part);
-        xtra.hostLists->ops->SetAt(xtra.hostLists, &list, i + 1, &part);
+        instance.hostValues->ops->FromInteger(instance.hostValues, parts[i], &part);
+        instance.hostLists->ops->SetAt(instance.hostLists, &list, i + 1, &part);
     }
     return kOk;
 }

@@ -89,7 +89,7 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
         "key 65 up\n");
     ASSERT_EQ(script.statements.size(), 15u);
     EXPECT_EQ(script.statements[0].kind, Statement::Kind::AppKind);
-    EXPECT_TRUE(script.statements[0].flag);
+    EXPECT_TRUE(script.statements[0].noAppKind);
     EXPECT_EQ(script.statements[0].line, 3);
     EXPECT_EQ(script.statements[1].name, "plugin");
     EXPECT_EQ(script.statements[2].text, "sound");
@@ -104,21 +104,21 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
     EXPECT_EQ(script.statements[7].every->text, "dsStream");
     EXPECT_EQ(script.statements[8].kind, Statement::Kind::WaitUntil);
     EXPECT_EQ(script.statements[8].ms, 3000);
-    EXPECT_EQ(script.statements[9].everyMs, 2);
+    EXPECT_EQ(script.statements[9].buttonId, 2);
     EXPECT_EQ(script.statements[9].ms, 300);
-    EXPECT_FALSE(script.statements[9].flag);
-    EXPECT_TRUE(script.statements[10].flag);
+    EXPECT_FALSE(script.statements[9].typesText);
+    EXPECT_TRUE(script.statements[10].typesText);
     EXPECT_EQ(script.statements[10].text, "tone.wav");
-    EXPECT_EQ(script.statements[10].everyMs, 1);
+    EXPECT_EQ(script.statements[10].buttonId, 1);
     EXPECT_EQ(script.statements[11].name, "x");
     const Statement& answer = script.statements[13];
     EXPECT_EQ(answer.text, "\"a.mp3\" \"b.wav\"");
     EXPECT_EQ(answer.exprs[0].text, "s");
     EXPECT_EQ(answer.choices, (std::vector<std::pair<int32_t, int32_t>>{{901, 1}}));
     EXPECT_EQ(answer.ticks, std::vector<int32_t>{903});
-    EXPECT_TRUE(answer.report && answer.flag);
-    EXPECT_EQ(script.statements[14].ms, 65);
-    EXPECT_FALSE(script.statements[14].flag);
+    EXPECT_TRUE(answer.report && answer.typesText);
+    EXPECT_EQ(script.statements[14].keyCode, 65);
+    EXPECT_FALSE(script.statements[14].keyDown);
 }
 
 TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
