@@ -47,6 +47,10 @@ bool Interpreter::EvaluateBuiltin(const Expr& call, bool* handled, ScriptValue* 
         {"getAt", &Interpreter::BuiltinLookup},
         {"getProp", &Interpreter::BuiltinLookup},
         {"callIndex", &Interpreter::BuiltinCallIndex},
+        {"pendingAnswers", &Interpreter::BuiltinHostCount},
+        {"scratch", &Interpreter::BuiltinFiles},
+        {"makeFile", &Interpreter::BuiltinFiles},
+        {"join", &Interpreter::BuiltinJoin},
     };
     for (const auto& entry : kBuiltins) {
         if (call.text == entry.name) {
@@ -145,6 +149,8 @@ bool Interpreter::BuiltinHostCount(const Expr& call, ScriptValue* out) {
         number = host_->modalDepth;
     } else if (call.text == "dialogsRun") {
         number = host_->dialogsRun;
+    } else if (call.text == "pendingAnswers") {
+        number = static_cast<int32_t>(host_->dialogAnswers.size());
     } else {
         if (!EnsurePlugin(call.line)) {
             return false;
@@ -207,6 +213,55 @@ bool Interpreter::BuiltinCallIndex(const Expr& call, ScriptValue* out) {
     }
     const uint32_t index = static_cast<uint32_t>(call.items[1].integer);
     return CallByIndex(call, index, "method " + std::to_string(index), false, &args, out);
+}
+
+// scratch() is a fresh folder; makeFile(path, bytes) writes a file of that many bytes.
+bool Interpreter::BuiltinFiles(const Expr& call, ScriptValue* out) {
+    if (call.text == "scratch") {
+        if (!Arity(call, 0)) {
+            return false;
+        }
+        const std::string folder = host_->ScratchFolder();
+        if (folder.empty()) {
+            return Fail(call.line, "scratch: no folder could be made");
+        }
+        *out = host_->values.NewString(folder);
+        return true;
+    }
+    std::vector<ScriptValue> args;
+    if (!Arity(call, 2) || !EvaluateArgs(call, 0, &args)) {
+        return false;
+    }
+    std::string path;
+    int32_t bytes = -1;
+    const bool read = host_->values.ToText(args[0], &path) == kOk && host_->values.ToInteger(args[1], &bytes) == kOk;
+    ReleaseAll(&args);
+    if (!read || bytes < 0) {
+        return Fail(call.line, "makeFile takes a path and a size");
+    }
+    *out = ValueStore::Void();
+    return host_->MakeFile(path, bytes) || Fail(call.line, "makeFile: cannot write \"" + path + "\"");
+}
+
+// The texts of its arguments, one after the other.
+bool Interpreter::BuiltinJoin(const Expr& call, ScriptValue* out) {
+    std::vector<ScriptValue> args;
+    if (!EvaluateArgs(call, 0, &args)) {
+        return false;
+    }
+    std::string joined;
+    bool texts = true;
+    for (const ScriptValue& arg : args) {
+        std::string text;
+        texts = texts && host_->values.ToText(arg, &text) == kOk;
+        joined += text;
+    }
+    ReleaseAll(&args);
+    if (!texts) {
+        return Fail(call.line, "join takes strings");
+    }
+    *out = host_->values.NewString(joined);
+    return true;
 }
 
 }  // namespace sonidrax::host

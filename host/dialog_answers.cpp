@@ -1,6 +1,7 @@
 #include "dialog_answers.h"
 
 #include <cstring>
+#include <map>
 
 namespace sonidrax::host {
 namespace {
@@ -16,19 +17,78 @@ constexpr int kFileNameFields[] = {0x47C, 0x480};
 // The answer each pending dialog gets, by window.
 std::vector<std::pair<HWND, DialogAnswer>> g_pending;
 
+bool HasClass(HWND window, const char* name) {
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpiA(className, name) == 0;
+}
+
+BOOL CALLBACK DescribeBox(HWND control, LPARAM lParam) {
+    auto* boxes = reinterpret_cast<std::map<int, std::string>*>(lParam);
+    const int id = GetDlgCtrlID(control);
+    const LONG kind = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    if (HasClass(control, "ComboBox")) {
+        const LRESULT entry = SendMessageA(control, CB_GETCURSEL, 0, 0);
+        (*boxes)[id] = entry == CB_ERR ? "shows nothing" : "shows entry " + std::to_string(entry);
+    } else if (HasClass(control, "Button") && (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX)) {
+        (*boxes)[id] = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "ticked" : "clear";
+    }
+    return TRUE;
+}
+
+// dialog "Caption": 901 shows entry 0, 903 clear
+void ReportBoxes(HWND dialog) {
+    char caption[128] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    std::map<int, std::string> boxes;
+    EnumChildWindows(dialog, DescribeBox, reinterpret_cast<LPARAM>(&boxes));
+    std::string line = "dialog \"" + std::string(caption) + "\":";
+    for (const auto& [id, state] : boxes) {
+        line += (line.back() == ':' ? " " : ", ") + std::to_string(id) + " " + state;
+    }
+    g_host->Print(line);
+}
+
+void TypeName(HWND dialog, const std::string& text) {
+    for (int field : kFileNameFields) {
+        SetDlgItemTextA(dialog, field, text.c_str());
+    }
+}
+
+void Command(HWND dialog, int id, WORD notification) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Answer(HWND dialog, const DialogAnswer& answer) {
+    if (answer.report && g_host) {
+        ReportBoxes(dialog);
+    }
+    if (answer.folder) {
+        // A file dialog given a folder's path goes there and stays open.
+        TypeName(dialog, *answer.folder);
+        Command(dialog, IDOK, BN_CLICKED);
+    }
+    if (answer.typed) {
+        TypeName(dialog, *answer.typed);
+    }
+    for (const auto& [id, entry] : answer.choices) {
+        SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        Command(dialog, id, CBN_SELCHANGE);
+    }
+    for (int32_t id : answer.ticks) {
+        CheckDlgButton(dialog, id, BST_CHECKED);
+    }
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
+}
+
 void CALLBACK PressButton(HWND dialog, UINT, UINT_PTR timer, DWORD) {
     KillTimer(dialog, timer);
     for (auto it = g_pending.begin(); it != g_pending.end(); ++it) {
         if (it->first == dialog) {
             const DialogAnswer answer = it->second;
             g_pending.erase(it);
-            if (answer.typed) {
-                for (int field : kFileNameFields) {
-                    SetDlgItemTextA(dialog, field, answer.typed->c_str());
-                }
-            }
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
+            Answer(dialog, answer);
             return;
         }
     }
@@ -37,13 +97,11 @@ void CALLBACK PressButton(HWND dialog, UINT, UINT_PTR timer, DWORD) {
 LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && g_host && !g_host->dialogAnswers.empty()) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        char className[16] = {};
-        GetClassNameA(window, className, sizeof className);
         bool known = false;
         for (const auto& entry : g_pending) {
             known = known || entry.first == window;
         }
-        if (std::strcmp(className, "#32770") == 0 && !known) {
+        if (HasClass(window, "#32770") && !known) {
             const DialogAnswer answer = g_host->dialogAnswers.front();
             g_host->dialogAnswers.pop_front();
             g_pending.push_back({window, answer});

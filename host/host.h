@@ -40,12 +40,17 @@ struct MemberDef {
     std::vector<uint8_t> media;  // the WAVE image of a sound member
 };
 
-// A button to press in a dialog that comes up, optionally after typing a text
-// into its file name field (file dialogs).
+// A button to press in a dialog that comes up, optionally after going to a
+// folder and typing a text into its file name field (file dialogs), choosing
+// combo box entries and ticking check boxes.
 struct DialogAnswer {
     int32_t button = IDOK;
     int32_t delayMs = 200;
     std::optional<std::string> typed;
+    std::optional<std::string> folder = std::nullopt;
+    std::vector<std::pair<int32_t, int32_t>> choices = {};  // combo box id, entry (from 0)
+    std::vector<int32_t> ticks = {};                        // check box ids
+    bool report = false;  // print the dialog's combo and check boxes as it came up
 };
 
 // A member handed to the plug-in by HostMovie GetMember; lives while it has references.
@@ -156,6 +161,11 @@ class Host {
     // What to do in the next dialogs that come up, in order.
     std::deque<DialogAnswer> dialogAnswers;
 
+    // Files and folders the script made (scratch.cpp); removed when the run ends.
+    std::string ScratchFolder();
+    bool MakeFile(const std::string& path, int32_t bytes);
+    void RemoveScratch();
+
     // The plug-in's DllGetInterface, through which an instance answers QueryInterface.
     DllGetInterfaceFn getInterface = nullptr;
 
@@ -171,6 +181,8 @@ class Host {
     std::vector<std::unique_ptr<InstanceRecord>> records;
 
   private:
+    std::string scratchFolder_;
+    std::vector<std::string> madeFiles_;
     uint32_t faults_ = 0;
     HWND mainWindow_ = nullptr;
     bool windowClassRegistered_ = false;

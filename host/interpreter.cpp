@@ -136,12 +136,39 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::WaitUntil:
         return Wait(statement);
     case Statement::Kind::AnswerDialog:
-        host_->dialogAnswers.push_back(
-            {statement.buttonId, statement.ms,
-             statement.typesText ? std::optional<std::string>(statement.text) : std::nullopt});
+        return QueueAnswer(statement);
+    case Statement::Kind::Key: {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[statement.keyCode] = statement.keyDown ? 0x80 : 0;
+        SetKeyboardState(keys);
         return true;
     }
+    }
     return Fail(statement.line, "statement not understood");
+}
+
+bool Interpreter::QueueAnswer(const Statement& statement) {
+    DialogAnswer answer{statement.buttonId, statement.ms, std::nullopt, std::nullopt, statement.choices,
+                        statement.ticks, statement.report};
+    if (statement.typesText) {
+        answer.typed = statement.text;
+    }
+    if (!statement.exprs.empty()) {
+        ScriptValue folder = ValueStore::Void();
+        std::string text;
+        if (!Evaluate(statement.exprs[0], &folder)) {
+            return false;
+        }
+        const Status status = host_->values.ToText(folder, &text);
+        host_->values.Release(&folder);
+        if (status != kOk) {
+            return Fail(statement.line, "answer dialog: the folder is not a string");
+        }
+        answer.folder = text;
+    }
+    host_->dialogAnswers.push_back(std::move(answer));
+    return true;
 }
 
 bool Interpreter::Assign(const Statement& statement) {
@@ -593,6 +620,7 @@ void Interpreter::Cleanup() {
         }
         plugin_.reset();
     }
+    host_->RemoveScratch();
     if (host_->values.LiveCells() != 0) {
         host_->Fault(std::to_string(host_->values.LiveCells()) + " values made for the plug-in were never released");
     }

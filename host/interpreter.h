@@ -33,6 +33,7 @@ class Interpreter {
   private:
     bool Execute(const Statement& statement);
     bool Assign(const Statement& statement);
+    bool QueueAnswer(const Statement& statement);
     bool PrintValues(const Statement& statement);
     bool PrintMethods(int line);
     bool ForgetVariable(const Statement& statement);
@@ -50,6 +51,8 @@ class Interpreter {
     bool BuiltinCountOrIlk(const Expr& call, ScriptValue* out);
     bool BuiltinLookup(const Expr& call, ScriptValue* out);
     bool BuiltinCallIndex(const Expr& call, ScriptValue* out);
+    bool BuiltinFiles(const Expr& call, ScriptValue* out);
+    bool BuiltinJoin(const Expr& call, ScriptValue* out);
     bool Arity(const Expr& call, size_t wanted);
     bool EvaluateOne(const Expr& call, ScriptValue* value);
     bool CallMethod(const Expr& call, ScriptValue* out);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sonidrax::host {
@@ -42,20 +43,28 @@ struct Statement {
         ExpectNoMessage,  // expect no messages
         Wait,             // wait ms [every ms call]
         WaitUntil,        // wait until expr op expr within ms [every ms call]
-        AnswerDialog,     // answer dialog id [typing "text"] [after ms]
+        AnswerDialog,     // answer dialog id [in folder] [typing "text"] ... [after ms]
+        Key,              // key code down | key code up
     };
     Kind kind = Kind::Echo;
     int line = 0;
     std::string name;  // variable, member name, application kind, movie/window state
     std::string text;  // Echo text, member kind, member file, expected message
     bool noAppKind = false;  // app none
-    bool typesText = false;  // answer dialog ... typing "text"
+    bool typesText = false;  // answer dialog ... typing "text" (or selecting)
     std::vector<Expr> exprs;
     Comparison comparison = Comparison::Equal;
     int32_t ms = 0;       // a wait's duration or limit; a dialog answer's delay
     int32_t everyMs = 0;  // a wait's interval between calls of `every`
     int32_t buttonId = 0;  // the dialog button that an answer presses
+    int32_t keyCode = 0;   // key CODE down | up
+    bool keyDown = false;
     std::optional<Expr> every;
+    // answer dialog: combo boxes to set (id, entry), check boxes to tick, and
+    // whether to print the dialog's boxes as it came up.
+    std::vector<std::pair<int32_t, int32_t>> choices;
+    std::vector<int32_t> ticks;
+    bool report = false;
 };
 
 struct Script {

@@ -262,6 +262,13 @@ class LineParser {
     Expr ParseList();
     Expr ParseCallExpr();
     void ParseEvery(Statement* statement);
+    void ParseAnswer(Statement* statement);
+    int32_t ExpectInteger(const char* what) {
+        if (Peek().kind != Token::Kind::Integer) {
+            throw SyntaxError(std::string("expected ") + what + " " + Where());
+        }
+        return Next().integer;
+    }
 
     std::string_view source_;
     std::vector<Token> tokens_;
@@ -432,6 +439,44 @@ void LineParser::ParseEvery(Statement* statement) {
     statement->every = ParseCallExpr();
 }
 
+// answer dialog BUTTON, then in any order: in FOLDER, typing "text",
+// selecting "name", "name"..., choosing ID ENTRY, ticking ID, reporting, after MS.
+void LineParser::ParseAnswer(Statement* statement) {
+    statement->kind = Statement::Kind::AnswerDialog;
+    statement->buttonId = ExpectInteger("the id of the button to press");
+    statement->ms = 200;
+    while (Peek().kind == Token::Kind::Ident) {
+        const std::string clause = Next().text;
+        if (clause == "typing" || clause == "selecting") {
+            if (statement->typesText) {
+                throw SyntaxError("only one text can be typed into a dialog");
+            }
+            statement->typesText = true;
+            statement->text = ExpectString("the text to type");
+            while (clause == "selecting" && IsPunct(",")) {
+                Next();
+                statement->text += "\" \"" + ExpectString("a file name");
+            }
+            if (clause == "selecting") {
+                statement->text = "\"" + statement->text + "\"";
+            }
+        } else if (clause == "in") {
+            statement->exprs.push_back(ParseExpr());
+        } else if (clause == "choosing") {
+            const int32_t id = ExpectInteger("the id of a combo box");
+            statement->choices.push_back({id, ExpectInteger("the entry to choose")});
+        } else if (clause == "ticking") {
+            statement->ticks.push_back(ExpectInteger("the id of a check box"));
+        } else if (clause == "reporting") {
+            statement->report = true;
+        } else if (clause == "after") {
+            statement->ms = ExpectMs("a delay");
+        } else {
+            throw SyntaxError("unknown clause \"" + clause + "\" of answer dialog");
+        }
+    }
+}
+
 Statement LineParser::ParseStatement() {
     Statement statement;
     statement.line = line_;
@@ -524,21 +569,19 @@ Statement LineParser::ParseStatement() {
     } else if (word == "answer") {
         Next();
         ExpectWord("dialog");
-        statement.kind = Statement::Kind::AnswerDialog;
-        if (Peek().kind != Token::Kind::Integer) {
-            throw SyntaxError("expected the id of the button to press " + Where());
+        ParseAnswer(&statement);
+    } else if (word == "key") {
+        Next();
+        statement.kind = Statement::Kind::Key;
+        if (Peek().kind != Token::Kind::Integer || Peek().integer < 1 || Peek().integer > 254) {
+            throw SyntaxError("expected a virtual-key code from 1 to 254 " + Where());
         }
-        statement.ms = 200;
-        statement.buttonId = Next().integer;
-        if (IsWord("typing")) {
-            Next();
-            statement.typesText = true;
-            statement.text = ExpectString("the text to type");
+        statement.keyCode = Next().integer;
+        const std::string state = ExpectIdent("down or up");
+        if (state != "down" && state != "up") {
+            throw SyntaxError("unknown key state \"" + state + "\"");
         }
-        if (IsWord("after")) {
-            Next();
-            statement.ms = ExpectMs("a delay");
-        }
+        statement.keyDown = state == "down";
     } else {
         throw SyntaxError("unknown statement \"" + word + "\"");
     }

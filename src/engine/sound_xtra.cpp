@@ -35,7 +35,8 @@ SoundXtra::SoundXtra(const HostHeader& filledHeader)
       sounds(nullptr),
       deviceList(nullptr),
       currentDevice(nullptr),
-      applyMode(0) {}
+      applyMode(0),
+      dialogTimer(0) {}
 
 // The host services are released after this, by the ScriptInstance part.
 SoundXtra::~SoundXtra() { StopSoundEngine(*this); }

@@ -21,6 +21,7 @@ struct SoundXtra : ScriptInstance {
     OutputDevice* deviceList;
     OutputDevice* currentDevice;
     uint32_t applyMode;  // DS3D_IMMEDIATE (0) or DS3D_DEFERRED (1)
+    uint32_t dialogTimer;  // the movie timer of an open dialog, 0 when none
 
     explicit SoundXtra(const HostHeader& filledHeader);
     ~SoundXtra();

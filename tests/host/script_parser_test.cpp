@@ -84,8 +84,10 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
         "answer dialog 2 after 300\n"
         "answer dialog 1 typing \"tone.wav\"\n"
         "forget x\n"
-        "methods\n");
-    ASSERT_EQ(script.statements.size(), 13u);
+        "methods\n"
+        "answer dialog 1 in s selecting \"a.mp3\", \"b.wav\" choosing 901 1 ticking 903 reporting\n"
+        "key 65 up\n");
+    ASSERT_EQ(script.statements.size(), 15u);
     EXPECT_EQ(script.statements[0].kind, Statement::Kind::AppKind);
     EXPECT_TRUE(script.statements[0].noAppKind);
     EXPECT_EQ(script.statements[0].line, 3);
@@ -109,6 +111,14 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
     EXPECT_EQ(script.statements[10].text, "tone.wav");
     EXPECT_EQ(script.statements[10].buttonId, 1);
     EXPECT_EQ(script.statements[11].name, "x");
+    const Statement& answer = script.statements[13];
+    EXPECT_EQ(answer.text, "\"a.mp3\" \"b.wav\"");
+    EXPECT_EQ(answer.exprs[0].text, "s");
+    EXPECT_EQ(answer.choices, (std::vector<std::pair<int32_t, int32_t>>{{901, 1}}));
+    EXPECT_EQ(answer.ticks, std::vector<int32_t>{903});
+    EXPECT_TRUE(answer.report && answer.typesText);
+    EXPECT_EQ(script.statements[14].keyCode, 65);
+    EXPECT_FALSE(script.statements[14].keyDown);
 }
 
 TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
@@ -127,9 +137,13 @@ TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
         "print \"\\q\"\n"
         "print 12abc\n"
         "x = 1 2\n"
-        "@\n");
-    ASSERT_EQ(errors.size(), 14u);
-    const int lines[] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+        "@\n"
+        "answer dialog 1 typing \"a\" selecting \"b\"\n"
+        "answer dialog 1 waving\n"
+        "key 300 down\n"
+        "key 65 sideways\n");
+    ASSERT_EQ(errors.size(), 18u);
+    const int lines[] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
     for (size_t i = 0; i < errors.size(); ++i) {
         EXPECT_EQ(errors[i].line, lines[i]) << errors[i].text;
         EXPECT_FALSE(errors[i].text.empty());
