@@ -11,9 +11,6 @@
 
 namespace sonidrax::mpeg::testing {
 
-using decoder::kDecodeAborted;
-using decoder::kSuccess;
-
 namespace {
 
 // One frame: the header, then the body written by `body`, padded to the frame length.
@@ -38,7 +35,7 @@ Decoded decode(const std::vector<uint8_t>& bytes, int channelChoice = 0, uint32_
   FrameReader reader(input.source());
   FrameHeader header;
   Decoded d;
-  EXPECT_EQ(reader.nextFrame(header), kSuccess);
+  EXPECT_EQ(reader.nextFrame(header), decoder::kSuccess);
   const uint32_t samples = (header.layer == kLayer1 ? 384u : 1152u) >> shift;
   d.left.assign(samples, 12345);
   d.right.assign(samples, 12345);
@@ -80,18 +77,18 @@ void layer1Body(BitWriter& w, uint32_t band, uint32_t a, uint32_t scale,
 TEST(Layer1, EmptyAllocationsGiveSilence) {
   const auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(0, 32 * 2 * 4); });
   const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kSuccess);
+  EXPECT_EQ(d.result, decoder::kSuccess);
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
   EXPECT_NE(d.left[383], 12345);  // all 384 samples written
 }
 
 TEST(Layer1, ForbiddenAllocationAndScaleFactorAbort) {
   auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(15, 4); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
+  EXPECT_EQ(decode(bytes).result, decoder::kDecodeAborted);
   bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 63, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
+  EXPECT_EQ(decode(bytes).result, decoder::kDecodeAborted);
   bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 62, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kSuccess);
+  EXPECT_EQ(decode(bytes).result, decoder::kSuccess);
 }
 
 TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
@@ -103,11 +100,11 @@ TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
   };
   const auto bytes = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 2, a, 10, sample); });
   const Decoded both = decode(bytes);
-  ASSERT_EQ(both.result, kSuccess);
+  ASSERT_EQ(both.result, decoder::kSuccess);
   EXPECT_GT(energy(both.left), 1e6);
   for (size_t i = 0; i < both.left.size(); ++i) EXPECT_NEAR(both.left[i], -both.right[i], 1) << i;
   const Decoded mixed = decode(bytes, 3);
-  ASSERT_EQ(mixed.result, kSuccess);
+  ASSERT_EQ(mixed.result, decoder::kSuccess);
   EXPECT_EQ(energy(mixed.left), 0.0);
 }
 
@@ -170,7 +167,7 @@ TEST(Layer2, TopAllocationDecodesAndScaleFactor63SilencesItsPart) {
   // scale factor 63.
   const auto bytes = frame(f, [&](BitWriter& w) { layer2Body(w, 1, 27, nbal, 15, 0, {4, 63, 63}, 16, 60000); });
   const Decoded d = decode(bytes);
-  ASSERT_EQ(d.result, kSuccess);
+  ASSERT_EQ(d.result, decoder::kSuccess);
   double first = 0.0, last = 0.0;
   for (size_t i = 0; i < 384; ++i) first += std::abs(d.left[i]);
   for (size_t i = 1152 - 256; i < 1152; ++i) last += std::abs(d.left[i]);
@@ -181,7 +178,7 @@ TEST(Layer2, TopAllocationDecodesAndScaleFactor63SilencesItsPart) {
 TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {
   HeaderFields f = layer2(2, 4, 1);  // 32 kHz, 64 kbit/s: sblimit 12
   f.modeExtension = 3;               // bound 16
-  EXPECT_EQ(decode(frame(f, [](BitWriter&) {})).result, kDecodeAborted);
+  EXPECT_EQ(decode(frame(f, [](BitWriter&) {})).result, decoder::kDecodeAborted);
   f.modeExtension = 1;  // bound 8: decodes
   const auto nbal = nbalOf(f);
   const auto bytes = frame(f, [&](BitWriter& w) {
@@ -189,7 +186,7 @@ TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {
       for (uint32_t ch = 0; ch < (sb < 8 ? 2u : 1u); ++ch) w.put(0, nbal[sb]);
   });
   const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kSuccess);
+  EXPECT_EQ(d.result, decoder::kSuccess);
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
 }
 
@@ -205,7 +202,7 @@ TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
     for (int granule = 0; granule < 12; ++granule) w.put(granule % 2 ? 26 : 0, 5);  // digits 2,2,2 or 0,0,0
   });
   const Decoded d = decode(bytes);
-  ASSERT_EQ(d.result, kSuccess);
+  ASSERT_EQ(d.result, decoder::kSuccess);
   EXPECT_EQ(d.left.size(), 1152u);
   EXPECT_NE(d.left[1151], 12345);
   EXPECT_GT(energy(d.left), 1e6);

@@ -16,9 +16,6 @@
 
 namespace sonidrax::mpeg::testing {
 
-using decoder::kDecodeAborted;
-using decoder::kSuccess;
-
 namespace {
 
 HeaderFields layer3Header(uint32_t mode, uint32_t modeExtension = 0) {
@@ -52,8 +49,8 @@ std::vector<FrameResult> decodeStream(const std::vector<uint8_t>& bytes) {
   FrameHeader header;
   for (;;) {
     const int32_t found = reader.nextFrame(header);
-    if (found == kDecodeAborted) continue;
-    if (found != kSuccess) break;
+    if (found == decoder::kDecodeAborted) continue;
+    if (found != decoder::kSuccess) break;
     std::vector<int16_t> pcm(2 * 1152, 0x5555);
     const bool mono = header.mode == 3;
     left.setOutput(pcm.data(), mono ? 1 : 2);
@@ -94,10 +91,10 @@ TEST(Layer3Frames, ReservoirReachingBeforeTheStreamGivesSilenceThenDecoding) {
 
   const std::vector<FrameResult> results = decodeStream(stream);
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kSuccess);
+  EXPECT_EQ(results[0].status, decoder::kSuccess);
   ASSERT_EQ(results[0].left.size(), 1152u);
   for (int16_t s : results[0].left) ASSERT_EQ(s, 0);
-  EXPECT_EQ(results[1].status, kSuccess);
+  EXPECT_EQ(results[1].status, decoder::kSuccess);
   ASSERT_EQ(results[1].left.size(), 1152u);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
@@ -116,9 +113,9 @@ TEST(Layer3Frames, BigValues289AbortsTheFrameAndTheNextOneDecodes) {
 
   const std::vector<FrameResult> results = decodeStream(stream);
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kDecodeAborted);
+  EXPECT_EQ(results[0].status, decoder::kDecodeAborted);
   EXPECT_TRUE(results[0].left.empty());
-  EXPECT_EQ(results[1].status, kSuccess);
+  EXPECT_EQ(results[1].status, decoder::kSuccess);
   ASSERT_EQ(results[1].left.size(), 1152u);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
@@ -146,8 +143,8 @@ TEST(Layer3Frames, AnAbortedFramesMainDataStaysInTheReservoir) {
   append(stream, second);
   const std::vector<FrameResult> results = decodeStream(stream);
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kDecodeAborted);
-  EXPECT_EQ(results[1].status, kSuccess);
+  EXPECT_EQ(results[0].status, decoder::kDecodeAborted);
+  EXPECT_EQ(results[1].status, decoder::kSuccess);
   EXPECT_GT(energy(results[1].left), 1e6);
 }
 
@@ -169,7 +166,7 @@ TEST(Layer3Frames, IntensityStereoProducesTheRightChannel) {
   // Position 0 puts everything into the right channel.
   std::vector<FrameResult> results = decodeStream(intensityFrame(1, 1, 0));
   ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].status, kSuccess);
+  ASSERT_EQ(results[0].status, decoder::kSuccess);
   EXPECT_GT(energy(results[0].right), 1e6);
   EXPECT_EQ(energy(results[0].left), 0.0);
 
@@ -209,8 +206,8 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
     const std::vector<FrameResult> results = decodeStream(stream);
     EXPECT_EQ(results.size(), 60u);
     for (const FrameResult& r : results) {
-      EXPECT_TRUE(r.status == kSuccess || r.status == kDecodeAborted);
-      if (r.status == kSuccess) {
+      EXPECT_TRUE(r.status == decoder::kSuccess || r.status == decoder::kDecodeAborted);
+      if (r.status == decoder::kSuccess) {
         EXPECT_EQ(r.left.size(), version == 1 ? 1152u : 576u);
       }
     }
