@@ -7,10 +7,6 @@
 
 namespace sonidrax::mpeg::testing {
 
-using decoder::kDecodeAborted;
-using decoder::kEndOfInput;
-using decoder::kSuccess;
-
 namespace {
 
 // Layer I, 32 kbit/s at 48000 Hz, single channel: 32-byte frames. The body carries the
@@ -43,11 +39,11 @@ Delivery deliverAll(FrameReader& reader) {
   for (int guard = 0; guard < 1000; ++guard) {
     FrameHeader h;
     d.last = reader.nextFrame(h);
-    if (d.last == kDecodeAborted) {
+    if (d.last == decoder::kDecodeAborted) {
       ++d.failedConfirmations;
       continue;
     }
-    if (d.last != kSuccess) break;
+    if (d.last != decoder::kSuccess) break;
     d.numbers.push_back(static_cast<int>(reader.bits().get(8)));
   }
   return d;
@@ -60,7 +56,7 @@ TEST(FrameReader, AStreamEndingRightAfterItsFirstFrameDeliversThatFrame) {
   FrameReader reader(input.source());
   const Delivery d = deliverAll(reader);
   EXPECT_EQ(d.numbers, std::vector<int>{7});
-  EXPECT_EQ(d.last, kEndOfInput);
+  EXPECT_EQ(d.last, decoder::kEndOfInput);
 }
 
 TEST(FrameReader, SearchRestartsFourBytesAfterARejectedHeader) {
@@ -90,7 +86,7 @@ TEST(FrameReader, GarbageBetweenFramesIsSkippedAndTheNextFrameIsConfirmedAgain) 
   const Delivery d = deliverAll(reader);
   EXPECT_EQ(d.numbers, (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(d.failedConfirmations, 1);
-  EXPECT_EQ(d.last, kEndOfInput);
+  EXPECT_EQ(d.last, decoder::kEndOfInput);
 }
 
 TEST(FrameReader, FreeFormatStreamYieldsNoFrames) {
@@ -105,7 +101,7 @@ TEST(FrameReader, FreeFormatStreamYieldsNoFrames) {
   FrameReader reader(input.source());
   const Delivery d = deliverAll(reader);
   EXPECT_TRUE(d.numbers.empty());
-  EXPECT_EQ(d.last, kEndOfInput);
+  EXPECT_EQ(d.last, decoder::kEndOfInput);
   EXPECT_EQ(input.position(), bytes.size());
 }
 
@@ -122,7 +118,7 @@ TEST(FrameReader, AFailedReadIsResumedByTheNextCall) {
       d.numbers.insert(d.numbers.end(), rest.numbers.begin(), rest.numbers.end());
       d.last = rest.last;
     }
-    EXPECT_EQ(d.last, kEndOfInput) << "failing read " << failing;
+    EXPECT_EQ(d.last, decoder::kEndOfInput) << "failing read " << failing;
     // A failure during the sync search loses the bytes read so far; in a frame body
     // or a successor check nothing is lost.
     if (failing > 1) {
@@ -141,7 +137,7 @@ TEST(FrameReader, BitsAreServedMostSignificantFirstAcrossWords) {
   MemorySource input(bytes);
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   BitReader bits = reader.bits();
   EXPECT_EQ(bits.get(0), 0u);
   EXPECT_EQ(bits.get(4), 0xDu);
@@ -160,7 +156,7 @@ TEST(FrameReader, CrcIsSkippedBeforeTheBody) {
   MemorySource input(bytes);
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   EXPECT_EQ(reader.bits().get(8), 0x42u);
 }
 
@@ -195,7 +191,7 @@ TEST(FrameReader, ReservoirServesMainDataAcrossTheRingsWrap) {
   uint32_t frameStart = 0;  // index of this frame's first main-data byte
   for (int i = 0; i < frames; ++i, frameStart += kMainBytes) {
     FrameHeader h;
-    ASSERT_EQ(reader.nextFrame(h), kSuccess) << i;
+    ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess) << i;
     const uint32_t reach = std::min<uint32_t>(frameStart, 300u);
     ASSERT_TRUE(reader.fetchMainData(reach, 8 * (reach + kMainBytes))) << i;
     BitReader bits = reader.bits();
@@ -211,11 +207,11 @@ TEST(FrameReader, MainDataReachingBeforeTheFirstFrameIsNotAvailable) {
   MemorySource input(layer3Stream(3));
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   EXPECT_FALSE(reader.fetchMainData(1, 8));
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   EXPECT_TRUE(reader.fetchMainData(kMainBytes, 8));  // all of the first frame's bytes
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   EXPECT_FALSE(reader.fetchMainData(2 * kMainBytes + 1, 8));
   reader.reset();  // after a reset the reservoir is empty again
 }
@@ -224,12 +220,12 @@ TEST(FrameReader, ResetForgetsConfirmationAndReservoir) {
   MemorySource input(layer3Stream(6));
   FrameReader reader(input.source());
   FrameHeader h;
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   ASSERT_TRUE(reader.fetchMainData(0, 8));
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   ASSERT_TRUE(reader.fetchMainData(10, 8));
   reader.reset();
-  ASSERT_EQ(reader.nextFrame(h), kSuccess);
+  ASSERT_EQ(reader.nextFrame(h), decoder::kSuccess);
   EXPECT_FALSE(reader.fetchMainData(10, 8));
 }
 

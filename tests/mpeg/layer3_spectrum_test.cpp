@@ -15,9 +15,6 @@
 
 namespace sonidrax::mpeg::testing {
 
-using decoder::kDecodeAborted;
-using decoder::kSuccess;
-
 namespace {
 
 float pow43(int n) { return static_cast<float>(std::copysign(std::pow(std::abs(n), 4.0 / 3.0), n)); }
@@ -329,16 +326,16 @@ HeaderFields monoLayer3(uint32_t version, uint32_t samplingIndex) {
 TEST(Layer3SideInfo, ForbiddenValuesAbort) {
   SideInfo info;
   GranuleInfo g = unityLongGranule(1, 288);
-  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);
+  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), decoder::kSuccess);
   EXPECT_EQ(info.mainDataBits, 200u);
   g.bigValues = 289;
-  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), kDecodeAborted);
+  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), decoder::kDecodeAborted);
   g.bigValues = 10;
   g.windowSwitching = 1;
   g.blockType = 0;
-  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), kDecodeAborted);
+  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), decoder::kDecodeAborted);
   g.blockType = 3;
-  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);
+  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), decoder::kSuccess);
 }
 
 TEST(Layer3SideInfo, RegionsStartAtTheBandEdgesOfTheStreamsFrequency) {
@@ -346,25 +343,25 @@ TEST(Layer3SideInfo, RegionsStartAtTheBandEdgesOfTheStreamsFrequency) {
   GranuleInfo g = unityLongGranule(1, 100);
   g.region0Count = 3;
   g.region1Count = 2;
-  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);  // 44100 Hz
+  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), decoder::kSuccess);  // 44100 Hz
   EXPECT_EQ(info.granule[0][0].region1Start, 16u);
   EXPECT_EQ(info.granule[0][0].region2Start, 30u);
-  ASSERT_EQ(readSide(monoLayer3(1, 2), g, info), kSuccess);  // 32000 Hz
+  ASSERT_EQ(readSide(monoLayer3(1, 2), g, info), decoder::kSuccess);  // 32000 Hz
   EXPECT_EQ(info.granule[1][0].region2Start, 30u);
   g.region0Count = 15;
   g.region1Count = 5;  // band 22: past the last edge
-  ASSERT_EQ(readSide(monoLayer3(0, 0), g, info), kSuccess);
+  ASSERT_EQ(readSide(monoLayer3(0, 0), g, info), decoder::kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 238u);
   EXPECT_EQ(info.granule[0][0].region2Start, 576u);
 
   g.windowSwitching = 1;
   g.blockType = 1;
-  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);
+  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), decoder::kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 36u);
-  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);  // start block at 24000 Hz
+  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), decoder::kSuccess);  // start block at 24000 Hz
   EXPECT_EQ(info.granule[0][0].region1Start, 54u);
   g.blockType = 2;
-  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);
+  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), decoder::kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 36u);
   EXPECT_EQ(info.granule[0][0].region2Start, 576u);
 }

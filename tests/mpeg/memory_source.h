@@ -10,8 +10,6 @@
 
 namespace sonidrax::mpeg::testing {
 
-using decoder::kEndOfInput;
-
 using decoder::kSuccess;
 
 class MemorySource {
@@ -34,11 +32,11 @@ class MemorySource {
     if (self.reads == self.failRead) return self.failCode;
     if (self.bytes_.size() - self.position_ < count) {
       self.position_ = self.bytes_.size();
-      return kEndOfInput;
+      return decoder::kEndOfInput;
     }
     std::memcpy(buffer, self.bytes_.data() + self.position_, count);
     self.position_ += count;
-    return kSuccess;
+    return decoder::kSuccess;
   }
 
   std::vector<uint8_t> bytes_;
