@@ -153,14 +153,8 @@ TEST_F(DecodeToolTest, FailuresAreExplained) {
 TEST_F(DecodeToolTest, AFullDiskIsAFailure) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     folder.Write("in.bin", Concat({Block(4608), Block(4608)}));
-    ToolEnvironment env;
-    env.codecs.push_back(decoder::testing::MakeTestCodec());
-    env.out = env.err = std::fopen(folder.Path("messages.txt").c_str(), "wb");
-    const std::string input = folder.Path("in.bin");
-    const char* argv[] = {input.c_str(), "/dev/full"};
-    EXPECT_EQ(RunDecodeTool(argv, env), kExitFailure);
-    std::fclose(env.out);
-    EXPECT_NE(Text("messages.txt").find("cannot write '/dev/full'"), std::string::npos) << Text("messages.txt");
+    EXPECT_EQ(Run({"@in.bin", "/dev/full"}), kExitFailure);
+    EXPECT_NE(err.find("cannot write '/dev/full'"), std::string::npos) << err;
 }
 #endif
 

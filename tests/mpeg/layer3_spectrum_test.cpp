@@ -78,16 +78,7 @@ TEST(Layer3Huffman, EveryCodeWordOfEveryTableDecodesToItsPair) {
   }
 }
 
-TEST(Layer3Huffman, SharedTreesCarryTheirOwnLinbitsAndEmptyTablesReadNothing) {
-  const Layer3HuffmanTables& tables = Layer3HuffmanTables::instance();
-  EXPECT_EQ(tables.pairTable(16).linbits, 1);
-  EXPECT_EQ(tables.pairTable(23).linbits, 13);
-  EXPECT_EQ(tables.pairTable(24).linbits, 4);
-  EXPECT_EQ(tables.pairTable(31).linbits, 13);
-  EXPECT_EQ(tables.pairTable(16).entries, tables.pairTable(23).entries);
-  EXPECT_EQ(tables.pairTable(24).entries, tables.pairTable(31).entries);
-  for (unsigned empty : {0u, 4u, 14u}) EXPECT_EQ(tables.pairTable(empty).entries, nullptr);
-
+TEST(Layer3Huffman, TableZeroReadsNothing) {
   // Table 0 over the whole big-value region: zeros, and the count1 region starts at once.
   BitWriter w;
   encodeQuad(w, 0, {1, 0, 0, -1});
@@ -224,41 +215,33 @@ TEST(Layer3Spectrum, Mpeg2MixedBlocksUseSixLongBandsThenShortBandsFromThree) {
   }
 }
 
-TEST(Layer3Spectrum, Count1QuadrupleOverrunningTheBudgetIsDropped) {
-  BitWriter w;
-  encodePair(w, 1, 1, 0);
-  encodeQuad(w, 0, {1, 0, 0, 0});
-  const uint32_t complete = static_cast<uint32_t>(w.bitCount());
-  encodeQuad(w, 0, {1, 1, 1, 1});  // the budget ends inside this one
-  const GranuleInfo g = longGranule(1, 1);
-  const Decoded d = decode(w, complete + 3, g);
-  EXPECT_EQ(d.spectrum[2], 1.0f);
-  for (int i = 6; i < 10; ++i) EXPECT_EQ(d.spectrum[i], 0.0f) << i;
-  EXPECT_EQ(d.endPosition, complete + 3);  // stepped back to the granule's end
-}
-
-TEST(Layer3Spectrum, StuffingBitsAfterTheCount1RegionAreSkipped) {
-  BitWriter w;
-  encodePair(w, 1, 1, 1);
-  const uint32_t used = static_cast<uint32_t>(w.bitCount());
-  const Decoded d = decode(w, used + 40, longGranule(1, 1));  // 40 stuffing bits of zeros
-  EXPECT_EQ(d.endPosition, used + 40);
-  EXPECT_EQ(d.spectrum[0], 1.0f);
-  EXPECT_EQ(d.spectrum[1], 1.0f);
-}
-
-TEST(Layer3Spectrum, BigValuesBeyondTheBudgetAreDroppedAndReadingStopsThere) {
-  BitWriter w;
-  for (int p = 0; p < 10; ++p) encodePair(w, 15, 3, 3);
-  const uint32_t fourPairs = [] {
-    BitWriter four;
-    for (int p = 0; p < 4; ++p) encodePair(four, 15, 3, 3);
-    return static_cast<uint32_t>(four.bitCount());
-  }();
-  const Decoded d = decode(w, fourPairs, longGranule(15, 288));
-  for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(d.spectrum[i], pow43(3)) << i;
-  for (int i = 8; i < 576; ++i) ASSERT_EQ(d.spectrum[i], 0.0f) << i;
-  EXPECT_EQ(d.endPosition, fourPairs);
+TEST(Layer3Spectrum, ReadingEndsAtTheBudgetAndDropsValuesThatOverrunIt) {
+  BitWriter quads, stuffed, pairs;
+  encodePair(quads, 1, 1, 0);
+  encodeQuad(quads, 0, {1, 0, 0, 0});
+  const uint32_t complete = static_cast<uint32_t>(quads.bitCount());
+  encodeQuad(quads, 0, {1, 1, 1, 1});  // the budget ends inside this one
+  encodePair(stuffed, 1, 1, 1);
+  for (int p = 0; p < 4; ++p) encodePair(pairs, 15, 3, 3);
+  const uint32_t fourPairs = static_cast<uint32_t>(pairs.bitCount());
+  for (int p = 0; p < 6; ++p) encodePair(pairs, 15, 3, 3);
+  const struct {
+    const BitWriter* bits;
+    GranuleInfo granule;
+    uint32_t budget;
+    std::vector<float> expected;  // zeros after these, up to `checked`
+    size_t checked;
+  } cases[] = {
+      {&quads, longGranule(1, 1), complete + 3, {1, 0, 1}, 576},
+      {&stuffed, longGranule(1, 1), static_cast<uint32_t>(stuffed.bitCount()) + 40, {1, 1}, 2},  // stuffing skipped
+      {&pairs, longGranule(15, 288), fourPairs, std::vector<float>(8, pow43(3)), 576},
+  };
+  for (const auto& c : cases) {
+    const Decoded d = decode(*c.bits, c.budget, c.granule);
+    for (size_t i = 0; i < c.checked; ++i)
+      ASSERT_FLOAT_EQ(d.spectrum[i], i < c.expected.size() ? c.expected[i] : 0.0f) << i;
+    EXPECT_EQ(d.endPosition, c.budget);
+  }
 }
 
 TEST(Layer3Spectrum, GarbageNeverWritesOutsideTheSpectrum) {

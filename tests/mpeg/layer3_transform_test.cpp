@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "layer3_hybrid.h"
-#include "layer3_imdct.h"
 #include "layer3_side_info.h"
 
 namespace sonidrax::mpeg::testing {
@@ -68,20 +67,6 @@ std::vector<double> directSubband(const float* x, std::vector<double>& overlap, 
     if ((subband & 1) && (t & 1)) out[t] = -out[t];
   }
   return out;
-}
-
-TEST(Layer3Imdct, FastTransformsMatchTheirDefinitions) {
-  for (uint32_t seed = 1; seed < 20; ++seed) {
-    const std::vector<float> in = randomValues(18, seed);
-    float out[36];
-    imdct36(in.data(), out);
-    const std::vector<double> expected = directImdct(in.data(), 36);
-    for (int i = 0; i < 36; ++i) ASSERT_NEAR(out[i], expected[i], 2e-5) << i;
-    float shortOut[12];
-    imdct12(in.data(), shortOut);
-    const std::vector<double> shortExpected = directImdct(in.data(), 12);
-    for (int i = 0; i < 12; ++i) ASSERT_NEAR(shortOut[i], shortExpected[i], 1e-5) << i;
-  }
 }
 
 struct Chain {
