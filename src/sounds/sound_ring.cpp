@@ -96,33 +96,36 @@ Status SoundBuffer::SetPosition(int32_t bytePos) {
 }
 
 // Fills `dest` from the source in the sound's direction. Past the data a looping
-// sound starts over; a one-shot sound gets silence and is marked as ended.
+// sound starts over, once: a source that still comes up short after its rewind is
+// empty or unreadable, and going round again would never end. What is not filled
+// becomes silence and the end of the sound. Answers the first failed read's
+// status, or 0.
 Status SoundBuffer::FillFromSource(uint8_t* dest, uint32_t count) {
-    bool readNothingYet = true;
+    Status result = kOk;
+    bool rewound = false;
     while (count > 0) {
         uint32_t want = reversed ? SeekBack(count) : count;
         uint32_t got = 0;
-        if (want > 0 && ReadData(dest, want, &got) != kOk) got = 0;
+        if (want > 0) {
+            Status read = ReadData(dest, want, &got);
+            if (read != kOk) {
+                got = 0;
+                if (result == kOk) result = read;
+            }
+        }
         got = std::min(got, count);
         dest += got;
         count -= got;
         if (count == 0) break;
-        // Once more round an empty or unreadable source would never end.
-        bool stuck = got == 0 && !readNothingYet;
-        readNothingYet = got == 0;
-        if (!loop || stuck) {
+        if (!loop || rewound || SeekData(0) != kOk) {
             FillSilence(dest, count);
             endReached = true;
             break;
         }
-        if (reversed) {
-            if (SeekData(0) != kOk) readNothingYet = false;
-            sourcePos = dataBytes;
-        } else if (SeekData(0) != kOk) {
-            readNothingYet = false;
-        }
+        rewound = true;
+        if (reversed) sourcePos = dataBytes;
     }
-    return kOk;
+    return result;
 }
 
 Status SoundBuffer::ReloadRing(uint32_t pos) {
