@@ -142,8 +142,9 @@ Status SoundBuffer::ReloadRing(uint32_t pos) {
         return seek;
     }
     endReached = false;
-    FillFromSource(static_cast<uint8_t*>(lock.part[0]), lock.bytes[0]);
+    Status read = FillFromSource(static_cast<uint8_t*>(lock.part[0]), lock.bytes[0]);
     buffer->Unlock(lock.part[0], lock.bytes[0], lock.part[1], 0);
+    if (read != kOk) return kSourceFailed;
 
     bufferStartPos = pos;
     writeCursor = bufferBytes;

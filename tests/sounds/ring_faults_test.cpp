@@ -1,5 +1,5 @@
-// The ring against a source that misbehaves: one that comes up empty after a
-// rewind.
+// The ring against sources that misbehave: one that comes up empty after a rewind,
+// and one whose reads fail.
 #include <memory>
 
 #include "sound_test_support.h"
@@ -85,6 +85,13 @@ TEST_F(RingFaultsTest, EmptyLoopingSourceEndsInsteadOfLoopingForEver) {
         EXPECT_FALSE(buffer->playing) << reload;
         sound.reset();
     }
+}
+
+TEST_F(RingFaultsTest, FailedReadDuringAReloadIsReported) {
+    Open(false);
+    sound->failFrom = sound->reads + 1;
+    EXPECT_EQ(sound->SetPosition(12000), kSourceFailed);
+    EXPECT_EQ(buffer->openLocks, 0);
 }
 
 }  // namespace
