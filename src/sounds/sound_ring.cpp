@@ -47,8 +47,8 @@ uint32_t SoundBuffer::GetPosition() {
         pos = reversed ? static_cast<int64_t>(dataBytes) - play : play;
     } else {
         pos = StreamingPosition(play);
-        // A loop's end is its start again.
-        bool outside = pos >= dataBytes || pos < 0;
+        // Past its end a loop starts again; its very end is still its end.
+        bool outside = pos > dataBytes || pos < 0;
         if (outside && loop && dataBytes > 0) pos = (pos % dataBytes + dataBytes) % dataBytes;
     }
     return static_cast<uint32_t>(std::clamp<int64_t>(pos, 0, dataBytes));

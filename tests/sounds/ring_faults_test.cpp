@@ -94,5 +94,16 @@ TEST_F(RingFaultsTest, FailedReadDuringAReloadIsReported) {
     EXPECT_EQ(buffer->openLocks, 0);
 }
 
+// Only positions beyond the data are reduced: a looping ring exactly at its end,
+// and a reversed one before it plays, stand at dataBytes.
+TEST_F(RingFaultsTest, LoopingRingAtTheDataEndReportsTheDataEnd) {
+    for (bool reversed : {false, true}) {
+        Open(reversed);
+        if (!reversed) ASSERT_EQ(sound->SetPosition(16000), kOk);
+        EXPECT_EQ(sound->GetPosition(), 16000u) << reversed;
+        sound.reset();
+    }
+}
+
 }  // namespace
 }  // namespace sonidrax::testing
