@@ -1,7 +1,7 @@
 // dsNewSound and dsReverseSound: a sound from a cast member's WAVE image or from
 // a WAVE file, optionally placed in 3D, added to the sound table.
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 #include <new>
 
 #include "engine/member_media.h"
@@ -73,15 +73,20 @@ Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Pla
 }
 
 // The path a script names: as given inside a browser, else as the host resolves it.
-void ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
+// A resolved path too long for a path is refused: cut short, it could name
+// another file than the script meant.
+bool ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
     SoundXtra& xtra = call.xtra();
     if (xtra.inPlugin || xtra.hostPlayer == nullptr) {
         lstrcpynA(path, name, kTextSize);
-        return;
+        return true;
     }
-    std::fill(std::begin(path), std::end(path), '\0');
-    xtra.hostPlayer->ops->ResolveFileName(xtra.hostPlayer, name, path, kTextSize);
-    path[kTextSize - 1] = '\0';
+    char resolved[2 * kTextSize] = {};
+    xtra.hostPlayer->ops->ResolveFileName(xtra.hostPlayer, name, resolved, sizeof resolved);
+    resolved[sizeof resolved - 1] = '\0';
+    if (std::strlen(resolved) >= kTextSize) return false;
+    lstrcpynA(path, resolved, kTextSize);
+    return true;
 }
 
 // A name longer than a path may be would arrive cut short and could open
@@ -100,7 +105,7 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
     TextBuffer name;
     TextBuffer path;
     call.text(1, name);
-    ResolvePath(call, name, path);
+    if (!ResolvePath(call, name, path)) return kUnsupportedFormat;
     const int32_t bufferBytes = call.integer(2, 0);
     if (call.argCount() == 4) {
         Status status = ReadPlacement(call, 3, placement);

@@ -195,6 +195,16 @@ TEST_F(NewSound, ANameTooLongForAPathIsRefusedRatherThanCut) {
     EXPECT_TRUE(fake.SecondaryBuffers().empty());
 }
 
+// A short name that the host resolves to a path too long for one is refused, not
+// cut back to a path that names another file.
+TEST_F(NewSound, AResolvedPathTooLongIsRefusedRatherThanCut) {
+    WriteWaveFile("cut.wav", WaveImage({}));
+    std::string prefix;
+    while (prefix.size() + 7 < 259) prefix += "./";
+    host.resolvePrefix = prefix + "cut.wav";  // 259 characters, the most a path holds
+    ExpectFailure(Call("dsNewSound", {host.String("zz")}), static_cast<Status>(0x80040BBE), -4, {kUnsupported});
+}
+
 TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
     WriteWaveFile("resolved_tone.wav", WaveImage({}));
     host.resolvePrefix = "resolved_";
