@@ -1,5 +1,5 @@
-// dsNewSound and dsReverseSound: a sound from a cast member's WAVE image or from
-// a WAVE file, optionally placed in 3D, added to the sound table.
+// dsNewSound and dsReverseSound: a sound from a cast member's WAVE image, from a
+// WAVE file or from an MPEG audio file, optionally placed in 3D, added to the table.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -10,6 +10,7 @@
 #include "engine/sound_table.h"
 #include "frame/handlers.h"
 #include "frame/messages.h"
+#include "sounds/stream_sound.h"
 #include "sounds/wave_file_sound.h"
 
 namespace sonidrax {
@@ -89,6 +90,20 @@ bool ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
     return true;
 }
 
+// A name whose last three characters are "mp3", in any case, is an MPEG stream,
+// whatever stands before them; a shorter name is compared whole.
+bool IsStreamName(const char* path) {
+    size_t length = std::strlen(path);
+    return lstrcmpiA(length > 3 ? path + length - 3 : path, "mp3") == 0;
+}
+
+SoundBuffer* MakeFileSound(SoundXtra& xtra, const char* path, bool reverse) {
+    if (IsStreamName(path)) {
+        return new (std::nothrow) StreamSound(&xtra, reverse, StreamModules{&xtra.fileInputModule, &xtra.codecModule});
+    }
+    return new (std::nothrow) WaveFileSound(&xtra, reverse);
+}
+
 // A name longer than a path may be would arrive cut short and could open
 // another file than the script meant.
 bool NameFits(const ScriptCall& call, int32_t position) {
@@ -111,7 +126,7 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
         Status status = ReadPlacement(call, 3, placement);
         if (status != kOk) return status;
     }
-    auto* sound = new (std::nothrow) WaveFileSound(&call.xtra(), reverse);
+    SoundBuffer* sound = MakeFileSound(call.xtra(), path, reverse);
     if (sound != nullptr) {
         if (placement.is3D) sound->SetIs3D(true);
         if (sound->OpenFile(path, static_cast<uint32_t>(bufferBytes)) == kOk) {
@@ -119,7 +134,8 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
             return kOk;
         }
     }
-    // Whatever the reader said, a file it cannot take is an unsupported format.
+    // Whatever the reader said, a file it cannot take is an unsupported format
+    // (there is no other reader to hand it to).
     delete sound;
     return kUnsupportedFormat;
 }

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "decoder/file_input.h"
 #include "engine/sound_engine.h"
 #include "frame/status.h"
+#include "mpeg/mpeg_codec.h"
 
 namespace sonidrax {
 
@@ -61,7 +63,9 @@ SoundXtra::SoundXtra(const HostHeader& filledHeader)
       deviceList(nullptr),
       currentDevice(nullptr),
       applyMode(0),
-      dialogTimer(0) {}
+      dialogTimer(0),
+      fileInputModule{},
+      codecModule{} {}
 
 SoundXtra::~SoundXtra() {
     StopSoundEngine(*this);
@@ -87,6 +91,8 @@ Status __stdcall SoundXtraCreate(void* instance) {
     }
     Status engine = StartSoundEngine(*xtra);
     if (engine != kOk) result = engine;
+    decoder::GetFileInputModule(&xtra->fileInputModule);
+    mpeg::GetMpegCodecModule(&xtra->codecModule);
     xtra->lastError = MapHostError(result);
     return result;
 }

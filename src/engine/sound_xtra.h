@@ -1,6 +1,7 @@
 // The script instance: the host's header followed by the engine's state.
 #pragma once
 
+#include "decoder/modules.h"
 #include "frame/host_interfaces.h"
 
 namespace sonidrax {
@@ -34,6 +35,9 @@ struct SoundXtra {
     OutputDevice* currentDevice;
     uint32_t applyMode;  // DS3D_IMMEDIATE (0) or DS3D_DEFERRED (1)
     uint32_t dialogTimer;
+    // What every streamed sound registers with its own decoder, filled once.
+    decoder::InputModule fileInputModule;
+    decoder::CodecModule codecModule;
 
     explicit SoundXtra(const HostHeader& filledHeader);
     ~SoundXtra();

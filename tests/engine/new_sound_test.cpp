@@ -161,6 +161,16 @@ TEST_F(NewSound, AFileLargerThanItsBufferStreamsWithAQuarterRefill) {
     EXPECT_EQ(Sound(2)->refillBytes, 65536u);
 }
 
+// A name ending in "mp3" is an MPEG stream, which streams from a ring smaller than
+// its data, refilled a quarter at a time.
+TEST_F(NewSound, AnMp3FileIsAStreamRefillingAQuarterOfItsRing) {
+    ASSERT_EQ(Call("dsNewSound", {host.String(SONIDRAX_MEDIA_DIR "/ten.mp3"), host.Integer(65536)}), 0);
+    SoundBuffer* sound = Sound(1);
+    EXPECT_EQ(sound->kind, kStreamKind);
+    EXPECT_TRUE(sound->streaming);
+    EXPECT_EQ(sound->refillBytes, 16384u);
+}
+
 TEST_F(NewSound, AFileWithAPositionListIsA3DSound) {
     const std::string name = WriteWaveFile("new_3d.wav", WaveImage({1, 16, 22050, 2000}));
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(0),
