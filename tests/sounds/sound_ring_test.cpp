@@ -13,6 +13,23 @@ constexpr uint32_t kFrames = 10000;  // 40000 bytes of 16-bit stereo
 constexpr uint32_t kRing = 4096;
 constexpr uint32_t kStep = 300;  // bytes played between two refill calls
 
+// A WAVE source whose reads come up empty from read `emptyFrom` on and fail from
+// read `failFrom` on. After 1000 empty reads it gives in, so that a ring that
+// keeps asking shows up as a count rather than as a hang.
+class FaultySource : public WaveFileSound {
+public:
+    using WaveFileSound::WaveFileSound;
+    Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
+        *bytesRead = 0;
+        if (++reads >= failFrom) return kSourceFailed;
+        if (reads >= emptyFrom && reads < emptyFrom + 1000) return kOk;
+        return WaveFileSound::ReadData(dest, count, bytesRead);
+    }
+    int reads = 0;
+    int emptyFrom = 1 << 30;
+    int failFrom = 1 << 30;
+};
+
 class SoundRingTest : public SoundTest {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
@@ -22,7 +39,7 @@ protected:
         shape.chunksAfterData.push_back({"LIST", Bytes(512, 0xAA)});
         data = shape.data;
         file = std::make_unique<TempFile>(WaveImage(shape));
-        sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        sound = std::make_unique<FaultySource>(xtra, reversed);
         ASSERT_EQ(sound->OpenFile(file->path(), ring), kOk);
         Finish(*sound);
         sound->SetLoop(loop);
@@ -49,7 +66,7 @@ protected:
 
     Bytes data;
     std::unique_ptr<TempFile> file;
-    std::unique_ptr<WaveFileSound> sound;
+    std::unique_ptr<FaultySource> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
 
@@ -246,6 +263,38 @@ TEST_F(SoundRingTest, ReversedSetPositionInsideTheRingOnlyMovesTheCursor) {
     Listener listener(*sound, *buffer, data, 4, pos);
     ASSERT_TRUE(PlayThrough(listener, 3 * data.size()));
     EXPECT_FALSE(buffer->playing);
+}
+
+// A looping source still empty after its rewind gets one rewind per fill, then
+// silence and the end of the sound, in a refill and in a reload alike.
+TEST_F(SoundRingTest, EmptyLoopingSourceEndsInsteadOfLoopingForEver) {
+    for (bool reload : {false, true}) {
+        Open(false, true);
+        sound->emptyFrom = sound->reads + 1;
+        sound->Play();
+        buffer->SetPlayCursor(2048);
+        EXPECT_EQ(reload ? sound->SetPosition(30000) : sound->Refill(), kOk);
+        EXPECT_LE(sound->reads - sound->emptyFrom, 1) << reload;
+        EXPECT_EQ(buffer->Bytes()[reload ? 0 : 1000], 0) << "silence, not the previous lap";
+        for (int i = 0; i < 100 && buffer->playing; ++i, buffer->Advance(1024)) sound->Refill();
+        EXPECT_FALSE(buffer->playing) << reload;
+    }
+}
+
+TEST_F(SoundRingTest, FailedReadDuringAReloadIsReported) {
+    Open(false, false);
+    sound->failFrom = sound->reads + 1;
+    EXPECT_EQ(sound->SetPosition(30000), kSourceFailed);
+}
+
+// Only positions beyond the data are reduced: a looping ring exactly at its end,
+// and a reversed one before it plays, stand at dataBytes.
+TEST_F(SoundRingTest, LoopingRingAtTheDataEndReportsTheDataEnd) {
+    Open(true, true);
+    EXPECT_EQ(sound->GetPosition(), data.size());
+    Open(false, true);
+    ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(data.size())), kOk);
+    EXPECT_EQ(sound->GetPosition(), data.size());
 }
 
 // Hours of looping in minutes: a short sound round a ring many times over keeps
