@@ -266,25 +266,20 @@ TEST_F(SoundRingTest, ReversedSetPositionInsideTheRingOnlyMovesTheCursor) {
 }
 
 // A looping source still empty after its rewind gets one rewind per fill, then
-// silence and the end of the sound, in a refill and in a reload alike.
-TEST_F(SoundRingTest, EmptyLoopingSourceEndsInsteadOfLoopingForEver) {
-    for (bool reload : {false, true}) {
+// silence and the end of the sound, in a refill and in a reload alike; a read that
+// fails in a reload is reported.
+TEST_F(SoundRingTest, EmptyOrFailingSourceEndsTheSound) {
+    for (int fault : {0, 1, 2}) {  // empty in a refill, empty in a reload, failing in a reload
         Open(false, true);
-        sound->emptyFrom = sound->reads + 1;
+        (fault == 2 ? sound->failFrom : sound->emptyFrom) = sound->reads + 1;
         sound->Play();
         buffer->SetPlayCursor(2048);
-        EXPECT_EQ(reload ? sound->SetPosition(30000) : sound->Refill(), kOk);
-        EXPECT_LE(sound->reads - sound->emptyFrom, 1) << reload;
-        EXPECT_EQ(buffer->Bytes()[reload ? 0 : 1000], 0) << "silence, not the previous lap";
+        EXPECT_EQ(fault == 0 ? sound->Refill() : sound->SetPosition(30000), fault == 2 ? kSourceFailed : kOk);
+        EXPECT_LE(sound->reads - sound->emptyFrom, 1) << fault;
+        EXPECT_EQ(buffer->Bytes()[fault == 0 ? 1000 : 0], 0) << "silence, not the previous lap";
         for (int i = 0; i < 100 && buffer->playing; ++i, buffer->Advance(1024)) sound->Refill();
-        EXPECT_FALSE(buffer->playing) << reload;
+        EXPECT_FALSE(buffer->playing) << fault;
     }
-}
-
-TEST_F(SoundRingTest, FailedReadDuringAReloadIsReported) {
-    Open(false, false);
-    sound->failFrom = sound->reads + 1;
-    EXPECT_EQ(sound->SetPosition(30000), kSourceFailed);
 }
 
 // Only positions beyond the data are reduced: a looping ring exactly at its end,

@@ -18,15 +18,14 @@ protected:
     // The whole stream as the decoder alone gives it.
     void SetUp() override {
         SoundTest::SetUp();
-        decoder::GetFileInputModule(&input_);
-        mpeg::GetMpegCodecModule(&codec_);
+        decoder::GetFileInputModule(&xtra->fileInputModule);
+        mpeg::GetMpegCodecModule(&xtra->codecModule);
         decoder::Decoder* d = nullptr;
         decoder::CreateDecoder(&d);
-        decoder::RegisterInputModule(d, &input_);
-        decoder::RegisterCodecModule(d, &codec_);
+        decoder::RegisterInputModule(d, &xtra->fileInputModule);
+        decoder::RegisterCodecModule(d, &xtra->codecModule);
         decoder::SelectInput(d, SONIDRAX_MEDIA_DIR "/ten.mp3", decoder::kAutomaticModule);
-        decoder::OpenInput(d);
-        while (decoder::Decode(d, nullptr) == decoder::kSuccess) {
+        for (decoder::OpenInput(d); decoder::Decode(d, nullptr) == decoder::kSuccess;) {
             auto* pcm = reinterpret_cast<const uint8_t*>(d->outputBuffer.pcm);
             ref.insert(ref.end(), pcm, pcm + d->outputBuffer.samplesPerChannel * 4);
         }
@@ -37,7 +36,7 @@ protected:
         SoundTest::TearDown();
     }
     void Open(uint32_t ring, bool reversed = false, bool loop = false) {
-        sound = std::make_unique<StreamSound>(xtra, reversed, StreamModules{&input_, &codec_});
+        sound = std::make_unique<StreamSound>(xtra, reversed, StreamModules{&xtra->fileInputModule, &xtra->codecModule});
         sound->SetLoop(loop);
         ASSERT_EQ(sound->OpenFile(SONIDRAX_MEDIA_DIR "/ten.mp3", ring), kOk);
         Finish(*sound);
@@ -59,23 +58,10 @@ protected:
         return false;
     }
 
-    decoder::InputModule input_{};
-    decoder::CodecModule codec_{};
     Bytes ref;
     std::unique_ptr<StreamSound> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
-
-TEST_F(StreamSoundTest, FormatLengthAndSeekFollowTheStream) {
-    Open(0);
-    EXPECT_EQ(sound->bufferBytes, 131072u);
-    EXPECT_EQ(sound->format->nBlockAlign, 4);
-    EXPECT_EQ(sound->format->nAvgBytesPerSec, 176400u);
-    EXPECT_EQ(sound->dataBytes, 1764000u);
-    ASSERT_EQ(sound->SeekData(176400), kOk);
-    const decoder::Timecode& at = static_cast<decoder::Decoder*>(sound->source)->status.timecode;
-    EXPECT_NEAR(at.seconds * 100 + at.hundredths, 100, 1);
-}
 
 // Through many refills, forward once and looping, from the start and from a
 // position the ring holds, the ring sounds exactly the decoder's PCM; a one-shot
@@ -97,9 +83,18 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
     }
 }
 
-// Positions outside the ring reload it from a seek, and a reversed stream fills
-// each region with the PCM before the last one, frame by frame backwards.
+// The format and length come from the stream. Positions outside the ring reload
+// it from a seek, and a reversed stream fills each region with the PCM before the
+// last one, frame by frame backwards.
 TEST_F(StreamSoundTest, SeeksLandOnTheirPcmForwardAndBackwards) {
+    Open(0);
+    EXPECT_EQ(sound->bufferBytes, 131072u);
+    EXPECT_EQ(sound->format->nBlockAlign, 4);
+    EXPECT_EQ(sound->format->nAvgBytesPerSec, 176400u);
+    EXPECT_EQ(sound->dataBytes, 1764000u);
+    ASSERT_EQ(sound->SeekData(176400), kOk);
+    const decoder::Timecode& at = static_cast<decoder::Decoder*>(sound->source)->status.timecode;
+    EXPECT_NEAR(at.seconds * 100 + at.hundredths, 100, 1);
     Open(kRing);
     for (int32_t pos : {1000000, sound->MsToBytes(2500), 8, 1682080}) {
         ASSERT_EQ(sound->SetPosition(pos), kOk);
