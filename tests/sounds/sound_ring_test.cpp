@@ -16,8 +16,7 @@ constexpr uint32_t kStep = 300;  // bytes played between two refill calls
 // A WAVE source whose reads come up empty from read `emptyFrom` on and fail from
 // read `failFrom` on. After 1000 empty reads it gives in, so that a ring that
 // keeps asking shows up as a count rather than as a hang.
-class FaultySource : public WaveFileSound {
-public:
+struct FaultySource : WaveFileSound {
     using WaveFileSound::WaveFileSound;
     Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
         *bytesRead = 0;
@@ -25,9 +24,7 @@ public:
         if (reads >= emptyFrom && reads < emptyFrom + 1000) return kOk;
         return WaveFileSound::ReadData(dest, count, bytesRead);
     }
-    int reads = 0;
-    int emptyFrom = 1 << 30;
-    int failFrom = 1 << 30;
+    int reads = 0, emptyFrom = 1 << 30, failFrom = 1 << 30;
 };
 
 class SoundRingTest : public SoundTest {
