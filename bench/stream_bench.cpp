@@ -12,8 +12,6 @@
 #include <string>
 
 #include "decoder/file_input.h"
-#include "engine/output_device.h"
-#include "engine/sound_xtra.h"
 #include "fake_direct_sound.h"
 #include "fake_host.h"
 #include "mpeg/mpeg_codec.h"
@@ -69,22 +67,15 @@ uint64_t DecodeAlone(const Modules& modules, const std::string& path) {
 uint64_t PlayThroughRing(const Modules& modules, const std::string& path) {
     testing::FakeHost host;
     testing::FakeDirectSoundSystem directSound;
-    void* memory = host.NewInstance(sizeof(SoundXtra));
-    HostHeader header;
-    std::memcpy(&header, memory, sizeof header);
-    auto* xtra = new (memory) SoundXtra(header);
     IDirectSound* ds = nullptr;
     testing::FakeDirectSoundSystem::Create(nullptr, &ds, nullptr);
-    OutputDevice device{nullptr, ds, nullptr, nullptr, nullptr, nullptr, nullptr};
-    xtra->currentDevice = &device;
-
     uint64_t played = 0;
     {
-        StreamSound sound(xtra, false, StreamModules{&modules.input, &modules.codec});
+        StreamSound sound(SoundContext{host.allocator(), nullptr, ds}, false,
+                          StreamModules{&modules.input, &modules.codec});
         if (sound.OpenFile(path.c_str(), 0) == kOk) {
-            sound.refillBytes = std::min(sound.bufferBytes / 4, kMaxRefillBytes);
-            sound.streaming = sound.bufferBytes < sound.dataBytes;
-            testing::FakeSoundBuffer* buffer = directSound.Find(sound.buffer);
+            sound.FinishOpening(D3DVECTOR{}, DS3D_IMMEDIATE);
+            testing::FakeSoundBuffer* buffer = directSound.Find(sound.Buffer());
             sound.Play();
             while (buffer->playing) {
                 buffer->Advance(kCursorStep);
@@ -93,9 +84,6 @@ uint64_t PlayThroughRing(const Modules& modules, const std::string& path) {
             }
         }
     }
-    xtra->currentDevice = nullptr;
-    xtra->~SoundXtra();
-    host.DeleteInstance(memory);
     ds->Release();
     return played;
 }

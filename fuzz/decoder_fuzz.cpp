@@ -3,6 +3,7 @@
 // output path is reached; a seek half-way exercises the repositioning.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "decoder/decoder.h"
 #include "memory_input.h"
@@ -29,12 +30,11 @@ void chooseOptions(decoder::Decoder* d, uint8_t choice) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t choice = data[0];
-  fuzz::setMemoryInputBytes(data + 1, size - 1);
+  decoder::testing::MemoryInputs::Put("memory", std::vector<uint8_t>(data + 1, data + size));
 
   decoder::Decoder* d = nullptr;
   if (decoder::CreateDecoder(&d) != decoder::kSuccess) return 0;
-  decoder::InputModule input{};
-  fuzz::GetMemoryInputModule(&input);
+  static const decoder::InputModule input = decoder::testing::MakeMemoryInput();
   decoder::CodecModule codec{};
   mpeg::GetMpegCodecModule(&codec);
   decoder::RegisterInputModule(d, &input);

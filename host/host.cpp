@@ -38,7 +38,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // operations, and word 1 holds the host's record of it.
 
 InstanceRecord* RecordOf(HostInstance* self) {
-    return reinterpret_cast<InstanceRecord*>(static_cast<uintptr_t>(reinterpret_cast<HostHeader*>(self)->hostWord));
+    return reinterpret_cast<InstanceRecord*>(reinterpret_cast<HostHeader*>(self)->hostWord);
 }
 
 Status __stdcall InstanceQueryInterface(HostInstance* self, const GUID* iid, void** out) {

@@ -115,7 +115,7 @@ bool Interpreter::Execute(const Statement& statement) {
     case Statement::Kind::DefineMember:
         return DefineMember(statement);
     case Statement::Kind::AppKind:
-        if (statement.flag) {
+        if (statement.noAppKind) {
             host_->appKind.reset();
         } else {
             host_->appKind = statement.name;
@@ -137,7 +137,8 @@ bool Interpreter::Execute(const Statement& statement) {
         return Wait(statement);
     case Statement::Kind::AnswerDialog:
         host_->dialogAnswers.push_back(
-            {statement.everyMs, statement.ms, statement.flag ? std::optional<std::string>(statement.text) : std::nullopt});
+            {statement.buttonId, statement.ms,
+             statement.typesText ? std::optional<std::string>(statement.text) : std::nullopt});
         return true;
     }
     return Fail(statement.line, "statement not understood");

@@ -157,7 +157,7 @@ InstanceRecord* Plugin::MakeInstance(const GUID& classId, const std::string& nam
     }
     auto* header = static_cast<HostHeader*>(record->block);
     header->instanceOps = &kInstanceOps;
-    header->hostWord = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record));
+    header->hostWord = reinterpret_cast<uintptr_t>(record);
     header->callback = &record->callback.iface;
     header->allocator = &record->allocator.iface;
     record->self.refs = 1;

@@ -48,11 +48,13 @@ struct Statement {
     int line = 0;
     std::string name;  // variable, member name, application kind, movie/window state
     std::string text;  // Echo text, member kind, member file, expected message
-    bool flag = false;  // app none; answer dialog ... typing
+    bool noAppKind = false;  // app none
+    bool typesText = false;  // answer dialog ... typing "text"
     std::vector<Expr> exprs;
     Comparison comparison = Comparison::Equal;
-    int32_t ms = 0;
-    int32_t everyMs = 0;
+    int32_t ms = 0;       // a wait's duration or limit; a dialog answer's delay
+    int32_t everyMs = 0;  // a wait's interval between calls of `every`
+    int32_t buttonId = 0;  // the dialog button that an answer presses
     std::optional<Expr> every;
 };
 

@@ -477,7 +477,7 @@ Statement LineParser::ParseStatement() {
         statement.kind = Statement::Kind::AppKind;
         if (IsWord("none")) {
             Next();
-            statement.flag = true;
+            statement.noAppKind = true;
         } else {
             statement.name = ExpectString("the application kind, or none,");
         }
@@ -529,10 +529,10 @@ Statement LineParser::ParseStatement() {
             throw SyntaxError("expected the id of the button to press " + Where());
         }
         statement.ms = 200;
-        statement.everyMs = Next().integer;
+        statement.buttonId = Next().integer;
         if (IsWord("typing")) {
             Next();
-            statement.flag = true;
+            statement.typesText = true;
             statement.text = ExpectString("the text to type");
         }
         if (IsWord("after")) {

@@ -165,13 +165,13 @@ Status __stdcall GetMedia(HostMember* self, MediaRequest* request) {
     }
     GlobalUnlock(handle);
     object->owner->liveMedia.insert(handle);
-    request->mediaData = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+    request->mediaData = reinterpret_cast<uintptr_t>(handle);
     return kOk;
 }
 
 // ---- media requests
 
-Status __stdcall NewMediaRequest(HostMedia*, Symbol label, Symbol format, uint32_t mediaData, uint32_t options,
+Status __stdcall NewMediaRequest(HostMedia*, Symbol label, Symbol format, uintptr_t mediaData, uint32_t options,
                                  uint32_t auxiliary, MediaRequest* out) {
     if (!out) {
         return kStatusNullPointer;
@@ -189,7 +189,7 @@ Status __stdcall ReleaseMedia(HostMedia* self, MediaRequest* request) {
     if (request->mediaData == 0) {
         return kStatusBadValue;
     }
-    HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request->mediaData));
+    HGLOBAL handle = reinterpret_cast<HGLOBAL>(request->mediaData);
     for (auto& record : host->records) {
         if (record->liveMedia.erase(handle)) {
             GlobalFree(handle);

@@ -2,7 +2,7 @@
 // and maximum distance. Like the other 3D calls these ignore a sound made without
 // 3D, leave lastError alone and pass the instance's apply mode.
 #include "control/control_arguments.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {
@@ -31,7 +31,7 @@ Status SetDistance(ScriptCall& call, DistanceSetter set) {
     double distance = 0.0;
     const Status status = NumberArgument(call, 2, &distance);
     if (status != kOk) return status;
-    (buffer3D->*set)(static_cast<D3DVALUE>(distance), call.xtra().applyMode);
+    (buffer3D->*set)(static_cast<D3DVALUE>(distance), XtraOf(call).applyMode);
     return kOk;
 }
 
@@ -63,7 +63,7 @@ Status DsSetOutsideVolume(ScriptCall& call) {
     if (level < 0 || level > kHighestOutsideLevel) return kBadArgument;
     IDirectSound3DBuffer* buffer3D = Sound3DArgument(call);
     if (buffer3D == nullptr) return kOk;
-    buffer3D->SetConeOutsideVolume(-LevelToDb(level), call.xtra().applyMode);
+    buffer3D->SetConeOutsideVolume(-LevelToDb(level), XtraOf(call).applyMode);
     return kOk;
 }
 
@@ -77,7 +77,7 @@ Status DsSetAngles(ScriptCall& call) {
     if (buffer3D == nullptr) return kOk;
     const int32_t inside = call.integer(2, 0);
     const int32_t outside = call.integer(3, 0);
-    buffer3D->SetConeAngles(static_cast<DWORD>(inside), static_cast<DWORD>(outside), call.xtra().applyMode);
+    buffer3D->SetConeAngles(static_cast<DWORD>(inside), static_cast<DWORD>(outside), XtraOf(call).applyMode);
     return kOk;
 }
 

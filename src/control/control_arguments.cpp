@@ -7,17 +7,17 @@
 
 namespace sonidrax {
 
-SoundBuffer* SoundArgument(ScriptCall& call) { return FindSound(call.xtra(), call.argument(1)); }
+SoundBuffer* SoundArgument(ScriptCall& call) { return FindSound(XtraOf(call), call.argument(1)); }
 
 IDirectSound3DBuffer* Sound3DArgument(ScriptCall& call) {
     const SoundBuffer* sound = SoundArgument(call);
-    return sound != nullptr ? sound->buffer3D : nullptr;
+    return sound != nullptr ? sound->Buffer3D() : nullptr;
 }
 
 Status NumberArgument(const ScriptCall& call, int32_t position, double* out) {
     const ScriptValue* argument = call.argument(position);
     if (argument == nullptr) return kBadArgument;
-    HostValues* values = call.xtra().hostValues;
+    HostValues* values = call.instance().hostValues;
     double number = 0.0;
     const Status status = values->ops->ToFloat(values, argument, &number);
     if (status != kOk) return status;

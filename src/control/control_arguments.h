@@ -3,7 +3,7 @@
 
 #include <dsound.h>
 
-#include "frame/script_call.h"
+#include "engine/sound_xtra.h"
 
 namespace sonidrax {
 

@@ -3,7 +3,7 @@
 #include "control/control_arguments.h"
 #include "engine/output_device.h"
 #include "engine/sound_engine.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {
@@ -14,7 +14,7 @@ namespace {
 // that has no format of its own).
 const WAVEFORMATEX* SoundFormat(ScriptCall& call) {
     const SoundBuffer* sound = SoundArgument(call);
-    return sound != nullptr ? sound->format : nullptr;
+    return sound != nullptr ? sound->Format() : nullptr;
 }
 
 struct PrimaryChange {
@@ -29,7 +29,7 @@ struct PrimaryChange {
 Status SetPrimaryFormat(ScriptCall& call, int32_t lowest, int32_t highest, PrimaryChange (*change)(int32_t)) {
     const int32_t value = call.integer(1, 0);
     if (value < lowest || value > highest) return kBadArgument;
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     Status status = kOk;
     // Without a device or a primary buffer there is no output format to change.
     if (xtra.currentDevice != nullptr && xtra.currentDevice->primary != nullptr) {

@@ -1,7 +1,7 @@
 // Volume in hundredths of a decibel (dsGetVolume answers on the level scale
 // -255..0) and linear volume on the 0..255 scale.
 #include "control/control_arguments.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {

@@ -3,7 +3,7 @@
 // Without a listener these calls do nothing; none of them touches lastError.
 #include "control/control_arguments.h"
 #include "engine/sound_engine.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 
 namespace sonidrax {
 
@@ -19,27 +19,27 @@ constexpr int32_t kFirstVectorArgument = 2;
 constexpr int32_t kSecondVectorArgument = 3;
 
 Status GetVector(ScriptCall& call, VectorGetter get) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     D3DVECTOR vector{};
     if (FAILED((listener->*get)(&vector))) return kOk;
-    return ReturnVector(call.xtra(), call.info(), vector.x, vector.y, vector.z);
+    return ReturnVector(call.instance(), call.info(), vector.x, vector.y, vector.z);
 }
 
 Status SetVector(ScriptCall& call, VectorSetter set) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
-    const Status status = ReadVectorArgument(call.xtra(), call.info(), kFirstVectorArgument, &x, &y, &z);
+    const Status status = ReadVectorArgument(call.instance(), call.info(), kFirstVectorArgument, &x, &y, &z);
     if (status != kOk) return status;
-    (listener->*set)(x, y, z, call.xtra().applyMode);
+    (listener->*set)(x, y, z, XtraOf(call).applyMode);
     return kOk;
 }
 
 Status GetFactor(ScriptCall& call, FactorGetter get) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     D3DVALUE factor = 0.0f;
     if (FAILED((listener->*get)(&factor))) return kOk;
@@ -49,38 +49,38 @@ Status GetFactor(ScriptCall& call, FactorGetter get) {
 
 // The factor may come as an integer or a float.
 Status SetFactor(ScriptCall& call, FactorSetter set) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     double factor = 0.0;
     const Status status = NumberArgument(call, 1, &factor);
     if (status != kOk) return status;
-    (listener->*set)(static_cast<D3DVALUE>(factor), call.xtra().applyMode);
+    (listener->*set)(static_cast<D3DVALUE>(factor), XtraOf(call).applyMode);
     return kOk;
 }
 
 // Which of the two orientation vectors a getter answers.
 Status GetOrientation(ScriptCall& call, bool front) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     D3DVECTOR frontVector{};
     D3DVECTOR topVector{};
     if (FAILED(listener->GetOrientation(&frontVector, &topVector))) return kOk;
     const D3DVECTOR& v = front ? frontVector : topVector;
-    return ReturnVector(call.xtra(), call.info(), v.x, v.y, v.z);
+    return ReturnVector(call.instance(), call.info(), v.x, v.y, v.z);
 }
 
 }  // namespace
 
 Status DsQueueSettings(ScriptCall& call) {
-    call.xtra().applyMode = DS3D_DEFERRED;
+    XtraOf(call).applyMode = DS3D_DEFERRED;
     return kOk;
 }
 
 // Back to immediate changes first, so that later changes apply at once even when
 // the commit fails or there is no listener to commit through.
 Status DsCommitSettings(ScriptCall& call) {
-    call.xtra().applyMode = DS3D_IMMEDIATE;
-    if (IDirectSound3DListener* listener = GetListener(call.xtra())) listener->CommitDeferredSettings();
+    XtraOf(call).applyMode = DS3D_IMMEDIATE;
+    if (IDirectSound3DListener* listener = GetListener(XtraOf(call))) listener->CommitDeferredSettings();
     return kOk;
 }
 
@@ -93,15 +93,15 @@ Status DsGetListenerOrientationTop(ScriptCall& call) { return GetOrientation(cal
 
 // Both vectors are read before anything is set; the first that fails ends the call.
 Status DsSetListenerOrientation(ScriptCall& call) {
-    IDirectSound3DListener* listener = GetListener(call.xtra());
+    IDirectSound3DListener* listener = GetListener(XtraOf(call));
     if (listener == nullptr) return kOk;
     D3DVECTOR front{};
     D3DVECTOR top{};
-    Status status = ReadVectorArgument(call.xtra(), call.info(), kFirstVectorArgument, &front.x, &front.y, &front.z);
+    Status status = ReadVectorArgument(call.instance(), call.info(), kFirstVectorArgument, &front.x, &front.y, &front.z);
     if (status != kOk) return status;
-    status = ReadVectorArgument(call.xtra(), call.info(), kSecondVectorArgument, &top.x, &top.y, &top.z);
+    status = ReadVectorArgument(call.instance(), call.info(), kSecondVectorArgument, &top.x, &top.y, &top.z);
     if (status != kOk) return status;
-    listener->SetOrientation(front.x, front.y, front.z, top.x, top.y, top.z, call.xtra().applyMode);
+    listener->SetOrientation(front.x, front.y, front.z, top.x, top.y, top.z, XtraOf(call).applyMode);
     return kOk;
 }
 

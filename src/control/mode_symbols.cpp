@@ -18,8 +18,8 @@ constexpr ModeName kModeNames[] = {
 
 }  // namespace
 
-Status ModeOfSymbol(const SoundXtra& xtra, Symbol symbol, DWORD* mode) {
-    HostValues* values = xtra.hostValues;
+Status ModeOfSymbol(const ScriptInstance& instance, Symbol symbol, DWORD* mode) {
+    HostValues* values = instance.hostValues;
     for (const ModeName& entry : kModeNames) {
         Symbol named = 0;
         const Status status = values->ops->StringToSymbol(values, entry.name, &named);
@@ -32,9 +32,9 @@ Status ModeOfSymbol(const SoundXtra& xtra, Symbol symbol, DWORD* mode) {
     return kBadArgument;
 }
 
-Status SymbolOfMode(const SoundXtra& xtra, DWORD mode, Symbol* symbol) {
+Status SymbolOfMode(const ScriptInstance& instance, DWORD mode, Symbol* symbol) {
     for (const ModeName& entry : kModeNames) {
-        if (entry.mode == mode) return xtra.hostValues->ops->StringToSymbol(xtra.hostValues, entry.name, symbol);
+        if (entry.mode == mode) return instance.hostValues->ops->StringToSymbol(instance.hostValues, entry.name, symbol);
     }
     return kBadArgument;
 }

@@ -1,6 +1,6 @@
 // Pan (-10000 left to 10000 right) and pitch (a factor of the sound's own rate).
 #include "control/control_arguments.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {

@@ -2,7 +2,7 @@
 // handlers that drive one sound. A sound id that names no sound has already been
 // reported by the lookup; the handler then does nothing and the call succeeds.
 #include "control/control_arguments.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {

@@ -1,19 +1,19 @@
 // dsGetSize, dsGetDuration, dsGetPosition, dsSetPosition, dsGetTime, dsSetTime:
 // sizes and positions in bytes of PCM data, times in milliseconds.
 #include "control/control_arguments.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {
 
 Status DsGetSize(ScriptCall& call) {
     SoundBuffer* sound = SoundArgument(call);
-    return call.finish(kOk, sound != nullptr ? static_cast<int32_t>(sound->dataBytes) : 0);
+    return call.finish(kOk, sound != nullptr ? static_cast<int32_t>(sound->DataBytes()) : 0);
 }
 
 Status DsGetDuration(ScriptCall& call) {
     SoundBuffer* sound = SoundArgument(call);
-    return call.finish(kOk, sound != nullptr ? sound->BytesToMs(static_cast<int32_t>(sound->dataBytes)) : 0);
+    return call.finish(kOk, sound != nullptr ? sound->BytesToMs(static_cast<int32_t>(sound->DataBytes())) : 0);
 }
 
 Status DsGetPosition(ScriptCall& call) {

@@ -4,7 +4,7 @@
 // the instance's apply mode, so that queued changes wait for dsCommitSettings.
 #include "control/control_arguments.h"
 #include "control/mode_symbols.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 
 namespace sonidrax {
 
@@ -21,7 +21,7 @@ Status GetVector(ScriptCall& call, VectorGetter get) {
     if (buffer3D == nullptr) return kOk;
     D3DVECTOR vector{};
     if (FAILED((buffer3D->*get)(&vector))) return kOk;
-    return ReturnVector(call.xtra(), call.info(), vector.x, vector.y, vector.z);
+    return ReturnVector(call.instance(), call.info(), vector.x, vector.y, vector.z);
 }
 
 Status SetVector(ScriptCall& call, VectorSetter set) {
@@ -30,9 +30,9 @@ Status SetVector(ScriptCall& call, VectorSetter set) {
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
-    const Status status = ReadVectorArgument(call.xtra(), call.info(), kVectorArgument, &x, &y, &z);
+    const Status status = ReadVectorArgument(call.instance(), call.info(), kVectorArgument, &x, &y, &z);
     if (status != kOk) return status;
-    (buffer3D->*set)(x, y, z, call.xtra().applyMode);
+    (buffer3D->*set)(x, y, z, XtraOf(call).applyMode);
     return kOk;
 }
 
@@ -44,7 +44,7 @@ Status DsGet3DMode(ScriptCall& call) {
     DWORD mode = 0;
     if (FAILED(buffer3D->GetMode(&mode))) return kOk;
     Symbol symbol = 0;
-    if (SymbolOfMode(call.xtra(), mode, &symbol) != kOk) return kOk;
+    if (SymbolOfMode(call.instance(), mode, &symbol) != kOk) return kOk;
     call.returnSymbol(symbol);
     return kOk;
 }
@@ -54,14 +54,14 @@ Status DsSet3DMode(ScriptCall& call) {
     if (buffer3D == nullptr) return kOk;
     const ScriptValue* argument = call.argument(2);
     if (argument == nullptr) return kBadArgument;
-    HostValues* values = call.xtra().hostValues;
+    HostValues* values = call.instance().hostValues;
     Symbol symbol = 0;
     Status status = values->ops->ToSymbol(values, argument, &symbol);
     if (status != kOk) return status;
     DWORD mode = DS3DMODE_NORMAL;
-    status = ModeOfSymbol(call.xtra(), symbol, &mode);
+    status = ModeOfSymbol(call.instance(), symbol, &mode);
     if (status != kOk) return status;
-    buffer3D->SetMode(mode, call.xtra().applyMode);
+    buffer3D->SetMode(mode, XtraOf(call).applyMode);
     return kOk;
 }
 

@@ -2,7 +2,7 @@
 // playing state.
 #include "control/control_arguments.h"
 #include "engine/sound_table.h"
-#include "frame/handlers.h"
+#include "control/control_handlers.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax {
@@ -10,7 +10,7 @@ namespace sonidrax {
 namespace {
 
 void Follow(SoundBuffer& lead, SoundBuffer& follower) {
-    if (lead.reversed != follower.reversed) follower.Reverse();
+    if (lead.Reversed() != follower.Reversed()) follower.Reverse();
     follower.SetPosition(static_cast<int32_t>(lead.GetPosition()));
     const bool leadPlays = lead.IsPlaying();
     if (follower.IsPlaying() != leadPlays) {
@@ -28,7 +28,7 @@ void Follow(SoundBuffer& lead, SoundBuffer& follower) {
 
 Status DsSynchronize(ScriptCall& call) {
     SoundBuffer* lead = SoundArgument(call);
-    SoundBuffer* follower = FindSound(call.xtra(), call.argument(2));
+    SoundBuffer* follower = FindSound(XtraOf(call), call.argument(2));
     if (lead != nullptr && follower != nullptr) Follow(*lead, *follower);
     return call.finish(kOk);
 }

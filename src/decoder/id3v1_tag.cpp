@@ -7,48 +7,53 @@
 namespace sonidrax::decoder {
 namespace {
 
-struct TextField {
-    const char* property;
-    std::size_t offset;
-    std::size_t length;
-};
-
-constexpr TextField kTextFields[] = {
-    {"id3/title", 3, 30}, {"id3/artist", 33, 30}, {"id3/album", 63, 30}, {"id3/year", 93, 4}, {"id3/comment", 97, 30},
-};
 constexpr std::size_t kGenreOffset = 127;
-constexpr std::size_t kLongestField = 30;
 
-// The field up to its first NUL, without trailing spaces.
-void FieldText(const std::uint8_t* field, std::size_t length, char (&text)[kLongestField + 1]) {
+template <std::size_t Size>
+void CopyField(const std::uint8_t* field, TrailingBlanks blanks, char (&text)[Size]) {
     std::size_t n = 0;
-    while (n < length && field[n] != 0) {
+    while (n < Size - 1 && field[n] != 0) {
         text[n] = static_cast<char>(field[n]);
         ++n;
     }
-    while (n > 0 && text[n - 1] == ' ') --n;
+    if (blanks == TrailingBlanks::kTrim) {
+        while (n > 0 && text[n - 1] == ' ') --n;
+    }
     text[n] = '\0';
 }
 
 }  // namespace
 
-bool PublishId3v1Tag(Decoder* decoder, const std::uint8_t (&tag)[kId3v1TagBytes]) {
-    if (std::memcmp(tag, "TAG", 3) != 0) return false;
-    for (const TextField& field : kTextFields) {
-        char text[kLongestField + 1];
-        FieldText(tag + field.offset, field.length, text);
-        decoder->services.setStringStatusProperty(decoder, field.property, text);
-    }
-    // The genre byte is signed: 255 reads as -1 ("no genre").
-    const auto genre = static_cast<std::int8_t>(tag[kGenreOffset]);
-    decoder->services.setIntegerStatusProperty(decoder, "id3/genre", genre);
+bool ParseId3v1Tag(const std::uint8_t (&block)[kId3v1TagBytes], TrailingBlanks blanks, Id3v1Tag* tag) {
+    if (std::memcmp(block, "TAG", 3) != 0) return false;
+    CopyField(block + 3, blanks, tag->title);
+    CopyField(block + 33, blanks, tag->artist);
+    CopyField(block + 63, blanks, tag->album);
+    CopyField(block + 93, blanks, tag->year);
+    CopyField(block + 97, blanks, tag->comment);
+    tag->genre = static_cast<std::int8_t>(block[kGenreOffset]);
+    return true;
+}
+
+bool PublishId3v1Tag(Decoder* decoder, const std::uint8_t (&block)[kId3v1TagBytes]) {
+    Id3v1Tag tag;
+    if (!ParseId3v1Tag(block, TrailingBlanks::kTrim, &tag)) return false;
+    const struct {
+        const char* property;
+        const char* text;
+    } texts[] = {
+        {"id3/title", tag.title}, {"id3/artist", tag.artist},   {"id3/album", tag.album},
+        {"id3/year", tag.year},   {"id3/comment", tag.comment},
+    };
+    for (const auto& field : texts) decoder->services.setStringStatusProperty(decoder, field.property, field.text);
+    decoder->services.setIntegerStatusProperty(decoder, "id3/genre", tag.genre);
     return true;
 }
 
 void ReadId3v1Tag(Decoder* decoder, std::FILE* file) {
     if (!SeekFileFromEnd(file, kId3v1TagBytes)) return;
-    std::uint8_t tag[kId3v1TagBytes];
-    if (std::fread(tag, sizeof tag, 1, file) == 1) PublishId3v1Tag(decoder, tag);
+    std::uint8_t block[kId3v1TagBytes];
+    if (std::fread(block, sizeof block, 1, file) == 1) PublishId3v1Tag(decoder, block);
     SeekFileTo(file, 0);
 }
 

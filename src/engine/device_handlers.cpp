@@ -1,14 +1,14 @@
 // dsGetDevices and dsSetDevice: listing the output devices and choosing one.
 #include "engine/output_device.h"
 #include "engine/sound_engine.h"
-#include "frame/handlers.h"
+#include "engine/engine_handlers.h"
 
 namespace sonidrax {
 
 // The descriptions DirectSound reported, in its order; the default device made
 // at start has none and is not listed.
 Status DsGetDevices(ScriptCall& call) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     HostLists* lists = xtra.hostLists;
     ScriptValue& result = call.info().result;
     lists->ops->NewList(lists, &result);
@@ -27,7 +27,7 @@ Status DsGetDevices(ScriptCall& call) {
 Status DsSetDevice(ScriptCall& call) {
     TextBuffer name;
     call.text(1, name);
-    SelectDevice(call.xtra(), name, call.xtra().mainWindow);
+    SelectDevice(XtraOf(call), name, XtraOf(call).mainWindow);
     return call.finish(kOk);
 }
 

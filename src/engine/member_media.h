@@ -1,7 +1,7 @@
 // A sound cast member's WAVE image, fetched from the host for one call.
 #pragma once
 
-#include "frame/script_call.h"
+#include "engine/sound_xtra.h"
 
 namespace sonidrax {
 

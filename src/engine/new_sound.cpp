@@ -8,7 +8,7 @@
 #include "engine/output_device.h"
 #include "engine/sound_engine.h"
 #include "engine/sound_table.h"
-#include "frame/handlers.h"
+#include "engine/engine_handlers.h"
 #include "frame/messages.h"
 #include "sounds/stream_sound.h"
 #include "sounds/wave_file_sound.h"
@@ -22,9 +22,7 @@ constexpr int32_t kNoDirectSoundError = -5;
 // Where the new sound goes in 3D space, when the script asked for it.
 struct Placement {
     bool is3D = false;
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
+    D3DVECTOR position = {};
 };
 
 // Reads the optional position list at an argument position: anything but a
@@ -33,7 +31,8 @@ Status ReadPlacement(ScriptCall& call, int32_t position, Placement& placement) {
     int32_t type = 0;
     Status status = call.typeOf(position, &type);
     if (status != kOk || type != kValueList) return status;
-    status = ReadVectorArgument(call.xtra(), call.info(), position + 1, &placement.x, &placement.y, &placement.z);
+    status = ReadVectorArgument(call.instance(), call.info(), position + 1, &placement.position.x, &placement.position.y,
+                                &placement.position.z);
     placement.is3D = status == kOk;
     return status;
 }
@@ -48,7 +47,7 @@ Status Fail(ScriptCall& call, Status status) { return call.fail(status, FailureM
 
 // The member form: (me, member[, position]).
 Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Placement& placement) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     MediaRequest request;
     Status status = FetchMemberMedia(xtra, *call.argument(1), request);
     if (status != kOk) return status;
@@ -56,12 +55,12 @@ Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Pla
     if (call.argCount() == 3) status = ReadPlacement(call, 2, placement);
     WaveFileSound* sound = nullptr;
     if (status == kOk) {
-        sound = new (std::nothrow) WaveFileSound(&xtra, reverse);
+        sound = new (std::nothrow) WaveFileSound(SoundContextOf(xtra), reverse);
         if (sound == nullptr) status = kOutOfMemory;
     }
     if (sound != nullptr) {
         if (placement.is3D) sound->SetIs3D(true);
-        status = sound->OpenMemory(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request.mediaData)), 0);
+        status = sound->OpenMemory(reinterpret_cast<HGLOBAL>(request.mediaData), 0);
         if (status != kOk) call.show(messages::kBadMember);
     }
     ReleaseMemberMedia(xtra, request);
@@ -77,7 +76,7 @@ Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Pla
 // A resolved path too long for a path is refused: cut short, it could name
 // another file than the script meant.
 bool ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     if (xtra.inPlugin || xtra.hostPlayer == nullptr) {
         lstrcpynA(path, name, kTextSize);
         return true;
@@ -99,15 +98,16 @@ bool IsStreamName(const char* path) {
 
 SoundBuffer* MakeFileSound(SoundXtra& xtra, const char* path, bool reverse) {
     if (IsStreamName(path)) {
-        return new (std::nothrow) StreamSound(&xtra, reverse, StreamModules{&xtra.fileInputModule, &xtra.codecModule});
+        return new (std::nothrow)
+            StreamSound(SoundContextOf(xtra), reverse, StreamModules{&xtra.fileInputModule, &xtra.codecModule});
     }
-    return new (std::nothrow) WaveFileSound(&xtra, reverse);
+    return new (std::nothrow) WaveFileSound(SoundContextOf(xtra), reverse);
 }
 
 // A name longer than a path may be would arrive cut short and could open
 // another file than the script meant.
 bool NameFits(const ScriptCall& call, int32_t position) {
-    HostValues* values = call.xtra().hostValues;
+    HostValues* values = call.instance().hostValues;
     int32_t length = 0;
     if (values->ops->StringLength(values, call.argument(position), &length) != kOk) return true;
     return length < kTextSize;
@@ -126,7 +126,7 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
         Status status = ReadPlacement(call, 3, placement);
         if (status != kOk) return status;
     }
-    SoundBuffer* sound = MakeFileSound(call.xtra(), path, reverse);
+    SoundBuffer* sound = MakeFileSound(XtraOf(call), path, reverse);
     if (sound != nullptr) {
         if (placement.is3D) sound->SetIs3D(true);
         if (sound->OpenFile(path, static_cast<uint32_t>(bufferBytes)) == kOk) {
@@ -140,26 +140,10 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
     return kUnsupportedFormat;
 }
 
-// Capabilities, streaming and the 3D interface of a sound that opened.
-void FinishSound(SoundXtra& xtra, SoundBuffer& sound, const Placement& placement) {
-    DSBCAPS caps = {};
-    caps.dwSize = sizeof caps;
-    if (sound.buffer == nullptr || FAILED(sound.buffer->GetCaps(&caps))) return;
-    sound.inHardware = (caps.dwFlags & DSBCAPS_LOCHARDWARE) != 0;
-    sound.refillBytes = std::min(sound.bufferBytes / 4, kMaxRefillBytes);
-    sound.streaming = sound.bufferBytes < sound.dataBytes;
-    if (!sound.is3D) return;
-    void* buffer3D = nullptr;
-    if (FAILED(sound.buffer->QueryInterface(IID_IDirectSound3DBuffer, &buffer3D))) return;
-    sound.buffer3D = static_cast<IDirectSound3DBuffer*>(buffer3D);
-    sound.buffer3D->SetPosition(placement.x, placement.y, placement.z, xtra.applyMode);
-    GetListener(xtra);
-}
-
 }  // namespace
 
 Status DsNewSound(ScriptCall& call, int32_t reverse) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     if (xtra.currentDevice == nullptr) {
         return call.fail(kNoDevice, messages::kNotInitialized, kNoDirectSoundError);
     }
@@ -178,9 +162,11 @@ Status DsNewSound(ScriptCall& call, int32_t reverse) {
     }
     if (status != kOk) return Fail(call, status);
 
-    FinishSound(xtra, *sound, placement);
+    sound->FinishOpening(placement.position, xtra.applyMode);
+    // A 3D sound is heard relative to a listener, which the device has from now on.
+    if (sound->Buffer3D() != nullptr) GetListener(xtra);
     AddSound(xtra, sound);
-    return call.finish(kOk, static_cast<int32_t>(sound->id));
+    return call.finish(kOk, static_cast<int32_t>(sound->Id()));
 }
 
 }  // namespace sonidrax

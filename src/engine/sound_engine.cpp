@@ -15,9 +15,9 @@ namespace {
 
 constexpr Status kNoDirectSound = -5;
 
-// The primary buffer description: 20 bytes, without the 3D algorithm field that
-// older DirectSound versions do not know.
-constexpr DWORD kLegacyDescriptionSize = 20;
+// The primary buffer description without the 3D algorithm field that older
+// DirectSound versions do not know (20 bytes in the 32-bit plug-in).
+constexpr DWORD kLegacyDescriptionSize = sizeof(DSBUFFERDESC1);
 constexpr DWORD kPrimaryFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D;
 
 template <typename Interface>
@@ -174,6 +174,11 @@ OutputDevice* SelectDevice(SoundXtra& xtra, const char* name, HWND window) {
     }
     xtra.currentDevice = device;
     return device;
+}
+
+SoundContext SoundContextOf(const SoundXtra& xtra) {
+    const OutputDevice* device = xtra.currentDevice;
+    return SoundContext{xtra.allocator(), xtra.hostMessages, device != nullptr ? device->directSound : nullptr};
 }
 
 Status ChangePrimaryFormat(SoundXtra& xtra, IDirectSoundBuffer* primary, uint16_t bits, uint32_t rate,

@@ -4,6 +4,7 @@
 #include <dsound.h>
 
 #include "engine/sound_xtra.h"
+#include "sounds/sound_context.h"
 
 namespace sonidrax {
 
@@ -14,6 +15,9 @@ Status StartSoundEngine(SoundXtra& xtra);
 // The current device's 3D listener, made on first request; null without a
 // current device or primary buffer.
 IDirectSound3DListener* GetListener(SoundXtra& xtra);
+
+// What a sound made now needs of the instance: new sounds go to the current device.
+SoundContext SoundContextOf(const SoundXtra& xtra);
 
 // Deletes every sound and releases every device.
 void StopSoundEngine(SoundXtra& xtra);

@@ -1,6 +1,6 @@
 #include "engine/sound_table.h"
 
-#include "frame/handlers.h"
+#include "engine/engine_handlers.h"
 #include "frame/messages.h"
 #include "sounds/sound_buffer.h"
 
@@ -20,8 +20,8 @@ int32_t SoundIdOf(const SoundXtra& xtra, const ScriptValue* idValue) {
 
 SoundBuffer* FindSound(SoundXtra& xtra, const ScriptValue* idValue) {
     const int32_t id = SoundIdOf(xtra, idValue);
-    for (SoundBuffer* sound = xtra.sounds; sound != nullptr; sound = sound->next) {
-        if (static_cast<int32_t>(sound->id) == id) return sound;
+    for (SoundBuffer* sound = xtra.sounds; sound != nullptr; sound = sound->Next()) {
+        if (static_cast<int32_t>(sound->Id()) == id) return sound;
     }
     ShowMessage(xtra, messages::kInvalidSoundId);
     return nullptr;
@@ -29,21 +29,21 @@ SoundBuffer* FindSound(SoundXtra& xtra, const ScriptValue* idValue) {
 
 // Ids strictly increase along the chain, so the last sound holds the highest.
 void AddSound(SoundXtra& xtra, SoundBuffer* sound) {
-    sound->next = nullptr;
+    sound->SetNext(nullptr);
     if (xtra.sounds == nullptr) {
-        sound->id = 1;
+        sound->SetId(1);
         xtra.sounds = sound;
         return;
     }
     SoundBuffer* last = xtra.sounds;
-    while (last->next != nullptr) last = last->next;
-    sound->id = last->id + 1;
-    last->next = sound;
+    while (last->Next() != nullptr) last = last->Next();
+    sound->SetId(last->Id() + 1);
+    last->SetNext(sound);
 }
 
 void DeleteAllSounds(SoundXtra& xtra) {
     while (SoundBuffer* sound = xtra.sounds) {
-        xtra.sounds = sound->next;
+        xtra.sounds = sound->Next();
         delete sound;
     }
 }
@@ -51,12 +51,16 @@ void DeleteAllSounds(SoundXtra& xtra) {
 // A playing sound is destroyed without being stopped first: releasing its
 // buffer silences it. An unknown id is not an error here.
 Status DsDeleteSound(ScriptCall& call) {
-    SoundXtra& xtra = call.xtra();
+    SoundXtra& xtra = XtraOf(call);
     const int32_t id = SoundIdOf(xtra, call.argument(1));
-    for (SoundBuffer** link = &xtra.sounds; *link != nullptr; link = &(*link)->next) {
-        SoundBuffer* sound = *link;
-        if (static_cast<int32_t>(sound->id) != id) continue;
-        *link = sound->next;
+    SoundBuffer* previous = nullptr;
+    for (SoundBuffer* sound = xtra.sounds; sound != nullptr; previous = sound, sound = sound->Next()) {
+        if (static_cast<int32_t>(sound->Id()) != id) continue;
+        if (previous == nullptr) {
+            xtra.sounds = sound->Next();
+        } else {
+            previous->SetNext(sound->Next());
+        }
         delete sound;
         break;
     }
@@ -64,7 +68,7 @@ Status DsDeleteSound(ScriptCall& call) {
 }
 
 Status DsDeleteAllSounds(ScriptCall& call) {
-    DeleteAllSounds(call.xtra());
+    DeleteAllSounds(XtraOf(call));
     return call.finish(kOk, 0);
 }
 

@@ -12,20 +12,6 @@ namespace sonidrax {
 
 namespace {
 
-template <typename Service>
-Service* QueryService(HostCallback* callback, const GUID& iid) {
-    void* service = nullptr;
-    // A host that lacks a service answers null; its status is not needed here.
-    callback->ops->QueryInterface(callback, &iid, &service);
-    return static_cast<Service*>(service);
-}
-
-template <typename Service>
-void ReleaseService(Service*& service) {
-    if (service != nullptr) service->ops->Release(service);
-    service = nullptr;
-}
-
 // Asks the host what kind of application runs the movie; anything but "plugin"
 // lets file names be resolved and dialogs be shown.
 Status ReadApplicationKind(SoundXtra& xtra) {
@@ -43,41 +29,20 @@ Status ReadApplicationKind(SoundXtra& xtra) {
 }  // namespace
 
 SoundXtra::SoundXtra(const HostHeader& filledHeader)
-    : header(filledHeader),
-      hostAppInfo(QueryService<HostAppInfo>(filledHeader.callback, kIidHostAppInfo)),
-      hostValues(QueryService<HostValues>(filledHeader.callback, kIidHostValues)),
-      hostMessages(QueryService<HostMessages>(filledHeader.callback, kIidHostMessages)),
-      hostLists(QueryService<HostLists>(filledHeader.callback, kIidHostLists)),
-      hostWindow(QueryService<HostWindow>(filledHeader.callback, kIidHostWindow)),
-      hostPlayer(QueryService<HostPlayer>(filledHeader.callback, kIidHostPlayer)),
-      hostMedia(QueryService<HostMedia>(filledHeader.callback, kIidHostMedia)),
-      hostMemberRefs(QueryService<HostMemberRefs>(filledHeader.callback, kIidHostMemberRefs)),
+    : ScriptInstance(filledHeader),
       mainWindow(nullptr),
       appInstance(nullptr),
-      quickTimeReady(false),
-      movieToolboxStarted(false),
       inPlugin(true),
       dialogsAllowed(false),
-      lastError(0),
       sounds(nullptr),
       deviceList(nullptr),
       currentDevice(nullptr),
       applyMode(0),
-      dialogTimer(0),
       fileInputModule{},
       codecModule{} {}
 
-SoundXtra::~SoundXtra() {
-    StopSoundEngine(*this);
-    ReleaseService(hostAppInfo);
-    ReleaseService(hostValues);
-    ReleaseService(hostMessages);
-    ReleaseService(hostLists);
-    ReleaseService(hostWindow);
-    ReleaseService(hostPlayer);
-    ReleaseService(hostMedia);
-    ReleaseService(hostMemberRefs);
-}
+// The host services are released after this, by the ScriptInstance part.
+SoundXtra::~SoundXtra() { StopSoundEngine(*this); }
 
 Status __stdcall SoundXtraCreate(void* instance) {
     // The host filled the header before calling us; keep it across construction.

@@ -41,7 +41,13 @@ static_assert(offsetof(CallInfo, methodIndex) == 8);
 static_assert(offsetof(CallInfo, result) == 12);
 static_assert(offsetof(CallInfo, argCount) == 20);
 static_assert(offsetof(CallInfo, args) == 24);
+#ifdef _WIN64
+// The 64-bit build (for machines that cannot run 32-bit programs) has the natural
+// 64-bit layout: the same 32-bit words, pointers of 8 bytes on their own alignment.
+static_assert(sizeof(CallInfo) == 32);
+#else
 static_assert(sizeof(CallInfo) == 28);
+#endif
 
 // A cast member reference written by HostMemberRefs::ToMemberRef.
 struct MemberRef {
@@ -51,15 +57,23 @@ struct MemberRef {
 static_assert(sizeof(MemberRef) == 8);
 
 // A media request, owned by the caller; after GetMedia `mediaData` holds the
-// global-memory handle of the member's media.
+// global-memory handle of the member's media, a word as wide as a handle.
 struct MediaRequest {
     uint32_t labelSymbol;
     uint32_t formatSymbol;
-    uint32_t mediaData;
+    uintptr_t mediaData;
     uint32_t options;
     uint32_t auxiliary;
 };
+#ifdef _WIN64
+static_assert(offsetof(MediaRequest, mediaData) == 8);
+static_assert(offsetof(MediaRequest, options) == 16);
+static_assert(sizeof(MediaRequest) == 24);
+#else
+static_assert(offsetof(MediaRequest, mediaData) == 8);
+static_assert(offsetof(MediaRequest, options) == 12);
 static_assert(sizeof(MediaRequest) == 20);
+#endif
 
 // Value type codes answered by HostValues::GetType that the plug-in looks at.
 enum ValueType : int32_t {
@@ -119,14 +133,21 @@ struct HostCallback {
     const HostCallbackOps* ops;
 };
 
-// The host header: four words the host fills before Create.
+// The host header: four words the host fills before Create. Word 1 is the host's
+// own, as wide as a pointer so that a host can keep one there.
 struct HostHeader {
     const HostInstanceOps* instanceOps;
-    uint32_t hostWord;
+    uintptr_t hostWord;
     HostCallback* callback;
     HostAllocator* allocator;
 };
+#ifdef _WIN64
+static_assert(offsetof(HostHeader, callback) == 16);
+static_assert(sizeof(HostHeader) == 32);
+#else
+static_assert(offsetof(HostHeader, callback) == 8);
 static_assert(sizeof(HostHeader) == 16);
+#endif
 
 struct HostDictionary;
 struct HostDictionaryOps : UnknownSlots<HostDictionary> {
@@ -292,7 +313,7 @@ struct HostMedia;
 struct HostMediaOps : UnknownSlots<HostMedia> {
     UnusedSlot slot3;
     UnusedSlot slot4;
-    Status(__stdcall* NewMediaRequest)(HostMedia* self, Symbol label, Symbol format, uint32_t mediaData,
+    Status(__stdcall* NewMediaRequest)(HostMedia* self, Symbol label, Symbol format, uintptr_t mediaData,
                                        uint32_t options, uint32_t auxiliary, MediaRequest* out);  // 5
     Status(__stdcall* ReleaseMedia)(HostMedia* self, MediaRequest* request);  // 6
 };

@@ -3,6 +3,8 @@
 
 #include "frame/host_interfaces.h"
 
+#include <cstddef>
+
 namespace sonidrax {
 
 // Three words, in this order: the operation table, the owning class instance and
@@ -12,7 +14,13 @@ struct InterfaceObject {
     void* outer;
     int32_t refCount;
 };
+#ifdef _WIN64
+static_assert(offsetof(InterfaceObject, refCount) == 16);
+static_assert(sizeof(InterfaceObject) == 24);
+#else
+static_assert(offsetof(InterfaceObject, refCount) == 8);
 static_assert(sizeof(InterfaceObject) == 12);
+#endif
 
 // Number of InterfaceObjects alive in the module; the DLL may unload at 0.
 extern int32_t liveInterfaceCount;

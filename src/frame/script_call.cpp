@@ -14,26 +14,26 @@ const ScriptValue* ScriptCall::argument(int32_t position) const {
 
 int32_t ScriptCall::integer(int32_t position, int32_t preset) const {
     int32_t value = preset;
-    if (const ScriptValue* arg = argument(position)) xtra_.hostValues->ops->ToInteger(xtra_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToInteger(instance_.hostValues, arg, &value);
     return value;
 }
 
 double ScriptCall::number(int32_t position, double preset) const {
     double value = preset;
-    if (const ScriptValue* arg = argument(position)) xtra_.hostValues->ops->ToFloat(xtra_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToFloat(instance_.hostValues, arg, &value);
     return value;
 }
 
 Symbol ScriptCall::symbol(int32_t position, Symbol preset) const {
     Symbol value = preset;
-    if (const ScriptValue* arg = argument(position)) xtra_.hostValues->ops->ToSymbol(xtra_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToSymbol(instance_.hostValues, arg, &value);
     return value;
 }
 
 void ScriptCall::text(int32_t position, TextBuffer& buffer) const {
     std::memset(buffer, 0, sizeof buffer);
     if (const ScriptValue* arg = argument(position)) {
-        xtra_.hostValues->ops->ToString(xtra_.hostValues, arg, buffer, kTextSize);
+        instance_.hostValues->ops->ToString(instance_.hostValues, arg, buffer, kTextSize);
     }
     buffer[kTextSize - 1] = '\0';
 }
@@ -42,27 +42,27 @@ Status ScriptCall::typeOf(int32_t position, int32_t* type) const {
     *type = 0;
     const ScriptValue* arg = argument(position);
     if (arg == nullptr) return kBadArgument;
-    return xtra_.hostValues->ops->GetType(xtra_.hostValues, arg, type);
+    return instance_.hostValues->ops->GetType(instance_.hostValues, arg, type);
 }
 
 void ScriptCall::returnInteger(int32_t number) {
-    xtra_.hostValues->ops->FromInteger(xtra_.hostValues, number, &call_.result);
+    instance_.hostValues->ops->FromInteger(instance_.hostValues, number, &call_.result);
 }
 
 void ScriptCall::returnFloat(double number) {
-    xtra_.hostValues->ops->FromFloat(xtra_.hostValues, number, &call_.result);
+    instance_.hostValues->ops->FromFloat(instance_.hostValues, number, &call_.result);
 }
 
 void ScriptCall::returnString(const char* text) {
-    xtra_.hostValues->ops->FromString(xtra_.hostValues, text, &call_.result);
+    instance_.hostValues->ops->FromString(instance_.hostValues, text, &call_.result);
 }
 
 void ScriptCall::returnSymbol(Symbol symbol) {
-    xtra_.hostValues->ops->FromSymbol(xtra_.hostValues, symbol, &call_.result);
+    instance_.hostValues->ops->FromSymbol(instance_.hostValues, symbol, &call_.result);
 }
 
 Status ScriptCall::finish(Status status) {
-    xtra_.lastError = MapHostError(status);
+    instance_.lastError = MapHostError(status);
     return status;
 }
 
@@ -79,26 +79,26 @@ Status ScriptCall::fail(Status status, const char* message) {
 Status ScriptCall::fail(Status status, const char* message, int32_t errorCode) {
     show(message);
     returnInteger(0);
-    xtra_.lastError = errorCode;
+    instance_.lastError = errorCode;
     return status;
 }
 
-void ScriptCall::show(const char* message) const { ShowMessage(xtra_, message); }
+void ScriptCall::show(const char* message) const { ShowMessage(instance_, message); }
 
 void ScriptCall::showFormatted(const char* format, int32_t argument) const {
-    if (xtra_.hostMessages == nullptr) return;
-    xtra_.hostMessages->ops->ShowFormatted(xtra_.hostMessages, format, argument);
+    if (instance_.hostMessages == nullptr) return;
+    instance_.hostMessages->ops->ShowFormatted(instance_.hostMessages, format, argument);
 }
 
-void ShowMessage(const SoundXtra& xtra, const char* text) {
-    if (xtra.hostMessages == nullptr) return;
-    xtra.hostMessages->ops->Show(xtra.hostMessages, text);
+void ShowMessage(const ScriptInstance& instance, const char* text) {
+    if (instance.hostMessages == nullptr) return;
+    instance.hostMessages->ops->Show(instance.hostMessages, text);
 }
 
-Status ReadVectorArgument(SoundXtra& xtra, CallInfo& call, int32_t n, float* x, float* y, float* z) {
+Status ReadVectorArgument(ScriptInstance& instance, CallInfo& call, int32_t n, float* x, float* y, float* z) {
     if (n < 1 || call.argCount < n || call.args == nullptr) return kMissingVector;
-    HostValues* values = xtra.hostValues;
-    HostLists* lists = xtra.hostLists;
+    HostValues* values = instance.hostValues;
+    HostLists* lists = instance.hostLists;
     const ScriptValue list = call.args[n - 1];
 
     int32_t type = 0;
@@ -127,9 +127,9 @@ Status ReadVectorArgument(SoundXtra& xtra, CallInfo& call, int32_t n, float* x, 
     return status;
 }
 
-Status ReturnVector(SoundXtra& xtra, CallInfo& call, float x, float y, float z) {
-    HostValues* values = xtra.hostValues;
-    HostLists* lists = xtra.hostLists;
+Status ReturnVector(ScriptInstance& instance, CallInfo& call, float x, float y, float z) {
+    HostValues* values = instance.hostValues;
+    HostLists* lists = instance.hostLists;
     ScriptValue elements[3] = {};
     values->ops->FromFloat(values, x, &elements[0]);
     values->ops->FromFloat(values, y, &elements[1]);

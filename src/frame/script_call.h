@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "engine/sound_xtra.h"
+#include "frame/script_instance.h"
 #include "frame/status.h"
 
 namespace sonidrax {
@@ -15,9 +15,9 @@ using TextBuffer = char[kTextSize];
 
 class ScriptCall {
 public:
-    ScriptCall(SoundXtra& xtra, CallInfo& call) : xtra_(xtra), call_(call) {}
+    ScriptCall(ScriptInstance& instance, CallInfo& call) : instance_(instance), call_(call) {}
 
-    SoundXtra& xtra() const { return xtra_; }
+    ScriptInstance& instance() const { return instance_; }
     CallInfo& info() const { return call_; }
     int32_t argCount() const { return call_.argCount; }
     bool hasArgument(int32_t position) const;
@@ -55,18 +55,22 @@ public:
     void showFormatted(const char* format, int32_t argument) const;
 
 private:
-    SoundXtra& xtra_;
+    ScriptInstance& instance_;
     CallInfo& call_;
 };
 
+// A script handler: reads its arguments and writes its result through the call,
+// and answers a status.
+using HandlerFn = Status (*)(ScriptCall& call);
+
 // Reads a list of three numbers at argument number `n` (counted from 1, so an
 // instance method's first declared argument is 2). The outs are written only on success.
-Status ReadVectorArgument(SoundXtra& xtra, CallInfo& call, int32_t n, float* x, float* y, float* z);
+Status ReadVectorArgument(ScriptInstance& instance, CallInfo& call, int32_t n, float* x, float* y, float* z);
 
 // Makes the call's result a list of three floats.
-Status ReturnVector(SoundXtra& xtra, CallInfo& call, float x, float y, float z);
+Status ReturnVector(ScriptInstance& instance, CallInfo& call, float x, float y, float z);
 
 // A message for the script's author; it never changes lastError.
-void ShowMessage(const SoundXtra& xtra, const char* text);
+void ShowMessage(const ScriptInstance& instance, const char* text);
 
 }  // namespace sonidrax

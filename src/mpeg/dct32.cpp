@@ -91,7 +91,11 @@ void dct32(const float* in, float* out) {
 
 void dct32(const float* in, float* out) { dct<32>(in, out); }
 
-void matrixV(const float* in, float* first, float* second) {
+void matrixV(const float* in, float* first, float* second) { matrixVPortable(in, first, second); }
+
+#endif
+
+void matrixVPortable(const float* in, float* first, float* second) {
   float a[33];
   dct<32>(in, a);
   a[32] = 0.0f;
@@ -102,7 +106,5 @@ void matrixV(const float* in, float* first, float* second) {
     second[16 + i] = -a[i];
   }
 }
-
-#endif
 
 }  // namespace sonidrax::mpeg

@@ -10,5 +10,7 @@ void dct32(const float* in, float* out);
 // in[k] * cos((16 + i) * (2k + 1) * pi / 64): V[0..31] to `first` and V[32..63] to
 // `second`. It is the same transform as dct32, unfolded by its symmetries.
 void matrixV(const float* in, float* first, float* second);
+// The same in plain C++, the same operations in the same order, so the same values.
+void matrixVPortable(const float* in, float* first, float* second);
 
 }  // namespace sonidrax::mpeg

@@ -38,8 +38,8 @@ class Intensity {
   void longBlocks(unsigned extent) {
     const unsigned first = firstLongBand(lastNonZero(0, extent, 1), kLongBands);
     for (unsigned band = first; band < kLongBands; ++band) {
-      const unsigned source = band == kLongBands - 1 ? band - 1 : band;
-      if (band == kLongBands - 1 && first > source) break;
+      const unsigned source = positionBand(band, first, kLongBands);
+      if (source == kNoPosition) break;
       apply(sf_.longBands[source], sf_.longLimit[source], edges_.longEdges[band], edges_.longEdges[band + 1], 1);
     }
   }
@@ -51,8 +51,8 @@ class Intensity {
       const unsigned first = firstShortBand(w, firstShort);
       highest = std::max(highest, first);
       for (unsigned band = first; band < kShortBands; ++band) {
-        const unsigned source = band == kShortBands - 1 ? band - 1 : band;
-        if (band == kShortBands - 1 && first > source) break;
+        const unsigned source = positionBand(band, first, kShortBands);
+        if (source == kNoPosition) break;
         const unsigned start = 3u * edges_.shortEdges[band] + w;
         const unsigned end = 3u * edges_.shortEdges[band + 1] + w;
         apply(sf_.shortBands[source][w], sf_.shortLimit[source], start, end, 3);
@@ -72,6 +72,22 @@ class Intensity {
   }
 
  private:
+  static constexpr unsigned kNoPosition = ~0u;
+
+  // The band whose position band `band` takes, in a region that starts at band
+  // `first`. The top band (long 21, short 12) has no scale factor of its own:
+  // ISO/IEC 11172-3, 2.4.3.4.9.3, and ISO/IEC 13818-3, 2.4.3.2, give it the
+  // intensity position of the band below (long 20, short 11 of the same window),
+  // and with it that band's illegal position. A right-channel scale factor is an
+  // intensity position only inside the region; below it, it scales the right
+  // channel's coded values. So when the region starts at the top band there is no
+  // position to take, and the top band is decoded as a band with an illegal
+  // position is: as coded, or mid/side.
+  static unsigned positionBand(unsigned band, unsigned first, unsigned bands) {
+    if (band != bands - 1) return band;
+    return first < band ? band - 1 : kNoPosition;
+  }
+
   // Index + 1 of the last non-zero right value among start, start + step, ... below end; 0 if none.
   unsigned lastNonZero(unsigned start, unsigned end, unsigned step) const {
     unsigned found = 0;

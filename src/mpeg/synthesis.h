@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "synthesis_path.h"
+
 namespace sonidrax::mpeg {
 
 // One output channel's polyphase synthesis filterbank: turns blocks of 32 subband
@@ -12,7 +14,9 @@ class SynthesisChannel {
   static constexpr uint32_t kSubbands = 32;
   static constexpr uint32_t kColumns = 16;  // V blocks remembered
 
-  SynthesisChannel();
+  // The channel runs on the given path, fixed for its lifetime.
+  explicit SynthesisChannel(SynthesisPath path = synthesisPath());
+  SynthesisPath getPath() const { return path; }
 
   // Clears the filter memory. Gains, rate shift, output position and stride are kept.
   void reset();
@@ -66,7 +70,6 @@ class SynthesisChannel {
     offset = (offset - 1) & (kColumns - 1);
     current ^= 1;
   }
-  void window(int16_t* pcm) const;
   bool interleavedWith(const SynthesisChannel& right) const {
     return stride == 2 && right.stride == 2 && right.output == output + 1 && right.rateShift == rateShift;
   }
@@ -84,7 +87,7 @@ class SynthesisChannel {
   uint32_t rateShift = 0;
   int16_t* output = nullptr;
   uint32_t stride = 1;
-  bool wide = false;  // the processor sums eight products at a time
+  SynthesisPath path;
 };
 
 }  // namespace sonidrax::mpeg

@@ -20,15 +20,15 @@ int32_t TruncateToInt32(double value) {
 }  // namespace
 
 Status SoundBuffer::SetIs3D(bool on) {
-    is3D = on;
+    is3D_ = on;
     return kOk;
 }
 
 uint32_t SoundBuffer::FrameSize() const {
-    if (format == nullptr) return 1;
+    if (format_ == nullptr) return 1;
     uint32_t size = 1;
-    if (format->wBitsPerSample == 16) size *= 2;
-    if (format->nChannels == 2) size *= 2;
+    if (format_->wBitsPerSample == 16) size *= 2;
+    if (format_->nChannels == 2) size *= 2;
     return size;
 }
 
@@ -50,26 +50,26 @@ Status SoundBuffer::ReverseFrames(uint8_t* block, int32_t length) const {
 
 uint32_t SoundBuffer::SeekBack(uint32_t count) {
     uint32_t newPos = 0;
-    if (count > sourcePos) {
-        count = sourcePos;
+    if (count > sourcePos_) {
+        count = sourcePos_;
     } else {
-        newPos = sourcePos - count;
+        newPos = sourcePos_ - count;
     }
     if (SeekData(newPos) != kOk) return 0;
     return count;
 }
 
 int32_t SoundBuffer::BytesToMs(int32_t bytes) const {
-    if (format == nullptr) return 0;
-    uint32_t divisor = uint32_t{format->wBitsPerSample} * format->nChannels * format->nSamplesPerSec;
+    if (format_ == nullptr) return 0;
+    uint32_t divisor = uint32_t{format_->wBitsPerSample} * format_->nChannels * format_->nSamplesPerSec;
     if (divisor == 0) return 0;
     return TruncateToInt32(static_cast<double>(bytes) * 8000.0 / static_cast<double>(divisor));
 }
 
 int32_t SoundBuffer::MsToBytes(int32_t ms) const {
-    if (format == nullptr) return 0;
-    double bytes = static_cast<double>(format->wBitsPerSample) * static_cast<double>(format->nSamplesPerSec) *
-                   static_cast<double>(format->nChannels) * static_cast<double>(ms) * 0.000125;
+    if (format_ == nullptr) return 0;
+    double bytes = static_cast<double>(format_->wBitsPerSample) * static_cast<double>(format_->nSamplesPerSec) *
+                   static_cast<double>(format_->nChannels) * static_cast<double>(ms) * 0.000125;
     return TruncateToInt32(bytes);
 }
 

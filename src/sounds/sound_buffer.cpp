@@ -3,47 +3,78 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/output_device.h"
-#include "engine/sound_xtra.h"
-
 namespace sonidrax {
 
-SoundBuffer::SoundBuffer(SoundXtra* owner, uint16_t kind, bool reversed)
-    : id(0), kind(kind), next(nullptr), dataBytes(0), bufferBytes(0), refillBytes(0), loop(false),
-      playing(false), inHardware(false), streaming(false), is3D(false), reversed(reversed), pitch(1.0),
-      volume(0), pan(0), owner(owner), fileName{}, bufferStartPos(0), writeCursor(0), sourcePos(0),
-      endReached(false), buffer(nullptr), format(nullptr), buffer3D(nullptr), source(nullptr) {}
+SoundBuffer::SoundBuffer(const SoundContext& context, uint16_t kind, bool reversed)
+    : kind_(kind), reversed_(reversed), context_(context) {}
 
 // The subclass has closed its source by now; what is left are the DirectSound
 // interfaces and the format block.
 SoundBuffer::~SoundBuffer() {
-    if (buffer3D != nullptr) buffer3D->Release();
-    buffer3D = nullptr;
-    if (buffer != nullptr) buffer->Release();
-    buffer = nullptr;
+    if (buffer3D_ != nullptr) buffer3D_->Release();
+    buffer3D_ = nullptr;
+    if (buffer_ != nullptr) buffer_->Release();
+    buffer_ = nullptr;
     FreeFormat();
 }
 
-void SoundBuffer::CopyStateFrom(const SoundBuffer& from) {
-    kind = from.kind;
-    dataBytes = from.dataBytes;
-    bufferBytes = from.bufferBytes;
-    refillBytes = from.refillBytes;
-    loop = from.loop;
-    playing = from.playing;
-    inHardware = from.inHardware;
-    streaming = false;
-    is3D = from.is3D;
-    reversed = from.reversed;
-    pitch = from.pitch;
-    volume = from.volume;
-    pan = from.pan;
-    owner = from.owner;
-    std::memcpy(fileName, from.fileName, sizeof fileName);
-    bufferStartPos = from.bufferStartPos;
-    writeCursor = from.writeCursor;
-    sourcePos = from.sourcePos;
-    endReached = from.endReached;
+void SoundBuffer::FinishOpening(const D3DVECTOR& position, DWORD applyMode) {
+    DSBCAPS caps = {};
+    caps.dwSize = sizeof caps;
+    if (buffer_ == nullptr || FAILED(buffer_->GetCaps(&caps))) return;
+    inHardware_ = (caps.dwFlags & DSBCAPS_LOCHARDWARE) != 0;
+    refillBytes_ = std::min(bufferBytes_ / 4, kMaxRefillBytes);
+    streaming_ = bufferBytes_ < dataBytes_;
+    if (!is3D_) return;
+    void* buffer3D = nullptr;
+    if (FAILED(buffer_->QueryInterface(IID_IDirectSound3DBuffer, &buffer3D))) return;
+    buffer3D_ = static_cast<IDirectSound3DBuffer*>(buffer3D);
+    buffer3D_->SetPosition(position.x, position.y, position.z, applyMode);
+}
+
+Status SoundBuffer::CopyStateFrom(const SoundBuffer& from) {
+    kind_ = from.kind_;
+    dataBytes_ = from.dataBytes_;
+    bufferBytes_ = from.bufferBytes_;
+    refillBytes_ = from.refillBytes_;
+    loop_ = from.loop_;
+    // The copy's buffer is silent until the copy itself is played.
+    playing_ = false;
+    inHardware_ = from.inHardware_;
+    streaming_ = false;
+    is3D_ = from.is3D_;
+    reversed_ = from.reversed_;
+    pitch_ = from.pitch_;
+    volume_ = from.volume_;
+    pan_ = from.pan_;
+    std::memcpy(fileName_, from.fileName_, sizeof fileName_);
+    bufferStartPos_ = from.bufferStartPos_;
+    writeCursor_ = from.writeCursor_;
+    sourcePos_ = from.sourcePos_;
+    endReached_ = from.endReached_;
+    if (from.format_ == nullptr) return kOk;
+    const uint32_t size = sizeof(WAVEFORMATEX) + from.format_->cbSize;
+    WAVEFORMATEX* format = AllocateFormat(size);
+    if (format == nullptr) return kOutOfMemory;
+    std::memcpy(format, from.format_, size);
+    return kOk;
+}
+
+// Each sound releases only what it holds, so a 3D copy queries a 3D interface of
+// its own on its own buffer.
+Status SoundBuffer::DuplicateBufferOf(const SoundBuffer& from) {
+    if (context_.directSound == nullptr || from.buffer_ == nullptr) return kOutOfMemory;
+    IDirectSoundBuffer* copy = nullptr;
+    if (FAILED(context_.directSound->DuplicateSoundBuffer(from.buffer_, &copy)) || copy == nullptr) {
+        return kOutOfMemory;
+    }
+    buffer_ = copy;
+    if (!is3D_) return kOk;
+    void* buffer3D = nullptr;
+    if (SUCCEEDED(copy->QueryInterface(IID_IDirectSound3DBuffer, &buffer3D))) {
+        buffer3D_ = static_cast<IDirectSound3DBuffer*>(buffer3D);
+    }
+    return kOk;
 }
 
 // The source operations: a plain sound (a duplicate) has no source of its own.
@@ -57,44 +88,55 @@ Status SoundBuffer::ReadData(uint8_t*, uint32_t, uint32_t* bytesRead) {
     return kNotProvided;
 }
 
-void* SoundBuffer::AllocateHost(uint32_t byteCount) const { return owner->Allocate(byteCount); }
+Status SoundBuffer::SetFileName(const char* path) {
+    const size_t length = strnlen(path, kFileNameSize);
+    if (length >= kFileNameSize) return kBadArgument;
+    std::memcpy(fileName_, path, length + 1);
+    return kOk;
+}
+
+WAVEFORMATEX* SoundBuffer::AllocateFormat(uint32_t byteCount) {
+    FreeFormat();
+    HostAllocator* allocator = context_.allocator;
+    format_ = static_cast<WAVEFORMATEX*>(allocator->ops->Alloc(allocator, byteCount));
+    return format_;
+}
 
 void SoundBuffer::FreeFormat() {
-    if (format != nullptr && owner != nullptr) owner->Free(format);
-    format = nullptr;
+    if (format_ != nullptr) context_.allocator->ops->Free(context_.allocator, format_);
+    format_ = nullptr;
 }
 
 void SoundBuffer::ShowMessageFormatted(const char* text, int32_t argument) const {
-    if (owner == nullptr || owner->hostMessages == nullptr) return;
-    owner->hostMessages->ops->ShowFormatted(owner->hostMessages, text, argument);
+    if (context_.messages == nullptr) return;
+    context_.messages->ops->ShowFormatted(context_.messages, text, argument);
 }
 
 Status SoundBuffer::CreateBuffer(uint32_t size, uint32_t* bytesRead) {
     *bytesRead = 0;
-    bufferBytes = size;
-    bufferStartPos = 0;
+    bufferBytes_ = size;
+    bufferStartPos_ = 0;
 
-    OutputDevice* device = owner != nullptr ? owner->currentDevice : nullptr;
-    if (device == nullptr || device->directSound == nullptr || format == nullptr) {
+    if (context_.directSound == nullptr || format_ == nullptr) {
         FreeFormat();
         return kUnsupportedFormat;
     }
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(DSBUFFERDESC1);
-    desc.dwFlags = is3D ? kFlags3D : kFlagsPlain;
-    desc.dwBufferBytes = bufferBytes;
-    desc.lpwfxFormat = format;
-    if (FAILED(device->directSound->CreateSoundBuffer(&desc, &buffer, nullptr))) {
-        buffer = nullptr;
+    desc.dwFlags = is3D_ ? kFlags3D : kFlagsPlain;
+    desc.dwBufferBytes = bufferBytes_;
+    desc.lpwfxFormat = format_;
+    if (FAILED(context_.directSound->CreateSoundBuffer(&desc, &buffer_, nullptr))) {
+        buffer_ = nullptr;
         FreeFormat();
         return kUnsupportedFormat;
     }
 
     // A reversed sound longer than its ring starts at the end of its data, which
     // the ring then walks back from.
-    bool reversedRing = reversed && dataBytes > bufferBytes;
+    bool reversedRing = reversed_ && dataBytes_ > bufferBytes_;
     if (reversedRing) {
-        Status seek = SeekData(dataBytes - bufferBytes);
+        Status seek = SeekData(dataBytes_ - bufferBytes_);
         if (seek != kOk) {
             FreeFormat();
             return seek;
@@ -105,7 +147,7 @@ Status SoundBuffer::CreateBuffer(uint32_t size, uint32_t* bytesRead) {
     void* part2 = nullptr;
     DWORD bytes1 = 0;
     DWORD bytes2 = 0;
-    HRESULT locked = buffer->Lock(0, bufferBytes, &part1, &bytes1, &part2, &bytes2, 0);
+    HRESULT locked = buffer_->Lock(0, bufferBytes_, &part1, &bytes1, &part2, &bytes2, 0);
     if (FAILED(locked)) {
         FreeFormat();
         return locked;
@@ -113,7 +155,7 @@ Status SoundBuffer::CreateBuffer(uint32_t size, uint32_t* bytesRead) {
     uint32_t n = 0;
     Status read = ReadData(static_cast<uint8_t*>(part1), bytes1, &n);
     if (read != kOk) {
-        buffer->Unlock(part1, 0, part2, 0);
+        buffer_->Unlock(part1, 0, part2, 0);
         FreeFormat();
         return read;
     }
@@ -121,102 +163,102 @@ Status SoundBuffer::CreateBuffer(uint32_t size, uint32_t* bytesRead) {
     std::memset(static_cast<uint8_t*>(part1) + n, 0, bytes1 - n);
     // The zeroed tail was written too: report the whole part so that it reaches
     // the device also where the buffer lives in hardware.
-    buffer->Unlock(part1, bytes1, part2, 0);
+    buffer_->Unlock(part1, bytes1, part2, 0);
 
-    writeCursor = bufferBytes;
-    if (reversedRing) bufferStartPos = dataBytes;
-    buffer->SetCurrentPosition(0);
+    writeCursor_ = bufferBytes_;
+    if (reversedRing) bufferStartPos_ = dataBytes_;
+    buffer_->SetCurrentPosition(0);
     *bytesRead = n;
     return kOk;
 }
 
 Status SoundBuffer::Play() {
-    if (buffer == nullptr) return kOk;
-    DWORD flags = (loop || streaming) ? DSBPLAY_LOOPING : 0;
-    if (buffer->Play(0, 0, flags) == DSERR_BUFFERLOST) buffer->Restore();
-    playing = true;
+    if (buffer_ == nullptr) return kOk;
+    DWORD flags = (loop_ || streaming_) ? DSBPLAY_LOOPING : 0;
+    if (buffer_->Play(0, 0, flags) == DSERR_BUFFERLOST) buffer_->Restore();
+    playing_ = true;
     return kOk;
 }
 
 Status SoundBuffer::Stop() {
-    if (buffer != nullptr) buffer->Stop();
-    playing = false;
+    if (buffer_ != nullptr) buffer_->Stop();
+    playing_ = false;
     return kOk;
 }
 
 bool SoundBuffer::IsPlaying() {
-    if (loop) return playing;
-    if (buffer == nullptr) return false;
+    if (loop_) return playing_;
+    if (buffer_ == nullptr) return false;
     DWORD status = 0;
-    if (FAILED(buffer->GetStatus(&status))) return false;
+    if (FAILED(buffer_->GetStatus(&status))) return false;
     return (status & DSBSTATUS_PLAYING) != 0;
 }
 
 Status SoundBuffer::SetPitch(double factor) {
     if (factor < 0.0) return kBadArgument;
-    pitch = factor;
-    if (buffer == nullptr || format == nullptr) return kOk;
-    double frequency = static_cast<double>(format->nSamplesPerSec) * factor;
+    pitch_ = factor;
+    if (buffer_ == nullptr || format_ == nullptr) return kOk;
+    double frequency = static_cast<double>(format_->nSamplesPerSec) * factor;
     // Beyond what a DWORD holds DirectSound refuses it anyway; keep the conversion defined.
     DWORD value = frequency >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(frequency);
-    buffer->SetFrequency(value);
+    buffer_->SetFrequency(value);
     return kOk;
 }
 
 double SoundBuffer::GetPitch() {
-    if (buffer == nullptr || format == nullptr || format->nSamplesPerSec == 0) return 0.0;
+    if (buffer_ == nullptr || format_ == nullptr || format_->nSamplesPerSec == 0) return 0.0;
     DWORD frequency = 0;
-    if (FAILED(buffer->GetFrequency(&frequency))) return 0.0;
-    return static_cast<double>(frequency) / static_cast<double>(format->nSamplesPerSec);
+    if (FAILED(buffer_->GetFrequency(&frequency))) return 0.0;
+    return static_cast<double>(frequency) / static_cast<double>(format_->nSamplesPerSec);
 }
 
 Status SoundBuffer::SetVolume(int32_t hundredthsOfDb) {
     if (hundredthsOfDb > DSBVOLUME_MAX || hundredthsOfDb < DSBVOLUME_MIN) return kBadArgument;
-    volume = hundredthsOfDb;
-    if (buffer != nullptr) buffer->SetVolume(hundredthsOfDb);
+    volume_ = hundredthsOfDb;
+    if (buffer_ != nullptr) buffer_->SetVolume(hundredthsOfDb);
     return kOk;
 }
 
 int32_t SoundBuffer::GetVolume() {
     LONG value = 0;
-    if (buffer == nullptr || FAILED(buffer->GetVolume(&value))) return 0;
+    if (buffer_ == nullptr || FAILED(buffer_->GetVolume(&value))) return 0;
     return value;
 }
 
 Status SoundBuffer::SetPan(int32_t newPan) {
-    pan = newPan;
-    if (buffer != nullptr) buffer->SetPan(newPan);
+    pan_ = newPan;
+    if (buffer_ != nullptr) buffer_->SetPan(newPan);
     return kOk;
 }
 
 int32_t SoundBuffer::GetPan() {
     LONG value = 0;
-    if (buffer == nullptr || FAILED(buffer->GetPan(&value))) return 0;
+    if (buffer_ == nullptr || FAILED(buffer_->GetPan(&value))) return 0;
     return value;
 }
 
 Status SoundBuffer::SetLoop(bool on) {
-    loop = on;
+    loop_ = on;
     return kOk;
 }
 
-bool SoundBuffer::GetLoop() { return loop; }
+bool SoundBuffer::GetLoop() { return loop_; }
 
 void SoundBuffer::FillSilence(uint8_t* dest, uint32_t count) const {
-    if (format == nullptr || count == 0) return;
+    if (format_ == nullptr || count == 0) return;
     uint8_t value = 0;
-    if (format->wBitsPerSample == 8) {
+    if (format_->wBitsPerSample == 8) {
         value = 0x80;
-    } else if (format->wBitsPerSample != 16) {
+    } else if (format_->wBitsPerSample != 16) {
         return;
     }
     std::memset(dest, value, count);
 }
 
 int32_t SoundBuffer::AlignToFrame(int32_t pos) const {
-    if (format == nullptr) return pos;
-    bool sixteen = format->wBitsPerSample == 16;
-    bool stereo = format->nChannels == 2;
+    if (format_ == nullptr) return pos;
+    bool sixteen = format_->wBitsPerSample == 16;
+    bool stereo = format_->nChannels == 2;
     if (sixteen && stereo) return pos & ~3;
     if (sixteen || stereo) return pos & ~1;
     return pos;

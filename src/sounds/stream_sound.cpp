@@ -14,8 +14,8 @@ constexpr double kLongestData = std::numeric_limits<int32_t>::max();
 
 }  // namespace
 
-StreamSound::StreamSound(SoundXtra* owner, bool reversed, const StreamModules& modules)
-    : SoundBuffer(owner, kStreamKind, reversed), modules_(modules) {}
+StreamSound::StreamSound(const SoundContext& context, bool reversed, const StreamModules& modules)
+    : SoundBuffer(context, kStreamKind, reversed), modules_(modules) {}
 
 StreamSound::~StreamSound() { CloseSource(); }
 
@@ -24,19 +24,15 @@ Status StreamSound::CloseSource() {
     if (stream == nullptr) return kOk;
     decoder::CloseInput(stream);
     decoder::DestroyDecoder(stream);
-    source = nullptr;
+    SetSource(nullptr);
     blockBytes_ = 0;
-    blockOffset = 0;
+    blockOffset_ = 0;
     return kOk;
 }
 
 Status StreamSound::OpenFile(const char* path, uint32_t bufferBytes) {
     CloseSource();
-    if (path == nullptr) return kDeviceRefused;
-    size_t length = strnlen(path, kFileNameSize);
-    // A cut name could open another file.
-    if (length >= kFileNameSize) return kDeviceRefused;
-    std::memcpy(fileName, path, length + 1);
+    if (path == nullptr || SetFileName(path) != kOk) return kDeviceRefused;
 
     Status opened = OpenDecoder();
     if (opened != kOk) return opened;
@@ -45,11 +41,11 @@ Status StreamSound::OpenFile(const char* path, uint32_t bufferBytes) {
 
     // A reversed ring is primed from the end of the data, so its length is wanted
     // first wherever the stream tells it.
-    dataBytes = DurationBytes();
+    SetDataBytes(DurationBytes());
     uint32_t primed = 0;
     Status created = CreateBuffer(bufferBytes != 0 ? bufferBytes : kDefaultStreamBufferBytes, &primed);
     if (created != kOk) return created;
-    if (dataBytes == 0) dataBytes = ExtrapolatedBytes(primed);
+    if (DataBytes() == 0) SetDataBytes(ExtrapolatedBytes(primed));
     return kOk;
 }
 
@@ -58,10 +54,10 @@ Status StreamSound::OpenFile(const char* path, uint32_t bufferBytes) {
 Status StreamSound::OpenDecoder() {
     decoder::Decoder* stream = nullptr;
     if (decoder::CreateDecoder(&stream) != decoder::kSuccess || stream == nullptr) return kDeviceRefused;
-    source = stream;
+    SetSource(stream);
     decoder::RegisterInputModule(stream, modules_.fileInput);
     decoder::RegisterCodecModule(stream, modules_.codec);
-    if (decoder::SelectInput(stream, fileName, decoder::kAutomaticModule) != decoder::kSuccess) return kDeviceRefused;
+    if (decoder::SelectInput(stream, FileName(), decoder::kAutomaticModule) != decoder::kSuccess) return kDeviceRefused;
     if (decoder::OpenInput(stream) != decoder::kSuccess) return kDeviceRefused;
     if (NextBlock() != decoder::kSuccess) return kUnsupportedFormat;
     return kOk;
@@ -72,7 +68,7 @@ Status StreamSound::FillFormat() {
     if (block.channels < 1 || block.channels > 2 || block.sampleRate <= 0 || block.bytesPerSample != 2) {
         return kUnsupportedFormat;
     }
-    format = static_cast<WAVEFORMATEX*>(AllocateHost(kFormatBytes));
+    WAVEFORMATEX* format = AllocateFormat(kFormatBytes);
     if (format == nullptr) return kOutOfMemory;
     format->wFormatTag = WAVE_FORMAT_PCM;
     format->nChannels = static_cast<WORD>(block.channels);
@@ -86,7 +82,7 @@ Status StreamSound::FillFormat() {
 
 // The length the stream's duration gives; 0 when the duration is unknown.
 uint32_t StreamSound::DurationBytes() const {
-    double bytes = (format->nAvgBytesPerSec * 0.001) * Stream()->status.durationMs;
+    double bytes = (Format()->nAvgBytesPerSec * 0.001) * Stream()->status.durationMs;
     return static_cast<uint32_t>(std::min(bytes, kLongestData));
 }
 
@@ -102,7 +98,7 @@ uint32_t StreamSound::ExtrapolatedBytes(uint32_t primed) const {
 // Decodes the next frame into the decoder's own buffer and makes it the current
 // block; answers the decoder's status (kEndOfInput at the end of the stream).
 decoder::Status StreamSound::NextBlock() {
-    blockOffset = 0;
+    blockOffset_ = 0;
     blockBytes_ = 0;
     decoder::Decoder* stream = Stream();
     decoder::Status decoded = decoder::Decode(stream, nullptr);
@@ -115,11 +111,11 @@ decoder::Status StreamSound::NextBlock() {
 }
 
 uint32_t StreamSound::TakeFromBlock(uint8_t* dest, uint32_t count) {
-    uint32_t n = std::min(count, blockBytes_ - blockOffset);
+    uint32_t n = std::min(count, blockBytes_ - blockOffset_);
     if (dest != nullptr) {
-        std::memcpy(dest, reinterpret_cast<const uint8_t*>(Stream()->outputBuffer.pcm) + blockOffset, n);
+        std::memcpy(dest, reinterpret_cast<const uint8_t*>(Stream()->outputBuffer.pcm) + blockOffset_, n);
     }
-    blockOffset += n;
+    blockOffset_ += n;
     return n;
 }
 
@@ -131,10 +127,10 @@ Status StreamSound::ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead)
     // nothing to give right after its start must not be started over again.
     bool rewound = false;
     while (delivered < count) {
-        if (blockOffset < blockBytes_) {
+        if (blockOffset_ < blockBytes_) {
             uint32_t n = TakeFromBlock(dest != nullptr ? dest + delivered : nullptr, count - delivered);
             delivered += n;
-            if (!reversed) sourcePos += n;
+            if (!Reversed()) SetSourcePos(SourcePos() + n);
             rewound = false;
             continue;
         }
@@ -142,13 +138,13 @@ Status StreamSound::ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead)
         if (decoded == decoder::kSuccess) continue;
         // A frame that cannot be decoded ends the read with what it has. A reversed
         // read is a block inside the data, which the ring wraps itself.
-        bool restart = decoded == decoder::kEndOfInput && loop && !reversed && !rewound;
+        bool restart = decoded == decoder::kEndOfInput && Looping() && !Reversed() && !rewound;
         if (!restart || decoder::SeekPosition(Stream(), 0.0f) != decoder::kSuccess) break;
         rewound = true;
-        sourcePos = 0;
+        SetSourcePos(0);
     }
     *bytesRead = delivered;
-    if (reversed && delivered > 0) return ReverseFrames(dest, static_cast<int32_t>(delivered));
+    if (Reversed() && delivered > 0) return ReverseFrames(dest, static_cast<int32_t>(delivered));
     return kOk;
 }
 
@@ -161,12 +157,12 @@ Status StreamSound::SeekData(uint32_t bytePos) {
     if (bytePos == 0) {
         decoder::SeekPosition(stream, 0.0f);
     } else {
-        if (dataBytes == 0) return kSourceFailed;
-        double share = static_cast<double>(bytePos) / dataBytes;
+        if (DataBytes() == 0) return kSourceFailed;
+        double share = static_cast<double>(bytePos) / DataBytes();
         if (decoder::SeekPosition(stream, static_cast<float>(share)) != decoder::kSuccess) return kSourceFailed;
     }
-    blockOffset = blockBytes_;
-    sourcePos = bytePos;
+    blockOffset_ = blockBytes_;
+    SetSourcePos(bytePos);
     return kOk;
 }
 

@@ -21,7 +21,7 @@ constexpr uint32_t kDefaultStreamBufferBytes = 131072;
 
 class StreamSound : public SoundBuffer {
 public:
-    StreamSound(SoundXtra* owner, bool reversed, const StreamModules& modules);
+    StreamSound(const SoundContext& context, bool reversed, const StreamModules& modules);
     ~StreamSound() override;
 
     // bufferBytes 0 gives a ring of kDefaultStreamBufferBytes.
@@ -34,10 +34,10 @@ public:
     // decoder then starts at the next frame it finds.
     Status SeekData(uint32_t bytePos) override;
 
-    uint32_t blockOffset = 0;  // bytes of the current decoded block already delivered
+    // The stream's decoder (null when closed), for a look at its status.
+    decoder::Decoder* Stream() const { return static_cast<decoder::Decoder*>(Source()); }
 
 private:
-    decoder::Decoder* Stream() const { return static_cast<decoder::Decoder*>(source); }
     Status OpenDecoder();
     Status FillFormat();
     uint32_t DurationBytes() const;
@@ -46,6 +46,7 @@ private:
     uint32_t TakeFromBlock(uint8_t* dest, uint32_t count);
 
     StreamModules modules_;
+    uint32_t blockOffset_ = 0;  // bytes of the current decoded block already delivered
     uint32_t blockBytes_ = 0;  // size of the current decoded block; 0 when there is none
 };
 

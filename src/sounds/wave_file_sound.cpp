@@ -18,8 +18,8 @@ constexpr uint32_t kRingFrames = 4;           // a ring holds whole frames in ea
 
 }  // namespace
 
-WaveFileSound::WaveFileSound(SoundXtra* owner, bool reversed)
-    : SoundBuffer(owner, kWaveFileKind, reversed), dataChunk{}, riffChunk{} {}
+WaveFileSound::WaveFileSound(const SoundContext& context, bool reversed)
+    : SoundBuffer(context, kWaveFileKind, reversed) {}
 
 WaveFileSound::~WaveFileSound() { CloseSource(); }
 
@@ -30,19 +30,17 @@ Status WaveFileSound::Fail(Status status) {
 
 Status WaveFileSound::OpenFile(const char* path, uint32_t bufferBytes) {
     if (path == nullptr) return kFileNotFound;
-    size_t length = strnlen(path, kFileNameSize);
-    // The name and its terminator must fit the field; a longer one is not cut,
-    // since a cut name could open another file.
-    if (length >= kFileNameSize) return kBadArgument;
-    std::memcpy(fileName, path, length + 1);
+    Status named = SetFileName(path);
+    if (named != kOk) return named;
 
     // Naming the DOS procedure keeps a "+" in the name from being read as an
     // element of a compound file; everything else is as with no info at all.
     MMIOINFO plainFile{};
     plainFile.fccIOProc = FOURCC_DOS;
-    HMMIO file = mmioOpenA(fileName, &plainFile, MMIO_ALLOCBUF | MMIO_READ);
+    // Only MMIO_PARSE would write to the name.
+    HMMIO file = mmioOpenA(const_cast<char*>(FileName()), &plainFile, MMIO_ALLOCBUF | MMIO_READ);
     if (file == nullptr) return kFileNotFound;
-    source = file;
+    SetSource(file);
     LONG size = mmioSeek(file, 0, SEEK_END);
     if (size < 0 || mmioSeek(file, 0, SEEK_SET) != 0) return Fail(kUnsupportedFormat);
     imageBytes_ = static_cast<uint32_t>(size);
@@ -62,7 +60,7 @@ Status WaveFileSound::OpenMemory(HGLOBAL handle, uint32_t) {
     HMMIO file = mmioOpenA(nullptr, &info, MMIO_READWRITE);
     Status result = kUnsupportedFormat;
     if (file != nullptr) {
-        source = file;
+        SetSource(file);
         imageBytes_ = static_cast<uint32_t>(info.cchBuffer);
         result = OpenImage(0, false);
         CloseSource();
@@ -81,8 +79,9 @@ Status WaveFileSound::OpenImage(uint32_t bufferBytes, bool diskFile) {
         FreeFormat();
         return Fail(found);
     }
-    dataBytes = dataChunk.cksize;
+    SetDataBytes(dataChunk_.cksize);
 
+    const uint32_t dataBytes = DataBytes();
     uint32_t size = dataBytes;
     if (bufferBytes != 0 && bufferBytes < dataBytes) {
         // A ring of whole frames in each quarter, so that refills and reversed
@@ -99,13 +98,13 @@ Status WaveFileSound::OpenImage(uint32_t bufferBytes, bool diskFile) {
 
 Status WaveFileSound::ReadHeader() {
     HMMIO file = File();
-    riffChunk = MMCKINFO{};
-    if (mmioDescend(file, &riffChunk, nullptr, 0) != MMSYSERR_NOERROR) return kUnsupportedFormat;
-    if (riffChunk.ckid != FOURCC_RIFF || riffChunk.fccType != kWave) return kUnsupportedFormat;
+    riffChunk_ = MMCKINFO{};
+    if (mmioDescend(file, &riffChunk_, nullptr, 0) != MMSYSERR_NOERROR) return kUnsupportedFormat;
+    if (riffChunk_.ckid != FOURCC_RIFF || riffChunk_.fccType != kWave) return kUnsupportedFormat;
 
     MMCKINFO fmt{};
     fmt.ckid = kFmt;
-    if (mmioDescend(file, &fmt, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kUnsupportedFormat;
+    if (mmioDescend(file, &fmt, &riffChunk_, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kUnsupportedFormat;
     // A chunk that claims more than the image holds is not a format to trust.
     if (fmt.cksize < kPcmFormatBytes || uint64_t{fmt.dwDataOffset} + fmt.cksize > imageBytes_) {
         return kUnsupportedFormat;
@@ -122,7 +121,7 @@ Status WaveFileSound::ReadHeader() {
         if (extra > fmt.cksize - kFormatBytes) return kUnsupportedFormat;
     }
 
-    format = static_cast<WAVEFORMATEX*>(AllocateHost(kFormatBytes + extra));
+    WAVEFORMATEX* format = AllocateFormat(kFormatBytes + extra);
     if (format == nullptr) return kOutOfMemory;
     std::memcpy(format, &pcm, kPcmFormatBytes);
     format->cbSize = extra;
@@ -138,14 +137,14 @@ Status WaveFileSound::ReadHeader() {
 
 Status WaveFileSound::FindData() {
     HMMIO file = File();
-    if (mmioSeek(file, static_cast<LONG>(riffChunk.dwDataOffset + 4), SEEK_SET) == -1) return kUnsupportedFormat;
-    dataChunk = MMCKINFO{};
-    dataChunk.ckid = kData;
-    if (mmioDescend(file, &dataChunk, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kUnsupportedFormat;
-    if (dataChunk.dwDataOffset > imageBytes_) return kUnsupportedFormat;
+    if (mmioSeek(file, static_cast<LONG>(riffChunk_.dwDataOffset + 4), SEEK_SET) == -1) return kUnsupportedFormat;
+    dataChunk_ = MMCKINFO{};
+    dataChunk_.ckid = kData;
+    if (mmioDescend(file, &dataChunk_, &riffChunk_, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return kUnsupportedFormat;
+    if (dataChunk_.dwDataOffset > imageBytes_) return kUnsupportedFormat;
     // Recorders that stopped early leave a size they never wrote: the data ends
     // where the image does.
-    dataChunk.cksize = std::min<uint32_t>(dataChunk.cksize, imageBytes_ - dataChunk.dwDataOffset);
+    dataChunk_.cksize = std::min<uint32_t>(dataChunk_.cksize, imageBytes_ - dataChunk_.dwDataOffset);
     return kOk;
 }
 
@@ -155,13 +154,13 @@ Status WaveFileSound::SeekData(uint32_t pos) {
         Status found = FindData();
         if (found != kOk) return found;
     } else {
-        if (pos > dataBytes) return kSourceFailed;
+        if (pos > DataBytes()) return kSourceFailed;
         int64_t move = int64_t{pos} - filePos_;
         if (move != 0 && mmioSeek(File(), static_cast<LONG>(move), SEEK_CUR) == -1) return kSourceFailed;
-        dataChunk.cksize = dataBytes - pos;
+        dataChunk_.cksize = DataBytes() - pos;
     }
     filePos_ = pos;
-    sourcePos = pos;
+    SetSourcePos(pos);
     return kOk;
 }
 
@@ -172,7 +171,7 @@ Status WaveFileSound::ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRea
     MMIOINFO info{};
     if (mmioGetInfo(file, &info, 0) != MMSYSERR_NOERROR) return kUnsupportedFormat;
 
-    uint32_t deliver = std::min<uint32_t>(count, dataChunk.cksize);
+    uint32_t deliver = std::min<uint32_t>(count, dataChunk_.cksize);
     uint32_t done = 0;
     bool failed = false;
     while (done < deliver) {
@@ -191,20 +190,20 @@ Status WaveFileSound::ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRea
     if (mmioSetInfo(file, &info, 0) != MMSYSERR_NOERROR) failed = true;
 
     filePos_ += done;
-    dataChunk.cksize -= done;
-    if (!reversed) sourcePos = filePos_;
+    dataChunk_.cksize -= done;
+    if (!Reversed()) SetSourcePos(filePos_);
     if (failed) return kUnsupportedFormat;
 
     // A reversed source stays at the start of the block it delivered, so that the
     // next step back reads the block before it.
-    if (reversed && dest != nullptr) ReverseFrames(dest, static_cast<int32_t>(done));
+    if (Reversed() && dest != nullptr) ReverseFrames(dest, static_cast<int32_t>(done));
     *bytesRead = done;
     return kOk;
 }
 
 Status WaveFileSound::CloseSource() {
-    if (source != nullptr) mmioClose(File(), 0);
-    source = nullptr;
+    if (File() != nullptr) mmioClose(File(), 0);
+    SetSource(nullptr);
     return kOk;
 }
 

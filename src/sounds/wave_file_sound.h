@@ -11,7 +11,7 @@ namespace sonidrax {
 
 class WaveFileSound : public SoundBuffer {
 public:
-    WaveFileSound(SoundXtra* owner, bool reversed);
+    WaveFileSound(const SoundContext& context, bool reversed);
     ~WaveFileSound() override;
 
     // A disk file: read whole when `bufferBytes` is 0 or holds the data, else
@@ -24,16 +24,15 @@ public:
     Status CloseSource() override;
     Status SeekData(uint32_t bytePos) override;
 
-    MMCKINFO dataChunk;  // its size counts the data bytes still to be read
-    MMCKINFO riffChunk;
-
 private:
-    HMMIO File() const { return static_cast<HMMIO>(source); }
+    HMMIO File() const { return static_cast<HMMIO>(Source()); }
     Status ReadHeader();
     Status FindData();
     Status OpenImage(uint32_t bufferBytes, bool diskFile);
     Status Fail(Status status);
 
+    MMCKINFO dataChunk_{};  // its size counts the data bytes still to be read
+    MMCKINFO riffChunk_{};
     uint32_t filePos_ = 0;    // data position the file itself is at
     uint32_t imageBytes_ = 0;  // size of the whole image, which no chunk may pass
 };

@@ -69,7 +69,7 @@ protected:
         return ResultVector();
     }
 
-    FakeSound3DBuffer& Fake3DOf(int32_t id) { return *fake.Find(Sound(id)->buffer3D); }
+    FakeSound3DBuffer& Fake3DOf(int32_t id) { return *fake.Find(Sound(id)->Buffer3D()); }
     FakeSoundBuffer& FakeBuffer(int32_t id) { return FakeOf(Sound(id)); }
 
 private:

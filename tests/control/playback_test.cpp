@@ -97,7 +97,7 @@ TEST_F(Playback, StreamRefillsTheQuarterOfTheRingThatWasPlayed) {
     const std::string name = testing::WriteWaveFile("control_stream.wav", testing::WaveImage({2, 16, 22050, 40000}));
     ASSERT_EQ(Call("dsNewSound", {host.String(name), Int(4096)}), 0);
     const int32_t id = ResultInteger();
-    ASSERT_TRUE(Sound(id)->streaming);
+    ASSERT_TRUE(Sound(id)->Streaming());
     auto& buffer = FakeBuffer(id);
     Call("dsPlay", {Int(id)});
     const size_t locksBefore = buffer.locks.size();
@@ -120,7 +120,7 @@ TEST_F(Playback, ReversingAPlayingSoundTurnsItsSamplesAndKeepsItPlaying) {
     buffer.SetPlayCursor(300);
 
     ASSERT_EQ(Call("dsReverse", {Int(id)}), 0);
-    EXPECT_TRUE(Sound(id)->reversed);
+    EXPECT_TRUE(Sound(id)->Reversed());
     const std::vector<BYTE> backward = buffer.Contents();
     EXPECT_EQ(std::vector<BYTE>(backward.rbegin(), backward.rend()), forward);
     EXPECT_EQ(buffer.playCursor, 700u);
@@ -153,7 +153,7 @@ TEST_F(Synchronize, AReversedFollowerIsTurnedForwardPlacedAndStarted) {
     auto& leadBuffer = FakeBuffer(lead);
     auto& followerBuffer = FakeBuffer(follower);
     const std::vector<BYTE> leadSamples = leadBuffer.Contents();
-    ASSERT_TRUE(Sound(follower)->reversed);
+    ASSERT_TRUE(Sound(follower)->Reversed());
     ASSERT_NE(followerBuffer.Contents(), leadSamples);
     Call("dsPlay", {Int(lead)});
     leadBuffer.SetPlayCursor(2000);
@@ -162,7 +162,7 @@ TEST_F(Synchronize, AReversedFollowerIsTurnedForwardPlacedAndStarted) {
     ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(follower)}), 0);
     EXPECT_EQ(LastError(), 0);
     EXPECT_TRUE(NoResult());
-    EXPECT_FALSE(Sound(follower)->reversed);
+    EXPECT_FALSE(Sound(follower)->Reversed());
     EXPECT_EQ(followerBuffer.Contents(), leadSamples);
     EXPECT_TRUE(followerBuffer.playing);
     EXPECT_EQ(followerBuffer.playCursor, 2000u);
@@ -184,7 +184,7 @@ TEST_F(Synchronize, AMissingSoundOnEitherSideIsReportedAndNothingMoves) {
     ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(9)}), 0);
     ASSERT_EQ(Call("dsSynchronize", {Int(9), Int(follower)}), 0);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"Invalid Sound ID\n", "Invalid Sound ID\n"}));
-    EXPECT_TRUE(Sound(follower)->reversed);
+    EXPECT_TRUE(Sound(follower)->Reversed());
     EXPECT_FALSE(FakeBuffer(follower).playing);
 }
 

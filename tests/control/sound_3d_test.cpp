@@ -19,7 +19,7 @@ protected:
         ControlTest::SetUp();
         id = New3DSound({1.0, 2.0, 3.0});
         ASSERT_NE(id, 0);
-        ASSERT_NE(Sound(id)->buffer3D, nullptr);
+        ASSERT_NE(Sound(id)->Buffer3D(), nullptr);
         xtra().lastError = kUntouched;
     }
     void TearDown() override {
@@ -194,7 +194,7 @@ TEST_F(Sound3D, DeferredChangesAreInvisibleUntilCommittedThenAllApplyAtOnce) {
 TEST_F(Sound3D, ASoundMadeWithout3DIgnoresEvery3DCall) {
     const int32_t flat = NewSound();
     xtra().lastError = kUntouched;
-    ASSERT_EQ(Sound(flat)->buffer3D, nullptr);
+    ASSERT_EQ(Sound(flat)->Buffer3D(), nullptr);
     const size_t callsBefore = fake.calls.size();
     const std::vector<std::pair<std::string, std::vector<ScriptValue>>> calls = {
         {"dsGet3DMode", {}},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "engine/sound_engine.h"
 #include "engine/sound_table.h"
 
 namespace sonidrax {
@@ -11,9 +12,12 @@ namespace {
 
 using testing::ControlTest;
 
+constexpr uint16_t kScriptedKind = 99;
+
 class ScriptedSound : public SoundBuffer {
 public:
-    ScriptedSound(SoundXtra* owner, std::vector<std::string>* log) : SoundBuffer(owner, kMovieKind, false), log_(log) {}
+    ScriptedSound(const SoundContext& context, std::vector<std::string>* log)
+        : SoundBuffer(context, kScriptedKind, false), log_(log) {}
 
     Status Refill() override { return Note("Refill"); }
     Status SetPosition(int32_t pos) override { return Note("SetPosition " + std::to_string(pos)); }
@@ -43,7 +47,7 @@ public:
         return 300;
     }
     Status SetLoop(bool on) override {
-        loop = on;
+        SoundBuffer::SetLoop(on);
         return Note(on ? "SetLoop 1" : "SetLoop 0");
     }
     Status Play() override { return Note("Play"); }
@@ -60,7 +64,7 @@ class SoundClass : public ControlTest {
 protected:
     void SetUp() override {
         ControlTest::SetUp();
-        AddSound(xtra(), new ScriptedSound(&xtra(), &log));
+        AddSound(xtra(), new ScriptedSound(SoundContextOf(xtra()), &log));
     }
     std::vector<std::string> log;
 };

@@ -116,7 +116,7 @@ TEST_F(SoundInfo, AStreamingSoundReadsTheTagWhileItsFileIsOpen) {
     const int32_t id = FileSound("info_stream.wav", Tag("Long", "Player", "Ring"), {2, 16, 22050, 40000});
     ASSERT_EQ(Call("dsNewSound", {host.String("info_stream.wav"), Int(4096)}), 0);
     const int32_t streaming = ResultInteger();
-    ASSERT_TRUE(Sound(streaming)->streaming);
+    ASSERT_TRUE(Sound(streaming)->Streaming());
     ASSERT_EQ(Call("dsGetSoundInfo", {Int(streaming)}), 0);
     EXPECT_EQ(ResultStrings(), (std::vector<std::string>{"Long", "Player", "Ring"}));
     EXPECT_NE(id, streaming);

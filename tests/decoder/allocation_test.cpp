@@ -1,31 +1,8 @@
 // Decoding allocates nothing: the codec writes straight into a buffer that exists.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "allocation_counter.h"
 #include "support/decoder_fixture.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace sonidrax::decoder::testing {
 namespace {
@@ -65,14 +42,14 @@ TEST_F(AllocationTest, DecodeAndDecodeAndPlayAllocateNothing) {
     ASSERT_EQ(OpenOutput(decoder), kSuccess);
 
     alignas(8) static std::int16_t mine[2304];
-    const long before = allocations.load();
+    const long before = sonidrax::testing::AllocationCount();
     ASSERT_EQ(Decode(decoder, nullptr), kSuccess);
     ASSERT_EQ(Decode(decoder, mine), kSuccess);
     ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
     ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
     ASSERT_EQ(SeekPosition(decoder, 0.5f), kSuccess);
     ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
-    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(sonidrax::testing::AllocationCount() - before, 0);
 }
 
 }  // namespace

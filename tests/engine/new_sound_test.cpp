@@ -40,15 +40,15 @@ TEST_F(NewSound, AMemberSoundIsLoadedWholeFromItsWaveImage) {
     EXPECT_EQ(LastError(), 0);
     SoundBuffer* sound = Sound(1);
     ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->kind, 1);
-    EXPECT_FALSE(sound->reversed);
-    EXPECT_FALSE(sound->is3D);
-    EXPECT_EQ(sound->dataBytes, 4000u);
-    EXPECT_EQ(sound->bufferBytes, 4000u);
-    EXPECT_EQ(sound->refillBytes, 1000u);
-    EXPECT_FALSE(sound->streaming);
-    EXPECT_FALSE(sound->inHardware);
-    EXPECT_EQ(sound->buffer3D, nullptr);
+    EXPECT_EQ(sound->Kind(), 1);
+    EXPECT_FALSE(sound->Reversed());
+    EXPECT_FALSE(sound->Is3D());
+    EXPECT_EQ(sound->DataBytes(), 4000u);
+    EXPECT_EQ(sound->BufferBytes(), 4000u);
+    EXPECT_EQ(sound->RefillBytes(), 1000u);
+    EXPECT_FALSE(sound->Streaming());
+    EXPECT_FALSE(sound->InHardware());
+    EXPECT_EQ(sound->Buffer3D(), nullptr);
 
     testing::FakeSoundBuffer& buffer = FakeOf(sound);
     EXPECT_EQ(buffer.flags, 0x180E0u);
@@ -63,11 +63,11 @@ TEST_F(NewSound, APositionListMakesA3DSoundPlacedThereAndMakesTheListener) {
     ASSERT_EQ(Call("dsNewSound", {Member(1), host.List({host.Float(1.0), host.Integer(0), host.Float(-2.5)})}), 0);
     SoundBuffer* sound = Sound(ResultInteger());
     ASSERT_NE(sound, nullptr);
-    EXPECT_TRUE(sound->is3D);
+    EXPECT_TRUE(sound->Is3D());
     EXPECT_EQ(FakeOf(sound).flags, 0xB0u);
-    ASSERT_NE(sound->buffer3D, nullptr);
+    ASSERT_NE(sound->Buffer3D(), nullptr);
     D3DVECTOR position = {};
-    sound->buffer3D->GetPosition(&position);
+    sound->Buffer3D()->GetPosition(&position);
     EXPECT_FLOAT_EQ(position.x, 1.0f);
     EXPECT_FLOAT_EQ(position.y, 0.0f);
     EXPECT_FLOAT_EQ(position.z, -2.5f);
@@ -77,8 +77,8 @@ TEST_F(NewSound, APositionListMakesA3DSoundPlacedThereAndMakesTheListener) {
 
 TEST_F(NewSound, ALastArgumentThatIsNoListGivesASoundWithout3D) {
     ASSERT_EQ(Call("dsNewSound", {Member(1), host.Integer(5)}), 0);
-    EXPECT_FALSE(Sound(1)->is3D);
-    EXPECT_EQ(Sound(1)->buffer3D, nullptr);
+    EXPECT_FALSE(Sound(1)->Is3D());
+    EXPECT_EQ(Sound(1)->Buffer3D(), nullptr);
 }
 
 TEST_F(NewSound, APositionListOfTwoNumbersFailsWithMinus9AndHandsTheMediaBack) {
@@ -141,10 +141,10 @@ TEST_F(NewSound, AFileIsLoadedWholeWithBufferSizeZeroOrWithoutOneOrWithALargerOn
     EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4}));
     for (int32_t id : Ids()) {
         SoundBuffer* sound = Sound(id);
-        EXPECT_EQ(sound->bufferBytes, 4000u) << id;
-        EXPECT_FALSE(sound->streaming) << id;
-        EXPECT_EQ(sound->refillBytes, 1000u) << id;
-        EXPECT_STREQ(sound->fileName, name.c_str());
+        EXPECT_EQ(sound->BufferBytes(), 4000u) << id;
+        EXPECT_FALSE(sound->Streaming()) << id;
+        EXPECT_EQ(sound->RefillBytes(), 1000u) << id;
+        EXPECT_STREQ(sound->FileName(), name.c_str());
     }
 }
 
@@ -152,18 +152,18 @@ TEST_F(NewSound, AFileLargerThanItsBufferStreamsWithAQuarterRefill) {
     const std::string name = WriteWaveFile("new_stream.wav", WaveImage({2, 16, 22050, 600000}));
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(8000)}), 0);
     SoundBuffer* sound = Sound(1);
-    EXPECT_TRUE(sound->streaming);
-    EXPECT_EQ(sound->dataBytes, 600000u);
-    EXPECT_EQ(sound->bufferBytes, 8000u);
-    EXPECT_EQ(sound->refillBytes, 2000u);
+    EXPECT_TRUE(sound->Streaming());
+    EXPECT_EQ(sound->DataBytes(), 600000u);
+    EXPECT_EQ(sound->BufferBytes(), 8000u);
+    EXPECT_EQ(sound->RefillBytes(), 2000u);
 
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(400000)}), 0);
-    EXPECT_EQ(Sound(2)->refillBytes, 65536u);
+    EXPECT_EQ(Sound(2)->RefillBytes(), 65536u);
     // A name ending in "mp3" is an MPEG stream, and streams alike.
     ASSERT_EQ(Call("dsNewSound", {host.String(SONIDRAX_MEDIA_DIR "/ten.mp3"), host.Integer(65536)}), 0);
-    EXPECT_EQ(Sound(3)->kind, kStreamKind);
-    EXPECT_TRUE(Sound(3)->streaming);
-    EXPECT_EQ(Sound(3)->refillBytes, 16384u);
+    EXPECT_EQ(Sound(3)->Kind(), kStreamKind);
+    EXPECT_TRUE(Sound(3)->Streaming());
+    EXPECT_EQ(Sound(3)->RefillBytes(), 16384u);
 }
 
 TEST_F(NewSound, AFileWithAPositionListIsA3DSound) {
@@ -172,9 +172,9 @@ TEST_F(NewSound, AFileWithAPositionListIsA3DSound) {
                                   host.List({host.Float(0.5), host.Float(0.25), host.Float(4.0)})}),
               0);
     SoundBuffer* sound = Sound(1);
-    ASSERT_NE(sound->buffer3D, nullptr);
+    ASSERT_NE(sound->Buffer3D(), nullptr);
     D3DVECTOR position = {};
-    sound->buffer3D->GetPosition(&position);
+    sound->Buffer3D()->GetPosition(&position);
     EXPECT_FLOAT_EQ(position.z, 4.0f);
 
     host.messages.clear();
@@ -227,7 +227,7 @@ TEST_F(NewSound, ReverseSoundHoldsTheSamplesBackwardsFrameByFrame) {
     ASSERT_EQ(Call("dsReverseSound", {Member(1)}), 0);
     SoundBuffer* sound = Sound(ResultInteger());
     ASSERT_NE(sound, nullptr);
-    EXPECT_TRUE(sound->reversed);
+    EXPECT_TRUE(sound->Reversed());
     const std::vector<unsigned char> image = WaveImage({});
     const unsigned char* data = image.data() + 44;
     const BYTE* held = FakeOf(sound).Bytes();
@@ -239,7 +239,7 @@ TEST_F(NewSound, ReverseSoundHoldsTheSamplesBackwardsFrameByFrame) {
 TEST_F(NewSound, HardwareBuffersAreNoted) {
     fake.buffersInHardware = true;
     ASSERT_EQ(Call("dsNewSound", {Member(1)}), 0);
-    EXPECT_TRUE(Sound(1)->inHardware);
+    EXPECT_TRUE(Sound(1)->InHardware());
 }
 
 }  // namespace

@@ -24,19 +24,19 @@ protected:
     }
 
     SoundBuffer* Sound(int32_t id) {
-        for (SoundBuffer* s = xtra().sounds; s != nullptr; s = s->next) {
-            if (static_cast<int32_t>(s->id) == id) return s;
+        for (SoundBuffer* s = xtra().sounds; s != nullptr; s = s->Next()) {
+            if (static_cast<int32_t>(s->Id()) == id) return s;
         }
         return nullptr;
     }
 
     std::vector<int32_t> Ids() {
         std::vector<int32_t> ids;
-        for (SoundBuffer* s = xtra().sounds; s != nullptr; s = s->next) ids.push_back(static_cast<int32_t>(s->id));
+        for (SoundBuffer* s = xtra().sounds; s != nullptr; s = s->Next()) ids.push_back(static_cast<int32_t>(s->Id()));
         return ids;
     }
 
-    FakeSoundBuffer& FakeOf(const SoundBuffer* sound) { return *fake.Find(sound->buffer); }
+    FakeSoundBuffer& FakeOf(const SoundBuffer* sound) { return *fake.Find(sound->Buffer()); }
 };
 
 }  // namespace sonidrax::testing

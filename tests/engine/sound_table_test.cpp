@@ -85,15 +85,15 @@ TEST_F(SoundTable, ADuplicateSharesTheSamplesWithItsOwnBufferFormatAndCursor) {
     EXPECT_EQ(LastError(), 0);
     SoundBuffer* copy = Sound(2);
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->kind, source->kind);
-    EXPECT_EQ(copy->dataBytes, source->dataBytes);
-    EXPECT_EQ(copy->bufferBytes, source->bufferBytes);
-    EXPECT_EQ(copy->volume, -600);
-    EXPECT_FALSE(copy->streaming);
-    EXPECT_NE(copy->buffer, source->buffer);
-    ASSERT_NE(copy->format, nullptr);
-    EXPECT_NE(copy->format, source->format);
-    EXPECT_EQ(std::memcmp(copy->format, source->format, sizeof(WAVEFORMATEX)), 0);
+    EXPECT_EQ(copy->Kind(), source->Kind());
+    EXPECT_EQ(copy->DataBytes(), source->DataBytes());
+    EXPECT_EQ(copy->BufferBytes(), source->BufferBytes());
+    EXPECT_EQ(copy->AskedVolume(), -600);
+    EXPECT_FALSE(copy->Streaming());
+    EXPECT_NE(copy->Buffer(), source->Buffer());
+    ASSERT_NE(copy->Format(), nullptr);
+    EXPECT_NE(copy->Format(), source->Format());
+    EXPECT_EQ(std::memcmp(copy->Format(), source->Format(), sizeof(WAVEFORMATEX)), 0);
 
     testing::FakeSoundBuffer& copied = FakeOf(copy);
     EXPECT_TRUE(copied.isDuplicate);
@@ -112,18 +112,18 @@ TEST_F(SoundTable, ADuplicateSharesTheSamplesWithItsOwnBufferFormatAndCursor) {
 TEST_F(SoundTable, TheDuplicateOfA3DSoundHasA3DInterfaceOfItsOwn) {
     ASSERT_EQ(Call("dsNewSound", {Member(1), host.List({host.Float(1.0), host.Float(2.0), host.Float(3.0)})}), 0);
     SoundBuffer* source = Sound(1);
-    ASSERT_NE(source->buffer3D, nullptr);
+    ASSERT_NE(source->Buffer3D(), nullptr);
 
     EXPECT_EQ(Call("dsDupSound", {host.Integer(1)}), 0);
     SoundBuffer* copy = Sound(ResultInteger());
     ASSERT_NE(copy, nullptr);
-    EXPECT_TRUE(copy->is3D);
-    ASSERT_NE(copy->buffer3D, nullptr);
-    EXPECT_NE(copy->buffer3D, source->buffer3D);
-    EXPECT_EQ(&fake.Find(copy->buffer3D)->buffer, &FakeOf(copy));
+    EXPECT_TRUE(copy->Is3D());
+    ASSERT_NE(copy->Buffer3D(), nullptr);
+    EXPECT_NE(copy->Buffer3D(), source->Buffer3D());
+    EXPECT_EQ(&fake.Find(copy->Buffer3D())->buffer, &FakeOf(copy));
 
     Call("dsDeleteSound", {host.Integer(1)});
-    EXPECT_EQ(copy->buffer3D->SetPosition(0.0f, 0.0f, 1.0f, DS3D_IMMEDIATE), DS_OK);
+    EXPECT_EQ(copy->Buffer3D()->SetPosition(0.0f, 0.0f, 1.0f, DS3D_IMMEDIATE), DS_OK);
     Destroy();
     EXPECT_EQ(fake.LiveReferences(), 0);
     EXPECT_EQ(host.LiveAllocations(), 0);
@@ -133,7 +133,7 @@ TEST_F(SoundTable, TheDuplicateOfA3DSoundHasA3DInterfaceOfItsOwn) {
 TEST_F(SoundTable, AStreamingSoundIsNotDuplicated) {
     const std::string name = testing::WriteWaveFile("table_stream.wav", testing::WaveImage({}));
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(1000)}), 0);
-    ASSERT_TRUE(Sound(1)->streaming);
+    ASSERT_TRUE(Sound(1)->Streaming());
     const size_t buffers = fake.buffers.size();
     EXPECT_EQ(Call("dsDuplicateSound", {host.Integer(1)}), 0);
     EXPECT_EQ(ResultInteger(), 0);

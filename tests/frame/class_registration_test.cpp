@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fake_host.h"
-#include "frame/exports.h"
+#include "module/exports.h"
 #include "frame/interface_object.h"
 #include "engine/sound_xtra.h"
 

@@ -5,8 +5,8 @@
 
 #include "engine/sound_xtra.h"
 #include "fake_host.h"
-#include "frame/exports.h"
-#include "frame/script_object.h"
+#include "module/exports.h"
+#include "module/script_object.h"
 
 namespace sonidrax::testing {
 

@@ -136,7 +136,7 @@ Status ProbeMedia(Probe* probe, CallInfo* call) {
     probe->lists->ops->NewList(probe->lists, &list);
     probe->lists->ops->SetAt(probe->lists, &list, 1, &type);
     if (status == 0) {
-        HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request.mediaData));
+        HGLOBAL handle = reinterpret_cast<HGLOBAL>(request.mediaData);
         ScriptValue size{};
         values->ops->FromInteger(values, static_cast<int32_t>(GlobalSize(handle)), &size);
         probe->lists->ops->SetAt(probe->lists, &list, 2, &size);

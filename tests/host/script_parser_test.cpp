@@ -87,7 +87,7 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
         "methods\n");
     ASSERT_EQ(script.statements.size(), 13u);
     EXPECT_EQ(script.statements[0].kind, Statement::Kind::AppKind);
-    EXPECT_TRUE(script.statements[0].flag);
+    EXPECT_TRUE(script.statements[0].noAppKind);
     EXPECT_EQ(script.statements[0].line, 3);
     EXPECT_EQ(script.statements[1].name, "plugin");
     EXPECT_EQ(script.statements[2].text, "sound");
@@ -102,12 +102,12 @@ TEST(ScriptParserTest, StatementsCommentsAndEcho) {
     EXPECT_EQ(script.statements[7].every->text, "dsStream");
     EXPECT_EQ(script.statements[8].kind, Statement::Kind::WaitUntil);
     EXPECT_EQ(script.statements[8].ms, 3000);
-    EXPECT_EQ(script.statements[9].everyMs, 2);
+    EXPECT_EQ(script.statements[9].buttonId, 2);
     EXPECT_EQ(script.statements[9].ms, 300);
-    EXPECT_FALSE(script.statements[9].flag);
-    EXPECT_TRUE(script.statements[10].flag);
+    EXPECT_FALSE(script.statements[9].typesText);
+    EXPECT_TRUE(script.statements[10].typesText);
     EXPECT_EQ(script.statements[10].text, "tone.wav");
-    EXPECT_EQ(script.statements[10].everyMs, 1);
+    EXPECT_EQ(script.statements[10].buttonId, 1);
     EXPECT_EQ(script.statements[11].name, "x");
 }
 

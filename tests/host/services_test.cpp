@@ -234,7 +234,7 @@ TEST_F(ServicesTest, SoundMembersDeliverTheirWaveImageInGlobalMemory) {
     MediaRequest request{};
     ASSERT_EQ(media->ops->NewMediaRequest(media, sound, wave, 0, 0, 0, &request), kOk);
     ASSERT_EQ(member->ops->GetMedia(member, &request), kOk);
-    HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request.mediaData));
+    HGLOBAL handle = reinterpret_cast<HGLOBAL>(request.mediaData);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalSize(handle), 12u);
     const char* bytes = static_cast<const char*>(GlobalLock(handle));
@@ -328,7 +328,7 @@ TEST_F(ServicesTest, TheRegistryKeepsTheMethodTableOfARegisteredClass) {
 
 TEST_F(ServicesTest, TheInstanceIsItsOwnReferenceCountedObject) {
     // The header's word 0 is the operation table and word 1 the host's record.
-    HostHeader header{&kInstanceOps, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record)),
+    HostHeader header{&kInstanceOps, reinterpret_cast<uintptr_t>(record),
                       &record->callback.iface, &record->allocator.iface};
     auto* self = reinterpret_cast<HostInstance*>(&header);
     record->self.refs = 1;

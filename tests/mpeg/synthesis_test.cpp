@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "dct32.h"
@@ -49,6 +50,19 @@ std::vector<float> randomBlock(std::mt19937& random, float amplitude) {
   return block;
 }
 
+// Every channel test runs on each synthesis path this processor has.
+class SynthesisPaths : public ::testing::TestWithParam<SynthesisPath> {
+ protected:
+  SynthesisChannel make() const { return SynthesisChannel(GetParam()); }
+};
+
+std::vector<SynthesisPath> supportedPaths() {
+  std::vector<SynthesisPath> paths;
+  for (const SynthesisPath path : kSynthesisPaths)
+    if (synthesisPathSupported(path)) paths.push_back(path);
+  return paths;
+}
+
 TEST(Dct32, MatchesTheCosineSumForEveryOutput) {
   std::mt19937 random(1);
   for (int trial = 0; trial < 20; ++trial) {
@@ -67,14 +81,16 @@ TEST(MatrixV, GivesBothHalvesOfTheStandardsVVector) {
   std::mt19937 random(3);
   for (int trial = 0; trial < 20; ++trial) {
     const std::vector<float> in = randomBlock(random, 1.0f);
-    float v[64];
-    // Poisoned, so that a value left unwritten shows.
-    for (float& x : v) x = 1e9f;
-    matrixV(in.data(), v, v + 32);
-    for (int i = 0; i < 64; ++i) {
-      double expected = 0.0;
-      for (int k = 0; k < 32; ++k) expected += in[k] * std::cos((16 + i) * (2 * k + 1) * kPi / 64.0);
-      EXPECT_NEAR(v[i], expected, 2e-5) << i;
+    for (const auto transform : {matrixV, matrixVPortable}) {
+      float v[64];
+      // Poisoned, so that a value left unwritten shows.
+      for (float& x : v) x = 1e9f;
+      transform(in.data(), v, v + 32);
+      for (int i = 0; i < 64; ++i) {
+        double expected = 0.0;
+        for (int k = 0; k < 32; ++k) expected += in[k] * std::cos((16 + i) * (2 * k + 1) * kPi / 64.0);
+        EXPECT_NEAR(v[i], expected, 2e-5) << i;
+      }
     }
   }
 }
@@ -94,9 +110,9 @@ TEST(SynthesisWindow, HasThePrototypesSymmetryAndScale) {
   }
 }
 
-TEST(SynthesisChannel, EqualsTheStandardsFilterBlockAfterBlock) {
+TEST_P(SynthesisPaths, EqualsTheStandardsFilterBlockAfterBlock) {
   std::mt19937 random(7);
-  SynthesisChannel channel;
+  SynthesisChannel channel = make();
   ReferenceSynthesis reference;
   std::vector<int16_t> pcm(32);
   int differing = 0;
@@ -114,8 +130,8 @@ TEST(SynthesisChannel, EqualsTheStandardsFilterBlockAfterBlock) {
   EXPECT_LT(differing, 20);  // only sums within rounding noise of a half
 }
 
-TEST(SynthesisChannel, SilenceInGivesExactZerosOut) {
-  SynthesisChannel channel;
+TEST_P(SynthesisPaths, SilenceInGivesExactZerosOut) {
+  SynthesisChannel channel = make();
   const float zeros[32] = {};
   int16_t pcm[32];
   for (uint32_t shift : {0u, 1u, 2u}) {
@@ -129,8 +145,8 @@ TEST(SynthesisChannel, SilenceInGivesExactZerosOut) {
   }
 }
 
-TEST(SynthesisChannel, ClipsInsteadOfWrapping) {
-  SynthesisChannel channel;
+TEST_P(SynthesisPaths, ClipsInsteadOfWrapping) {
+  SynthesisChannel channel = make();
   float loud[32] = {};
   loud[0] = 40.0f;  // far past full scale
   int16_t pcm[32];
@@ -148,7 +164,7 @@ TEST(SynthesisChannel, ClipsInsteadOfWrapping) {
   EXPECT_TRUE(sawLow);
 }
 
-TEST(SynthesisChannel, ConversionRoundsHalvesToEvenAndTruncatesAtReducedRates) {
+TEST(SynthesisConversion, RoundsHalvesToEvenAndTruncatesAtReducedRates) {
   EXPECT_EQ(SynthesisChannel::toPcm(2.5, false), 2);
   EXPECT_EQ(SynthesisChannel::toPcm(3.5, false), 4);
   EXPECT_EQ(SynthesisChannel::toPcm(-2.5, false), -2);
@@ -160,9 +176,9 @@ TEST(SynthesisChannel, ConversionRoundsHalvesToEvenAndTruncatesAtReducedRates) {
   EXPECT_EQ(SynthesisChannel::toPcm(32767.4, false), 32767);
 }
 
-TEST(SynthesisChannel, ReducedRateKeepsEveryFourthSampleTruncated) {
+TEST_P(SynthesisPaths, ReducedRateKeepsEveryFourthSampleTruncated) {
   std::mt19937 random(3);
-  SynthesisChannel full, reduced;
+  SynthesisChannel full = make(), reduced = make();
   reduced.setRateShift(2);
   ReferenceSynthesis reference;
   for (int block = 0; block < 10; ++block) {
@@ -180,8 +196,8 @@ TEST(SynthesisChannel, ReducedRateKeepsEveryFourthSampleTruncated) {
   }
 }
 
-TEST(SynthesisChannel, InterleavedChannelsWriteAlternatePositions) {
-  SynthesisChannel left, right;
+TEST_P(SynthesisPaths, InterleavedChannelsWriteAlternatePositions) {
+  SynthesisChannel left = make(), right = make();
   int16_t pcm[64];
   std::fill(std::begin(pcm), std::end(pcm), int16_t{-1});
   left.setOutput(pcm, 2);
@@ -197,10 +213,10 @@ TEST(SynthesisChannel, InterleavedChannelsWriteAlternatePositions) {
 
 // The pair is woven in one pass; it must write exactly what the two channels write on
 // their own, at the full and at the reduced rates.
-TEST(SynthesisChannel, PairWritesWhatTheChannelsWriteOneByOne) {
+TEST_P(SynthesisPaths, PairWritesWhatTheChannelsWriteOneByOne) {
   for (uint32_t shift = 0; shift <= 2; ++shift) {
     std::mt19937 random(11);
-    SynthesisChannel left, right, soloLeft, soloRight;
+    SynthesisChannel left = make(), right = make(), soloLeft = make(), soloRight = make();
     for (SynthesisChannel* c : {&left, &right, &soloLeft, &soloRight}) c->setRateShift(shift);
     for (int block = 0; block < 24; ++block) {
       const std::vector<float> l = randomBlock(random, 0.3f);
@@ -222,10 +238,10 @@ TEST(SynthesisChannel, PairWritesWhatTheChannelsWriteOneByOne) {
   }
 }
 
-TEST(SynthesisChannel, HugeSumsClipToTheirOwnSign) {
+TEST_P(SynthesisPaths, HugeSumsClipToTheirOwnSign) {
   // Far beyond what a 32-bit conversion holds, so the clipping cannot lean on it.
   for (const float amplitude : {4e5f, 1e12f, -1e12f}) {
-    SynthesisChannel channel;
+    SynthesisChannel channel = make();
     float loud[32] = {};
     loud[1] = amplitude;
     int16_t pcm[32];
@@ -247,7 +263,7 @@ TEST(SynthesisChannel, HugeSumsClipToTheirOwnSign) {
   }
 }
 
-TEST(SynthesisChannel, EqualiserScalesItsSubbandAndSurvivesReset) {
+TEST_P(SynthesisPaths, EqualiserScalesItsSubbandAndSurvivesReset) {
   std::mt19937 random(5);
   std::vector<float> in(32, 0.0f);
   in[3] = 0.25f;
@@ -256,7 +272,7 @@ TEST(SynthesisChannel, EqualiserScalesItsSubbandAndSurvivesReset) {
   float gains[32];
   std::fill(std::begin(gains), std::end(gains), 1.0f);
   gains[3] = 2.0f;
-  SynthesisChannel equalised, plain;
+  SynthesisChannel equalised = make(), plain = make();
   equalised.setGains(gains);
   equalised.reset();
   EXPECT_TRUE(equalised.hasGains());
@@ -270,9 +286,9 @@ TEST(SynthesisChannel, EqualiserScalesItsSubbandAndSurvivesReset) {
   }
 }
 
-TEST(SynthesisChannel, AfterResetTheOutputDependsOnlyOnNewBlocks) {
+TEST_P(SynthesisPaths, AfterResetTheOutputDependsOnlyOnNewBlocks) {
   std::mt19937 random(9);
-  SynthesisChannel used, fresh;
+  SynthesisChannel used = make(), fresh = make();
   int16_t scratch[32];
   for (int block = 0; block < 5; ++block) {
     used.setOutput(scratch, 1);
@@ -290,9 +306,9 @@ TEST(SynthesisChannel, AfterResetTheOutputDependsOnlyOnNewBlocks) {
   }
 }
 
-TEST(SynthesisChannel, SilenceWritesZerosAndKeepsTheFilterMemory) {
+TEST_P(SynthesisPaths, SilenceWritesZerosAndKeepsTheFilterMemory) {
   std::mt19937 random(11);
-  SynthesisChannel a, b;
+  SynthesisChannel a = make(), b = make();
   int16_t pcm[32], other[32];
   const std::vector<float> first = randomBlock(random, 0.5f), second = randomBlock(random, 0.5f);
   a.setOutput(pcm, 1);
@@ -312,6 +328,41 @@ TEST(SynthesisChannel, SilenceWritesZerosAndKeepsTheFilterMemory) {
   b.synthesise(second.data());
   for (int j = 0; j < 32; ++j) EXPECT_EQ(pcm[j], other[j]);
 }
+
+// Samples must not depend on the processor: each path gives exactly the portable
+// path's samples, over enough blocks that a sum rounded differently anywhere would
+// show, with loud blocks that clip, an equaliser, at every rate, as an interleaved pair.
+TEST_P(SynthesisPaths, GivesThePortablePathsSamplesBitForBit) {
+  float gains[32];
+  for (int k = 0; k < 32; ++k) gains[k] = 0.5f + 0.05f * static_cast<float>(k);
+  for (uint32_t shift = 0; shift <= 2; ++shift) {
+    std::mt19937 random(13 + shift);
+    SynthesisChannel left = make(), right = make();
+    SynthesisChannel portableLeft(SynthesisPath::kPortable), portableRight(SynthesisPath::kPortable);
+    for (SynthesisChannel* c : {&left, &right, &portableLeft, &portableRight}) c->setRateShift(shift);
+    right.setGains(gains);
+    portableRight.setGains(gains);
+    for (int block = 0; block < 3000; ++block) {
+      const float amplitude = block % 100 == 99 ? 8.0f : 0.5f;
+      const std::vector<float> l = randomBlock(random, amplitude), r = randomBlock(random, amplitude);
+      int16_t got[64], expected[64];
+      left.setOutput(got, 2);
+      right.setOutput(got + 1, 2);
+      portableLeft.setOutput(expected, 2);
+      portableRight.setOutput(expected + 1, 2);
+      SynthesisChannel::synthesisePair(left, right, l.data(), r.data());
+      portableLeft.synthesise(l.data());
+      portableRight.synthesise(r.data());
+      for (uint32_t i = 0; i < 2 * (32u >> shift); ++i)
+        ASSERT_EQ(got[i], expected[i]) << synthesisPathName(GetParam()) << " shift " << shift << " block " << block;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPath, SynthesisPaths, ::testing::ValuesIn(supportedPaths()),
+                         [](const ::testing::TestParamInfo<SynthesisPath>& info) {
+                           return std::string(synthesisPathName(info.param));
+                         });
 
 }  // namespace
 }  // namespace sonidrax::mpeg::testing

@@ -18,7 +18,7 @@ protected:
 
     IDirectSoundBuffer* Secondary(DWORD bytes, DWORD flags = 0x180E0, WAVEFORMATEX f = Pcm(2, 16, 44100)) {
         DSBUFFERDESC desc{};
-        desc.dwSize = 20;
+        desc.dwSize = sizeof(DSBUFFERDESC1);
         desc.dwFlags = flags;
         desc.dwBufferBytes = bytes;
         desc.lpwfxFormat = &f;
@@ -114,7 +114,7 @@ TEST_F(FakeDirectSoundTest, DuplicateSharesMemoryButNotCursor) {
 }
 
 TEST_F(FakeDirectSoundTest, DeferredThreeDSettingsShowOnlyAfterCommit) {
-    DSBUFFERDESC primaryDesc{20, DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, 0, nullptr, {}};
+    DSBUFFERDESC primaryDesc{sizeof(DSBUFFERDESC1), DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, 0, nullptr, {}};
     IDirectSoundBuffer* primary = nullptr;
     ASSERT_EQ(ds->CreateSoundBuffer(&primaryDesc, &primary, nullptr), DS_OK);
     IDirectSound3DListener* listener = nullptr;
@@ -159,7 +159,7 @@ TEST_F(FakeDirectSoundTest, UseAfterReleaseIsAFault) {
 TEST_F(FakeDirectSoundTest, NonPcmFormatRefused) {
     WAVEFORMATEX adpcm = Pcm(1, 16, 22050);
     adpcm.wFormatTag = 2;
-    DSBUFFERDESC desc{20, 0x180E0, 64, 0, &adpcm, {}};
+    DSBUFFERDESC desc{sizeof(DSBUFFERDESC1), 0x180E0, 64, 0, &adpcm, {}};
     IDirectSoundBuffer* b = nullptr;
     EXPECT_EQ(ds->CreateSoundBuffer(&desc, &b, nullptr), DSERR_BADFORMAT);
     EXPECT_EQ(b, nullptr);

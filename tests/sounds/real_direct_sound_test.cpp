@@ -20,41 +20,28 @@ protected:
         IDirectSound* ds = nullptr;
         if (FAILED(DirectSoundCreate(nullptr, &ds, nullptr))) GTEST_SKIP() << "no DirectSound device here";
         ds->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY);
-        memory_ = host.NewInstance(sizeof(SoundXtra));
-        HostHeader header;
-        std::memcpy(&header, memory_, sizeof header);
-        xtra = new (memory_) SoundXtra(header);
-        device = OutputDevice{nullptr, ds, nullptr, nullptr, nullptr, nullptr, nullptr};
-        xtra->currentDevice = &device;
+        context = SoundContext{host.allocator(), nullptr, ds};
     }
 
     void TearDown() override {
-        if (xtra == nullptr) return;
+        if (context.directSound == nullptr) return;
         sound.reset();
-        xtra->currentDevice = nullptr;
-        xtra->~SoundXtra();
-        host.DeleteInstance(memory_);
-        EXPECT_EQ(device.directSound->Release(), 0u) << "a sound kept a DirectSound reference";
+        EXPECT_EQ(context.directSound->Release(), 0u) << "a sound kept a DirectSound reference";
         EXPECT_EQ(host.LiveAllocations(), 0);
     }
 
     void Open(const WaveShape& shape, uint32_t bufferBytes, bool threeD = false) {
         file = std::make_unique<TempFile>(WaveImage(shape));
-        sound = std::make_unique<WaveFileSound>(xtra, false);
+        sound = std::make_unique<WaveFileSound>(context, false);
         sound->SetIs3D(threeD);
         ASSERT_EQ(sound->OpenFile(file->path(), bufferBytes), kOk);
-        sound->refillBytes = std::min<uint32_t>(sound->bufferBytes / 4, kMaxRefillBytes);
-        sound->streaming = sound->bufferBytes < sound->dataBytes;
+        sound->FinishOpening(D3DVECTOR{}, DS3D_IMMEDIATE);
     }
 
     FakeHost host;
-    SoundXtra* xtra = nullptr;
-    OutputDevice device{};
+    SoundContext context{};
     std::unique_ptr<TempFile> file;
     std::unique_ptr<WaveFileSound> sound;
-
-private:
-    void* memory_ = nullptr;
 };
 
 WaveShape Tone(uint16_t channels, uint16_t bits, uint32_t rate, uint32_t frames) {
@@ -68,7 +55,7 @@ WaveShape Tone(uint16_t channels, uint16_t bits, uint32_t rate, uint32_t frames)
 
 TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
     Open(Tone(2, 16, 22050, 5512), 0);
-    EXPECT_FALSE(sound->streaming);
+    EXPECT_FALSE(sound->Streaming());
     ASSERT_EQ(sound->Play(), kOk);
     DWORD waited = 0;
     while (sound->IsPlaying() && waited < kPatienceMs) {
@@ -76,7 +63,7 @@ TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
         waited += kPollMs;
     }
     EXPECT_FALSE(sound->IsPlaying());
-    EXPECT_TRUE(sound->playing) << "the flag stays set; DirectSound tells the truth";
+    EXPECT_TRUE(sound->PlayRequested()) << "the flag stays set; DirectSound tells the truth";
     EXPECT_EQ(sound->SetVolume(-600), kOk);
     EXPECT_EQ(sound->GetVolume(), -600);
     EXPECT_EQ(sound->SetPitch(2.0), kOk);
@@ -87,34 +74,32 @@ TEST_F(RealDirectSoundTest, OneShotSoundEndsByItself) {
 TEST_F(RealDirectSoundTest, StreamFedByRefillsPlaysToItsEndAndStops) {
     WaveShape shape = Tone(1, 8, 11025, 33075);
     Open(shape, 16384);
-    ASSERT_TRUE(sound->streaming);
+    ASSERT_TRUE(sound->Streaming());
     ASSERT_EQ(sound->Play(), kOk);
     uint32_t last = 0;
     DWORD waited = 0;
-    while (sound->playing && waited < kPatienceMs) {
+    while (sound->PlayRequested() && waited < kPatienceMs) {
         sound->Refill();
         uint32_t pos = sound->GetPosition();
-        EXPECT_LE(pos, sound->dataBytes);
+        EXPECT_LE(pos, sound->DataBytes());
         last = pos;
         Sleep(kPollMs);
         waited += kPollMs;
     }
-    EXPECT_FALSE(sound->playing);
-    EXPECT_TRUE(sound->endReached);
-    EXPECT_EQ(last, sound->dataBytes);
+    EXPECT_FALSE(sound->PlayRequested());
+    EXPECT_TRUE(sound->Ring().endReached);
+    EXPECT_EQ(last, sound->DataBytes());
 }
 
 TEST_F(RealDirectSoundTest, ThreeDBufferHasNoPanControl) {
     Open(Tone(1, 16, 22050, 4000), 0, true);
-    void* out = nullptr;
-    ASSERT_EQ(sound->buffer->QueryInterface(IID_IDirectSound3DBuffer, &out), DS_OK);
-    sound->buffer3D = static_cast<IDirectSound3DBuffer*>(out);
-    EXPECT_EQ(sound->buffer->SetPan(100), DSERR_CONTROLUNAVAIL);
+    ASSERT_NE(sound->Buffer3D(), nullptr);
+    EXPECT_EQ(sound->Buffer()->SetPan(100), DSERR_CONTROLUNAVAIL);
     EXPECT_EQ(sound->SetPan(100), kOk);
     EXPECT_EQ(sound->GetPan(), 0);
     DSBCAPS caps{};
     caps.dwSize = sizeof caps;
-    ASSERT_EQ(sound->buffer->GetCaps(&caps), DS_OK);
+    ASSERT_EQ(sound->Buffer()->GetCaps(&caps), DS_OK);
     EXPECT_NE(caps.dwFlags & DSBCAPS_CTRL3D, 0u);
     EXPECT_EQ(caps.dwBufferBytes, 8000u);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "fake_host.h"
 #include "sounds/sound_buffer.h"
 
 namespace sonidrax::testing {
@@ -12,14 +13,18 @@ namespace {
 // A sound with nothing but a format, which is all these operations read.
 class Frames {
 public:
-    Frames(uint16_t channels, uint16_t bits, uint32_t rate) : sound(nullptr, kWaveFileKind, false) {
+    Frames(uint16_t channels, uint16_t bits, uint32_t rate) {
         uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-        wf = WAVEFORMATEX{WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0};
-        sound.format = &wf;
+        sound.UseFormat(WAVEFORMATEX{WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0});
     }
-    ~Frames() { sound.format = nullptr; }
-    WAVEFORMATEX wf;
-    SoundBuffer sound;
+
+    struct FormattedSound : SoundBuffer {
+        explicit FormattedSound(HostAllocator* allocator)
+            : SoundBuffer(SoundContext{allocator, nullptr, nullptr}, kWaveFileKind, false) {}
+        void UseFormat(const WAVEFORMATEX& format) { *AllocateFormat(sizeof format) = format; }
+    };
+    FakeHost host;
+    FormattedSound sound{host.allocator()};
 };
 
 TEST(SampleFrames, FrameSizeFollowsBitsAndChannels) {
@@ -29,7 +34,7 @@ TEST(SampleFrames, FrameSizeFollowsBitsAndChannels) {
     EXPECT_EQ(Frames(2, 16, 8000).sound.FrameSize(), 4u);
     // Sizes it does not know count as 8-bit mono.
     EXPECT_EQ(Frames(6, 24, 8000).sound.FrameSize(), 1u);
-    SoundBuffer bare(nullptr, kWaveFileKind, false);
+    SoundBuffer bare(SoundContext{}, kWaveFileKind, false);
     EXPECT_EQ(bare.FrameSize(), 1u);
 }
 
@@ -91,7 +96,7 @@ TEST(SampleFrames, BytesAndMillisecondsTruncate) {
     EXPECT_EQ(phone.sound.BytesToMs(11024), 999);
     EXPECT_EQ(phone.sound.BytesToMs(11025), 1000);
     // No format, or a rate of 0, gives 0 rather than a division by zero.
-    SoundBuffer bare(nullptr, kWaveFileKind, false);
+    SoundBuffer bare(SoundContext{}, kWaveFileKind, false);
     EXPECT_EQ(bare.BytesToMs(1000), 0);
     EXPECT_EQ(bare.MsToBytes(1000), 0);
     Frames broken(2, 16, 0);

@@ -13,7 +13,7 @@ class SoundBufferTest : public SoundTest {
 protected:
     std::unique_ptr<WaveFileSound> Load(const WaveShape& shape, bool reversed = false, bool threeD = false) {
         GlobalImage image(WaveImage(shape));
-        auto sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        auto sound = std::make_unique<WaveFileSound>(context, reversed);
         if (threeD) sound->SetIs3D(true);
         status = sound->OpenMemory(image.handle(), 0);
         EXPECT_TRUE(image.Unlocked());
@@ -42,7 +42,7 @@ TEST_F(SoundBufferTest, BufferFlagsFollowThreeD) {
     EXPECT_EQ(Fake(*spatial)->flags, 0xB0u);
     // A 3D buffer has no pan: the sound keeps it, DirectSound refuses it, the getter says 0.
     EXPECT_EQ(spatial->SetPan(500), kOk);
-    EXPECT_EQ(spatial->pan, 500);
+    EXPECT_EQ(spatial->AskedPan(), 500);
     EXPECT_EQ(spatial->GetPan(), 0);
 }
 
@@ -51,20 +51,22 @@ TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
     auto sound = Load(shape);
     ASSERT_EQ(status, kOk);
     FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->dataBytes, 1000u);
-    EXPECT_EQ(sound->bufferBytes, 1000u);
-    EXPECT_FALSE(sound->streaming);
-    EXPECT_EQ(sound->source, nullptr);
+    EXPECT_EQ(sound->DataBytes(), 1000u);
+    EXPECT_EQ(sound->BufferBytes(), 1000u);
+    EXPECT_FALSE(sound->Streaming());
+    EXPECT_FALSE(sound->SourceOpen());
     EXPECT_EQ(fake->Contents(), shape.data);
     EXPECT_EQ(fake->positionsSet.back(), 0u);
     EXPECT_EQ(fake->openLocks, 0);
-    EXPECT_EQ(sound->writeCursor, 1000u);
+    EXPECT_EQ(sound->Ring().writeCursor, 1000u);
 }
 
 // A source that ends before the buffer is full, as a short decoded stream does.
 class ShortSource : public SoundBuffer {
 public:
-    ShortSource(SoundXtra* owner, uint32_t available) : SoundBuffer(owner, kStreamKind, false), left(available) {}
+    ShortSource(const SoundContext& context, uint32_t available)
+        : SoundBuffer(context, kWaveFileKind, false), left(available) {}
+    void UseFormat(const WAVEFORMATEX& format) { *AllocateFormat(sizeof format) = format; }
     Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
         uint32_t n = std::min(count, left);
         std::memset(dest, 0x11, n);
@@ -76,9 +78,8 @@ public:
 };
 
 TEST_F(SoundBufferTest, ShortSourceLeavesAZeroTailAndReportsWhatItRead) {
-    ShortSource sound(xtra, 600);
-    sound.format = static_cast<WAVEFORMATEX*>(host.allocator()->ops->Alloc(host.allocator(), 18));
-    *sound.format = WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 8000, 8000, 1, 8, 0};
+    ShortSource sound(context, 600);
+    sound.UseFormat(WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 8000, 8000, 1, 8, 0});
     uint32_t n = 0;
     ASSERT_EQ(sound.CreateBuffer(1000, &n), kOk);
     EXPECT_EQ(n, 600u);
@@ -92,23 +93,24 @@ TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
     directSound.Refuse("DirectSound.CreateSoundBuffer", DSERR_OUTOFMEMORY, 1);
     auto refused = Load(Stereo16(100));
     EXPECT_EQ(status, kUnsupportedFormat);
-    EXPECT_EQ(refused->format, nullptr);
-    EXPECT_EQ(refused->buffer, nullptr);
+    EXPECT_EQ(refused->Format(), nullptr);
+    EXPECT_EQ(refused->Buffer(), nullptr);
 
     directSound.Refuse("Buffer.Lock", DSERR_INVALIDCALL, 1);
     auto unlocked = Load(Stereo16(100));
     EXPECT_EQ(status, DSERR_INVALIDCALL);
-    EXPECT_EQ(unlocked->format, nullptr);
-    EXPECT_NE(unlocked->buffer, nullptr);  // released by the destructor
+    EXPECT_EQ(unlocked->Format(), nullptr);
+    EXPECT_NE(unlocked->Buffer(), nullptr);  // released by the destructor
     unlocked.reset();
     refused.reset();
     EXPECT_EQ(host.LiveAllocations(), 0);
 
     // Without a device nothing is made.
-    xtra->currentDevice = nullptr;
+    IDirectSound* device = context.directSound;
+    context.directSound = nullptr;
     auto homeless = Load(Stereo16(100));
     EXPECT_EQ(status, kUnsupportedFormat);
-    xtra->currentDevice = &device;
+    context.directSound = device;
 }
 
 TEST_F(SoundBufferTest, PlayLoopsOnlyWhenAsked) {
@@ -119,7 +121,7 @@ TEST_F(SoundBufferTest, PlayLoopsOnlyWhenAsked) {
     EXPECT_TRUE(sound->IsPlaying());
     fake->Advance(400);
     EXPECT_FALSE(sound->IsPlaying());  // a one-shot asks DirectSound
-    EXPECT_TRUE(sound->playing);
+    EXPECT_TRUE(sound->PlayRequested());
     sound->SetLoop(true);
     EXPECT_TRUE(sound->GetLoop());
     sound->Play();
@@ -135,7 +137,7 @@ TEST_F(SoundBufferTest, PlayOnALostBufferRestoresIt) {
     fake->Lose();
     EXPECT_EQ(sound->Play(), kOk);
     EXPECT_EQ(fake->restores, 1);
-    EXPECT_TRUE(sound->playing);
+    EXPECT_TRUE(sound->PlayRequested());
     EXPECT_FALSE(fake->playing);  // not retried
 }
 
@@ -186,7 +188,7 @@ TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
     sound->Play();
     fake->playCursor = 400;
     ASSERT_EQ(sound->Reverse(), kOk);
-    EXPECT_TRUE(sound->reversed);
+    EXPECT_TRUE(sound->Reversed());
     EXPECT_EQ(sound->GetPosition(), 400u);
     EXPECT_EQ(fake->playCursor, 800u);
     EXPECT_TRUE(fake->playing);
@@ -200,7 +202,7 @@ TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
 
     directSound.Refuse("Buffer.Lock", DSERR_GENERIC, 1);
     EXPECT_EQ(sound->Reverse(), kLockFailed);
-    EXPECT_FALSE(sound->reversed) << "the direction follows the samples";
+    EXPECT_FALSE(sound->Reversed()) << "the direction follows the samples";
 }
 
 TEST_F(SoundBufferTest, VolumePanAndPitch) {
@@ -227,7 +229,7 @@ TEST_F(SoundBufferTest, VolumePanAndPitch) {
     EXPECT_EQ(fake->frequency, 0u);
     EXPECT_DOUBLE_EQ(sound->GetPitch(), 1.0);
     EXPECT_EQ(sound->SetPitch(1e12), kOk);  // out of DirectSound's range: silently refused
-    EXPECT_DOUBLE_EQ(sound->pitch, 1e12);
+    EXPECT_DOUBLE_EQ(sound->AskedPitch(), 1e12);
 
     directSound.Refuse("Buffer.GetVolume", DSERR_GENERIC);
     directSound.Refuse("Buffer.GetFrequency", DSERR_GENERIC);
@@ -239,14 +241,12 @@ TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
     WaveShape shape = Stereo16(200);
     auto source = Load(shape);
     source->SetVolume(-300);
-    SoundBuffer copy(xtra, kWaveFileKind, false);
-    copy.CopyStateFrom(*source);
-    EXPECT_EQ(copy.dataBytes, source->dataBytes);
-    EXPECT_EQ(copy.volume, -300);
-    EXPECT_FALSE(copy.streaming);
-    copy.format = static_cast<WAVEFORMATEX*>(host.allocator()->ops->Alloc(host.allocator(), 18));
-    std::memcpy(copy.format, source->format, 18);
-    ASSERT_EQ(device.directSound->DuplicateSoundBuffer(source->buffer, &copy.buffer), DS_OK);
+    SoundBuffer copy(context, kWaveFileKind, false);
+    ASSERT_EQ(copy.CopyStateFrom(*source), kOk);
+    EXPECT_EQ(copy.DataBytes(), source->DataBytes());
+    EXPECT_EQ(copy.AskedVolume(), -300);
+    EXPECT_FALSE(copy.Streaming());
+    ASSERT_EQ(copy.DuplicateBufferOf(*source), kOk);
 
     source->SetPosition(400);
     copy.Play();
@@ -267,9 +267,7 @@ TEST_F(SoundBufferTest, DestructionReleasesBuffersAndFormat) {
     mono.channels = 1;
     mono.data = Pattern(2, 64);
     auto sound = Load(mono, false, true);
-    void* out = nullptr;
-    ASSERT_EQ(sound->buffer->QueryInterface(IID_IDirectSound3DBuffer, &out), DS_OK);
-    sound->buffer3D = static_cast<IDirectSound3DBuffer*>(out);
+    ASSERT_NE(sound->Buffer3D(), nullptr);
     sound->Play();
     EXPECT_GT(directSound.LiveReferences(), 1);
     sound.reset();

@@ -36,11 +36,11 @@ protected:
         shape.chunksAfterData.push_back({"LIST", Bytes(512, 0xAA)});
         data = shape.data;
         file = std::make_unique<TempFile>(WaveImage(shape));
-        sound = std::make_unique<FaultySource>(xtra, reversed);
+        sound = std::make_unique<FaultySource>(context, reversed);
         ASSERT_EQ(sound->OpenFile(file->path(), ring), kOk);
         Finish(*sound);
         sound->SetLoop(loop);
-        ASSERT_TRUE(sound->streaming);
+        ASSERT_TRUE(sound->Streaming());
         buffer = Fake(*sound);
         ASSERT_NE(buffer, nullptr);
     }
@@ -69,14 +69,14 @@ protected:
 
 TEST_F(SoundRingTest, ForwardOneShotPlaysItsDataThenSilenceThenStops) {
     Open(false, false);
-    EXPECT_EQ(sound->refillBytes, kRing / 4);
+    EXPECT_EQ(sound->RefillBytes(), kRing / 4);
     ASSERT_EQ(sound->Play(), kOk);
     EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});  // a ring always loops
     Listener listener(*sound, *buffer, data, 4, 0);
     ASSERT_TRUE(PlayThrough(listener, 3 * data.size()));
     EXPECT_FALSE(buffer->playing);
-    EXPECT_FALSE(sound->playing);
-    EXPECT_TRUE(sound->endReached);
+    EXPECT_FALSE(sound->PlayRequested());
+    EXPECT_TRUE(sound->Ring().endReached);
     // Stopped once the position passed the data, and not much later.
     EXPECT_GT(listener.heard(), data.size());
     EXPECT_LE(listener.heard(), data.size() + kRing);
@@ -93,7 +93,7 @@ TEST_F(SoundRingTest, ForwardLoopStartsOverAndReportsPositionModuloTheData) {
         ASSERT_EQ(sound->GetPosition(), listener.heard() % data.size());
     }
     EXPECT_TRUE(buffer->playing);
-    EXPECT_FALSE(sound->endReached);
+    EXPECT_FALSE(sound->Ring().endReached);
 }
 
 TEST_F(SoundRingTest, ReversedOneShotWalksFromTheEndToTheStartThenStops) {
@@ -135,23 +135,18 @@ TEST_F(SoundRingTest, RefillWaitsWhilePlayCursorIsInsideItsRegion) {
     ASSERT_EQ(buffer->locks.size(), locks + 1);
     EXPECT_EQ(buffer->locks.back().offset, 0u);
     EXPECT_EQ(buffer->locks.back().bytes, kRing / 4);
-    EXPECT_EQ(sound->writeCursor, kRing / 4);
-    // A wrapped region [3/4 ring, end) + nothing: the cursor at the very end waits.
-    sound->writeCursor = kRing - 8;
-    buffer->SetPlayCursor(2);
-    sound->Refill();
-    EXPECT_EQ(buffer->locks.size(), locks + 1);
+    EXPECT_EQ(sound->Ring().writeCursor, kRing / 4);
 }
 
 TEST_F(SoundRingTest, RefillRegionWrapsAroundTheRingEnd) {
     Open(false, false, 4104, kFrames);  // a ring that quarters into 1026-byte regions
-    EXPECT_EQ(sound->bufferBytes % 16, 0u) << "the ring keeps whole frames in each quarter";
+    EXPECT_EQ(sound->BufferBytes() % 16, 0u) << "the ring keeps whole frames in each quarter";
     sound->Play();
     Listener listener(*sound, *buffer, data, 4, 0);
     ASSERT_TRUE(PlayThrough(listener, 3 * data.size()));
     bool wrapped = false;
-    for (const auto& lock : buffer->locks) wrapped |= lock.offset + lock.bytes > sound->bufferBytes;
-    EXPECT_TRUE(wrapped || sound->bufferBytes % sound->refillBytes == 0);
+    for (const auto& lock : buffer->locks) wrapped |= lock.offset + lock.bytes > sound->BufferBytes();
+    EXPECT_TRUE(wrapped || sound->BufferBytes() % sound->RefillBytes() == 0);
     EXPECT_FALSE(buffer->playing);
 }
 
@@ -160,15 +155,15 @@ TEST_F(SoundRingTest, LostBufferIsRestoredAndTheNextRefillCarriesOn) {
     sound->Play();
     buffer->SetPlayCursor(kRing / 2);
     buffer->Lose();
-    uint32_t cursorBefore = sound->writeCursor;
+    uint32_t cursorBefore = sound->Ring().writeCursor;
     EXPECT_EQ(sound->Refill(), kOk);
     EXPECT_EQ(buffer->restores, 1);
     EXPECT_FALSE(buffer->lost);
-    EXPECT_EQ(sound->writeCursor, cursorBefore);
+    EXPECT_EQ(sound->Ring().writeCursor, cursorBefore);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "Could not lock buffer - error 88780096\n");
     sound->Refill();
-    EXPECT_EQ(sound->writeCursor, kRing / 4);
+    EXPECT_EQ(sound->Ring().writeCursor, kRing / 4);
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(sound->SetVolume(0), kOk);  // the sound lives on
 }
@@ -195,7 +190,7 @@ TEST_F(SoundRingTest, SetPositionOutsideTheRingReloadsAndKeepsPlaying) {
     size_t locks = buffer->locks.size();
     ASSERT_EQ(sound->SetPosition(30001), kOk);  // aligned to 30000
     EXPECT_EQ(buffer->locks.size(), locks + 1);
-    EXPECT_EQ(buffer->locks.back().bytes, sound->bufferBytes);
+    EXPECT_EQ(buffer->locks.back().bytes, sound->BufferBytes());
     EXPECT_TRUE(buffer->playing);
     EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});
     EXPECT_EQ(sound->GetPosition(), 30000u);
@@ -205,7 +200,7 @@ TEST_F(SoundRingTest, SetPositionOutsideTheRingReloadsAndKeepsPlaying) {
     // Back to the start, which the ring no longer holds.
     sound->Play();
     ASSERT_EQ(sound->SetPosition(0), kOk);
-    EXPECT_FALSE(sound->endReached);
+    EXPECT_FALSE(sound->Ring().endReached);
     Listener again(*sound, *buffer, data, 4, 0);
     ASSERT_TRUE(PlayThrough(again, 3 * data.size()));
     EXPECT_GT(again.heard(), data.size());
@@ -214,7 +209,7 @@ TEST_F(SoundRingTest, SetPositionOutsideTheRingReloadsAndKeepsPlaying) {
 TEST_F(SoundRingTest, ReloadNearTheEndOfAOneShotFillsSilenceBehindTheData) {
     Open(false, false);
     ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(data.size()) - 400), kOk);
-    EXPECT_TRUE(sound->endReached);
+    EXPECT_TRUE(sound->Ring().endReached);
     sound->Play();
     Listener listener(*sound, *buffer, data, 4, static_cast<int64_t>(data.size()) - 400);
     ASSERT_TRUE(PlayThrough(listener, 3 * data.size()));
@@ -240,7 +235,7 @@ TEST_F(SoundRingTest, ReversingAStreamMidwayTurnsAtTheSamePosition) {
     ASSERT_TRUE(PlayThrough(forward, 12000));
     uint32_t pos = sound->GetPosition();
     ASSERT_EQ(sound->Reverse(), kOk);
-    EXPECT_TRUE(sound->reversed);
+    EXPECT_TRUE(sound->Reversed());
     EXPECT_EQ(sound->GetPosition(), pos);
     Listener backward(*sound, *buffer, data, 4, pos);
     ASSERT_TRUE(PlayThrough(backward, 2 * data.size()));
@@ -309,8 +304,8 @@ TEST_F(SoundRingTest, LongLoopsKeepTheirPositions) {
             if (expected == 0 && pos == data.size()) pos = 0;
             ASSERT_EQ(pos, expected) << reversed << " after " << listener.heard();
         }
-        EXPECT_LT(static_cast<int32_t>(sound->bufferStartPos), static_cast<int32_t>(2 * data.size() + kRing));
-        EXPECT_GT(static_cast<int32_t>(sound->bufferStartPos), -static_cast<int32_t>(kRing));
+        EXPECT_LT(static_cast<int32_t>(sound->Ring().bufferStartPos), static_cast<int32_t>(2 * data.size() + kRing));
+        EXPECT_GT(static_cast<int32_t>(sound->Ring().bufferStartPos), -static_cast<int32_t>(kRing));
         sound.reset();
     }
 }
@@ -328,13 +323,16 @@ TEST_F(SoundRingTest, SeekBackStopsAtTheDataStart) {
     Open(true, false);
     ASSERT_EQ(sound->SeekData(1000), kOk);
     EXPECT_EQ(sound->SeekBack(4096), 1000u);
-    EXPECT_EQ(sound->sourcePos, 0u);
+    EXPECT_EQ(sound->SourcePos(), 0u);
     ASSERT_EQ(sound->SeekData(8000), kOk);
     EXPECT_EQ(sound->SeekBack(4096), 4096u);
-    EXPECT_EQ(sound->sourcePos, 8000u - 4096u);
+    EXPECT_EQ(sound->SourcePos(), 8000u - 4096u);
     // A sound without a source of its own cannot step back at all.
-    SoundBuffer plain(xtra, kWaveFileKind, true);
-    plain.sourcePos = 1000;
+    struct Sourceless : SoundBuffer {
+        using SoundBuffer::SoundBuffer;
+        using SoundBuffer::SetSourcePos;
+    } plain(context, kWaveFileKind, true);
+    plain.SetSourcePos(1000);
     EXPECT_EQ(plain.SeekBack(10), 0u);
 }
 

@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_device.h"
-#include "engine/sound_xtra.h"
 #include "fake_direct_sound.h"
 #include "fake_host.h"
 #include "sounds/sound_buffer.h"
@@ -134,47 +132,43 @@ private:
     HGLOBAL handle_;
 };
 
-// An instance on the fake host whose current device is one fake DirectSound
-// object. Tear-down checks that nothing the sounds took is left: no DirectSound
-// reference but the device's own, no host allocation, no misuse.
+// Sounds made with the fake host's allocator and messages on one fake
+// DirectSound object. Tear-down checks that nothing the sounds took is left: no
+// DirectSound reference but the test's own, no host allocation, no misuse.
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memory_ = host.NewInstance(sizeof(SoundXtra));
-        HostHeader header;
-        std::memcpy(&header, memory_, sizeof header);
-        xtra = new (memory_) SoundXtra(header);
+        memory_ = host.NewInstance(sizeof(HostHeader));
+        HostCallback* callback = static_cast<HostHeader*>(memory_)->callback;
+        void* messages = nullptr;
+        callback->ops->QueryInterface(callback, &kIidHostMessages, &messages);
         IDirectSound* ds = nullptr;
         ASSERT_EQ(FakeDirectSoundSystem::Create(nullptr, &ds, nullptr), DS_OK);
-        device = OutputDevice{nullptr, ds, nullptr, nullptr, nullptr, nullptr, nullptr};
-        xtra->currentDevice = &device;
+        context = SoundContext{host.allocator(), static_cast<HostMessages*>(messages), ds};
+        directSoundObject_ = ds;
     }
 
     void TearDown() override {
-        xtra->currentDevice = nullptr;
-        xtra->~SoundXtra();
+        if (context.messages != nullptr) context.messages->ops->Release(context.messages);
         host.DeleteInstance(memory_);
         EXPECT_EQ(directSound.LiveReferences(), 1) << "a sound kept a DirectSound reference";
-        device.directSound->Release();
+        directSoundObject_->Release();
         EXPECT_EQ(host.LiveAllocations(), 0) << "a format block was not freed";
         EXPECT_TRUE(directSound.faults.empty()) << directSound.faults.front();
     }
 
     // What the creator does once a sound is open.
-    static void Finish(SoundBuffer& sound) {
-        sound.refillBytes = std::min<uint32_t>(sound.bufferBytes / 4, kMaxRefillBytes);
-        sound.streaming = sound.bufferBytes < sound.dataBytes;
-    }
+    static void Finish(SoundBuffer& sound) { sound.FinishOpening(D3DVECTOR{}, DS3D_IMMEDIATE); }
 
-    FakeSoundBuffer* Fake(const SoundBuffer& sound) { return directSound.Find(sound.buffer); }
+    FakeSoundBuffer* Fake(const SoundBuffer& sound) { return directSound.Find(sound.Buffer()); }
 
     FakeHost host;
     FakeDirectSoundSystem directSound;
-    SoundXtra* xtra = nullptr;
-    OutputDevice device{};
+    SoundContext context{};
 
 private:
     void* memory_ = nullptr;
+    IDirectSound* directSoundObject_ = nullptr;
 };
 
 }  // namespace sonidrax::testing
@@ -193,14 +187,14 @@ public:
     int Expected(uint64_t t) const {
         int64_t size = static_cast<int64_t>(data_.size());
         int64_t q = 0;
-        if (!sound_.reversed) {
+        if (!sound_.Reversed()) {
             q = start_ + static_cast<int64_t>(t);
         } else {
             int64_t frame = static_cast<int64_t>(t / frame_);
             q = start_ - (frame + 1) * frame_ + static_cast<int64_t>(t % frame_);
         }
-        if (sound_.loop) q = ((q % size) + size) % size;
-        if (q < 0 || q >= size) return sound_.format->wBitsPerSample == 8 ? 0x80 : 0;  // silence
+        if (sound_.GetLoop()) q = ((q % size) + size) % size;
+        if (q < 0 || q >= size) return sound_.Format()->wBitsPerSample == 8 ? 0x80 : 0;  // silence
         return data_[static_cast<size_t>(q)];
     }
 

@@ -18,12 +18,12 @@ protected:
     // The whole stream as the decoder alone gives it.
     void SetUp() override {
         SoundTest::SetUp();
-        decoder::GetFileInputModule(&xtra->fileInputModule);
-        mpeg::GetMpegCodecModule(&xtra->codecModule);
+        decoder::GetFileInputModule(&input_);
+        mpeg::GetMpegCodecModule(&codec_);
         decoder::Decoder* d = nullptr;
         decoder::CreateDecoder(&d);
-        decoder::RegisterInputModule(d, &xtra->fileInputModule);
-        decoder::RegisterCodecModule(d, &xtra->codecModule);
+        decoder::RegisterInputModule(d, &input_);
+        decoder::RegisterCodecModule(d, &codec_);
         decoder::SelectInput(d, SONIDRAX_MEDIA_DIR "/ten.mp3", decoder::kAutomaticModule);
         for (decoder::OpenInput(d); decoder::Decode(d, nullptr) == decoder::kSuccess;) {
             auto* pcm = reinterpret_cast<const uint8_t*>(d->outputBuffer.pcm);
@@ -36,7 +36,7 @@ protected:
         SoundTest::TearDown();
     }
     void Open(uint32_t ring, bool reversed = false, bool loop = false) {
-        sound = std::make_unique<StreamSound>(xtra, reversed, StreamModules{&xtra->fileInputModule, &xtra->codecModule});
+        sound = std::make_unique<StreamSound>(context, reversed, StreamModules{&input_, &codec_});
         sound->SetLoop(loop);
         ASSERT_EQ(sound->OpenFile(SONIDRAX_MEDIA_DIR "/ten.mp3", ring), kOk);
         Finish(*sound);
@@ -58,6 +58,8 @@ protected:
         return false;
     }
 
+    decoder::InputModule input_{};
+    decoder::CodecModule codec_{};
     Bytes ref;
     std::unique_ptr<StreamSound> sound;
     FakeSoundBuffer* buffer = nullptr;
@@ -78,7 +80,7 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
                 sound->Refill();
             }
             EXPECT_EQ(buffer->playing, loop);
-            EXPECT_TRUE(loop || listener.heard() <= sound->dataBytes + kRing) << listener.heard();
+            EXPECT_TRUE(loop || listener.heard() <= sound->DataBytes() + kRing) << listener.heard();
         }
     }
 }
@@ -88,12 +90,12 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
 // last one, frame by frame backwards.
 TEST_F(StreamSoundTest, SeeksLandOnTheirPcmForwardAndBackwards) {
     Open(0);
-    EXPECT_EQ(sound->bufferBytes, 131072u);
-    EXPECT_EQ(sound->format->nBlockAlign, 4);
-    EXPECT_EQ(sound->format->nAvgBytesPerSec, 176400u);
-    EXPECT_EQ(sound->dataBytes, 1764000u);
+    EXPECT_EQ(sound->BufferBytes(), 131072u);
+    EXPECT_EQ(sound->Format()->nBlockAlign, 4);
+    EXPECT_EQ(sound->Format()->nAvgBytesPerSec, 176400u);
+    EXPECT_EQ(sound->DataBytes(), 1764000u);
     ASSERT_EQ(sound->SeekData(176400), kOk);
-    const decoder::Timecode& at = static_cast<decoder::Decoder*>(sound->source)->status.timecode;
+    const decoder::Timecode& at = sound->Stream()->status.timecode;
     EXPECT_NEAR(at.seconds * 100 + at.hundredths, 100, 1);
     Open(kRing);
     for (int32_t pos : {1000000, sound->MsToBytes(2500), 8, 1682080}) {
@@ -104,12 +106,12 @@ TEST_F(StreamSoundTest, SeeksLandOnTheirPcmForwardAndBackwards) {
     Open(kRing, true);
     sound->Play();
     for (int block = 0; block < 40; ++block) {
-        buffer->Advance(sound->refillBytes);
+        buffer->Advance(sound->RefillBytes());
         sound->Refill();
         auto region = buffer->locks.back();
         Bytes pcm(buffer->Bytes() + region.offset, buffer->Bytes() + region.offset + region.bytes);
         sound->ReverseFrames(pcm.data(), static_cast<int32_t>(pcm.size()));
-        ASSERT_TRUE(FoundNear(pcm.data(), region.bytes, sound->sourcePos)) << block;
+        ASSERT_TRUE(FoundNear(pcm.data(), region.bytes, sound->SourcePos())) << block;
     }
 }
 

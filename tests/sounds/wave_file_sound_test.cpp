@@ -15,16 +15,16 @@ class WaveFileSoundTest : public SoundTest {
 protected:
     Status OpenMemory(const Bytes& image, bool reversed = false) {
         GlobalImage memory(image);
-        sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        sound = std::make_unique<WaveFileSound>(context, reversed);
         Status status = sound->OpenMemory(memory.handle(), 0);
         EXPECT_TRUE(memory.Unlocked()) << "the image must be unlocked again";
-        EXPECT_EQ(sound->source, nullptr) << "a memory image is never kept open";
+        EXPECT_FALSE(sound->SourceOpen()) << "a memory image is never kept open";
         return status;
     }
 
     Status OpenFile(const Bytes& image, uint32_t bufferBytes, bool reversed = false) {
         file = std::make_unique<TempFile>(image);
-        sound = std::make_unique<WaveFileSound>(xtra, reversed);
+        sound = std::make_unique<WaveFileSound>(context, reversed);
         Status status = sound->OpenFile(file->path(), bufferBytes);
         if (status == kOk) Finish(*sound);
         return status;
@@ -51,19 +51,19 @@ TEST_F(WaveFileSoundTest, ChunksBetweenFormatAndDataAreSkipped) {
     WaveShape shape = Mono16(500);
     shape.chunksBeforeData = {{"LIST", Bytes(37, 0xAA)}, {"fact", Bytes(4, 0xBB)}, {"junk", Bytes(1000, 0xCC)}};
     ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
-    EXPECT_EQ(sound->kind, kWaveFileKind);
-    EXPECT_EQ(sound->dataBytes, 1000u);
+    EXPECT_EQ(sound->Kind(), kWaveFileKind);
+    EXPECT_EQ(sound->DataBytes(), 1000u);
     EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
-    EXPECT_EQ(sound->format->nChannels, 1);
-    EXPECT_EQ(sound->format->nSamplesPerSec, 22050u);
-    EXPECT_EQ(sound->format->cbSize, 0);
+    EXPECT_EQ(sound->Format()->nChannels, 1);
+    EXPECT_EQ(sound->Format()->nSamplesPerSec, 22050u);
+    EXPECT_EQ(sound->Format()->cbSize, 0);
 }
 
 TEST_F(WaveFileSoundTest, EighteenBytePcmFormatHasNoExtraBytes) {
     WaveShape shape = Mono16(100);
     shape.fmtExtra = {0x34, 0x12};  // would be a count of 0x1234 if read as one
     ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
-    EXPECT_EQ(sound->format->cbSize, 0);
+    EXPECT_EQ(sound->Format()->cbSize, 0);
     EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
 }
 
@@ -72,7 +72,7 @@ TEST_F(WaveFileSoundTest, NonPcmPassesTheReaderButNotTheBuffer) {
     shape.tag = 2;  // ADPCM, with 4 extra bytes
     shape.fmtExtra = {4, 0, 1, 2, 3, 4};
     ASSERT_EQ(OpenMemory(WaveImage(shape)), kUnsupportedFormat);
-    EXPECT_EQ(sound->format, nullptr);
+    EXPECT_EQ(sound->Format(), nullptr);
     EXPECT_EQ(directSound.calls.end() - std::find(directSound.calls.begin(), directSound.calls.end(),
                                                   "DirectSound#1.CreateSoundBuffer"),
               1) << "refused by the buffer creation, the last step";
@@ -97,10 +97,10 @@ TEST_F(WaveFileSoundTest, NonPcmExtraBytesGoBehindTheFormat) {
 TEST_F(WaveFileSoundTest, BufferLargerThanTheDataHoldsExactlyTheData) {
     WaveShape shape = Mono16(300);
     ASSERT_EQ(OpenFile(WaveImage(shape), 1 << 20), kOk);
-    EXPECT_EQ(sound->bufferBytes, 600u);
-    EXPECT_FALSE(sound->streaming);
-    EXPECT_EQ(sound->source, nullptr) << "read whole, so closed";
-    EXPECT_STREQ(sound->fileName, file->path());
+    EXPECT_EQ(sound->BufferBytes(), 600u);
+    EXPECT_FALSE(sound->Streaming());
+    EXPECT_FALSE(sound->SourceOpen()) << "read whole, so closed";
+    EXPECT_STREQ(sound->FileName(), file->path());
     EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
 }
 
@@ -109,10 +109,10 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
     shape.data = Pattern(4, 262144);
     shape.chunksAfterData.push_back({"LIST", Bytes(70000, 0xAA)});
     ASSERT_EQ(OpenFile(WaveImage(shape), 65536), kOk);
-    EXPECT_TRUE(sound->streaming);
-    EXPECT_NE(sound->source, nullptr);
-    EXPECT_EQ(sound->bufferBytes, 65536u);
-    EXPECT_EQ(sound->refillBytes, 16384u);
+    EXPECT_TRUE(sound->Streaming());
+    EXPECT_NE(sound->SourceOpen(), false);
+    EXPECT_EQ(sound->BufferBytes(), 65536u);
+    EXPECT_EQ(sound->RefillBytes(), 16384u);
     FakeSoundBuffer* fake = Fake(*sound);
     sound->Play();
     Listener listener(*sound, *fake, shape.data, 4, 0);
@@ -182,25 +182,25 @@ TEST_F(WaveFileSoundTest, OddRingSizesKeepWholeFrames) {
     WaveShape shape;
     shape.data = Pattern(4, 20000);
     ASSERT_EQ(OpenFile(WaveImage(shape), 10007), kOk);
-    EXPECT_EQ(sound->bufferBytes, 10000u);  // whole frames in each quarter
-    EXPECT_EQ(sound->refillBytes % 4, 0u);
+    EXPECT_EQ(sound->BufferBytes(), 10000u);  // whole frames in each quarter
+    EXPECT_EQ(sound->RefillBytes() % 4, 0u);
     sound.reset();
     ASSERT_EQ(OpenFile(WaveImage(shape), 3), kOk);
-    EXPECT_EQ(sound->bufferBytes, 16u);
+    EXPECT_EQ(sound->BufferBytes(), 16u);
 }
 
 TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
-    sound = std::make_unique<WaveFileSound>(xtra, false);
+    sound = std::make_unique<WaveFileSound>(context, false);
     EXPECT_EQ(sound->OpenFile("Z:\\no\\such\\folder\\sound.wav", 0), kFileNotFound);
     std::string longName(300, 'a');
     longName += ".wav";
-    sound = std::make_unique<WaveFileSound>(xtra, false);
+    sound = std::make_unique<WaveFileSound>(context, false);
     EXPECT_EQ(sound->OpenFile(longName.c_str(), 0), kBadArgument);
-    EXPECT_EQ(sound->fileName[0], '\0') << "a name that does not fit is not copied";
+    EXPECT_EQ(sound->FileName()[0], '\0') << "a name that does not fit is not copied";
     EXPECT_EQ(sound->OpenFile(std::string(260, 'c').c_str(), 0), kBadArgument);
     std::string exact(259, 'b');
     EXPECT_EQ(sound->OpenFile(exact.c_str(), 0), kFileNotFound);
-    EXPECT_EQ(std::string(sound->fileName), exact);
+    EXPECT_EQ(std::string(sound->FileName()), exact);
     EXPECT_EQ(sound->OpenMemory(nullptr, 0), kUnsupportedFormat);
 }
 
@@ -216,7 +216,7 @@ TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
     ASSERT_NE(out, nullptr);
     std::fwrite(image.data(), 1, image.size(), out);
     std::fclose(out);
-    sound = std::make_unique<WaveFileSound>(xtra, false);
+    sound = std::make_unique<WaveFileSound>(context, false);
     EXPECT_EQ(sound->OpenFile(name.c_str(), 0), kOk);
     sound.reset();
     DeleteFileA(name.c_str());
@@ -226,12 +226,12 @@ TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {
     WaveShape shape = Mono16(400);
     shape.claimedDataSize = 0x7FFFFFF0;
     ASSERT_EQ(OpenFile(WaveImage(shape), 0), kOk);
-    EXPECT_EQ(sound->dataBytes, 800u);
+    EXPECT_EQ(sound->DataBytes(), 800u);
     EXPECT_EQ(Fake(*sound)->Contents(), shape.data);
     sound.reset();
     ASSERT_EQ(OpenMemory(WaveImage(shape)), kOk);
-    EXPECT_GE(sound->dataBytes, 800u);  // a memory block may be a little larger than asked
-    EXPECT_LT(sound->dataBytes, 800u + 64);
+    EXPECT_GE(sound->DataBytes(), 800u);  // a memory block may be a little larger than asked
+    EXPECT_LT(sound->DataBytes(), 800u + 64);
 }
 
 TEST_F(WaveFileSoundTest, FormatChunkLongerThanTheFileIsRefused) {
@@ -239,8 +239,8 @@ TEST_F(WaveFileSoundTest, FormatChunkLongerThanTheFileIsRefused) {
     image[16] = 0xF0;  // "fmt " size low byte...
     image[19] = 0x7F;  // ...and high byte: far beyond the file
     EXPECT_EQ(OpenFile(image, 0), kUnsupportedFormat);
-    EXPECT_EQ(sound->format, nullptr);
-    EXPECT_EQ(sound->source, nullptr);
+    EXPECT_EQ(sound->Format(), nullptr);
+    EXPECT_FALSE(sound->SourceOpen());
 }
 
 // Truncations at every length and a few hundred random corruptions of a valid
@@ -256,13 +256,13 @@ TEST_F(WaveFileSoundTest, DamagedImagesEndInAStatus) {
         Status status = fromFile ? OpenFile(image, 64) : OpenMemory(image);
         if (status == kOk) {
             ++opened;
-            EXPECT_LE(sound->dataBytes, image.size());
-            EXPECT_NE(sound->buffer, nullptr);
-            if (sound->streaming) sound->Refill();
+            EXPECT_LE(sound->DataBytes(), image.size());
+            EXPECT_NE(sound->Buffer(), nullptr);
+            if (sound->Streaming()) sound->Refill();
         } else {
             ++refused;
             EXPECT_TRUE(status == kUnsupportedFormat || status == kOutOfMemory) << std::hex << status;
-            EXPECT_EQ(sound->format, nullptr);
+            EXPECT_EQ(sound->Format(), nullptr);
         }
         sound.reset();
         ASSERT_EQ(host.LiveAllocations(), 0);

@@ -260,19 +260,19 @@ struct FakeHostOps {
             std::memcpy(GlobalLock(handle), media.data(), media.size());
             GlobalUnlock(handle);
         }
-        request->mediaData = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+        request->mediaData = reinterpret_cast<uintptr_t>(handle);
         ++h.liveMedia_;
         ++h.mediaHandedOut;
         return 0;
     }
-    static Status __stdcall NewMediaRequest(HostMedia*, Symbol label, Symbol format, uint32_t data, uint32_t options,
+    static Status __stdcall NewMediaRequest(HostMedia*, Symbol label, Symbol format, uintptr_t data, uint32_t options,
                                             uint32_t auxiliary, MediaRequest* out) {
         *out = MediaRequest{static_cast<uint32_t>(label), static_cast<uint32_t>(format), data, options, auxiliary};
         return 0;
     }
     static Status __stdcall ReleaseMedia(HostMedia* self, MediaRequest* request) {
         if (request->mediaData == 0) return static_cast<Status>(0x800407D8);
-        GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(request->mediaData)));
+        GlobalFree(reinterpret_cast<HGLOBAL>(request->mediaData));
         request->mediaData = 0;
         --H(self).liveMedia_;
         return 0;

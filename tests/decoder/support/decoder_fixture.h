@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decoder/decoder.h"
-#include "support/memory_input.h"
+#include "memory_input.h"
 #include "support/recording_output.h"
 #include "support/test_codec.h"
 

@@ -1,5 +1,5 @@
 // Handlers whose subsystems have not landed yet answer "not provided".
-#include "frame/handlers.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

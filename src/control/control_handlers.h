@@ -1,17 +1,11 @@
-// Every script handler, in the order of their operation slots. Each reads its
-// arguments and writes its result through a ScriptCall, and answers a status.
+// The handlers that drive one sound or the 3D scene: playback, positions, format,
+// level, pan and pitch, 3D parameters, the listener and deferred settings.
 #pragma once
 
 #include "frame/script_call.h"
 
 namespace sonidrax {
 
-using HandlerFn = Status (*)(ScriptCall& call);
-
-Status DsNewSound(ScriptCall& call, int32_t reverse);
-Status DsDuplicateSound(ScriptCall& call);
-Status DsDeleteSound(ScriptCall& call);
-Status DsDeleteAllSounds(ScriptCall& call);
 Status DsPlay(ScriptCall& call);
 Status DsStop(ScriptCall& call);
 Status DsStream(ScriptCall& call);
@@ -41,19 +35,6 @@ Status DsGetLoop(ScriptCall& call);
 Status DsSetLoop(ScriptCall& call);
 Status DsGetPan(ScriptCall& call);
 Status DsSetPan(ScriptCall& call);
-Status DsGetDevices(ScriptCall& call);
-Status DsSetDevice(ScriptCall& call);
-Status DsDirExists(ScriptCall& call);
-Status DsCreateDir(ScriptCall& call);
-Status DsGetFileSize(ScriptCall& call);
-Status DsGetDate(ScriptCall& call);
-Status DsKeyState(ScriptCall& call);
-Status DsGetError(ScriptCall& call);
-Status DsOpenFileDialog(ScriptCall& call);
-Status DsSaveFileDialog(ScriptCall& call);
-Status DsShowPrefsDialog(ScriptCall& call);
-Status DsMoveFile(ScriptCall& call);
-Status DsAppIsForeground(ScriptCall& call);
 Status DsQueueSettings(ScriptCall& call);
 Status DsCommitSettings(ScriptCall& call);
 Status DsGet3DMode(ScriptCall& call);

@@ -1,8 +1,10 @@
-#include "frame/script_object.h"
+#include "module/script_object.h"
 
+#include "control/control_handlers.h"
+#include "engine/engine_handlers.h"
 #include "engine/sound_engine.h"
 #include "engine/sound_table.h"
-#include "frame/handlers.h"
+#include "ui/ui_handlers.h"
 
 namespace sonidrax {
 

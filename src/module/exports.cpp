@@ -1,9 +1,9 @@
-#include "frame/exports.h"
+#include "module/exports.h"
 
-#include "frame/class_table.h"
 #include "frame/interface_object.h"
 #include "frame/module_handle.h"
 #include "frame/status.h"
+#include "module/class_table.h"
 
 using namespace sonidrax;
 

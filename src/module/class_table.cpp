@@ -1,10 +1,10 @@
-#include "frame/class_table.h"
+#include "module/class_table.h"
 
 #include <cstring>
 
 #include "engine/sound_xtra.h"
-#include "frame/registrar.h"
-#include "frame/script_object.h"
+#include "module/registrar.h"
+#include "module/script_object.h"
 
 namespace sonidrax {
 

@@ -1,4 +1,4 @@
-#include "frame/registrar.h"
+#include "module/registrar.h"
 
 #include "frame/interface_object.h"
 #include "frame/method_table.h"

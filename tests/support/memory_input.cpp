@@ -1,4 +1,4 @@
-#include "support/memory_input.h"
+#include "memory_input.h"
 
 #include <algorithm>
 #include <cstring>
