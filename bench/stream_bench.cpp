@@ -14,7 +14,7 @@
 #include "decoder/file_input.h"
 #include "fake_direct_sound.h"
 #include "fake_host.h"
-#include "mpeg/mpeg_codec.h"
+#include "mpeg_codec.h"
 #include "sounds/stream_sound.h"
 
 namespace {

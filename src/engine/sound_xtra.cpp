@@ -6,7 +6,7 @@
 #include "decoder/file_input.h"
 #include "engine/sound_engine.h"
 #include "frame/status.h"
-#include "mpeg/mpeg_codec.h"
+#include "mpeg_codec.h"
 
 namespace sonidrax {
 

@@ -138,7 +138,7 @@ Status StreamSound::ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead)
         if (decoded == decoder::kSuccess) continue;
         // A frame that cannot be decoded ends the read with what it has. A reversed
         // read is a block inside the data, which the ring wraps itself.
-        bool restart = decoded == decoder::kEndOfInput && Looping() && !Reversed() && !rewound;
+        bool restart = decoded == decoder::kEndOfInput && GetLoop() && !Reversed() && !rewound;
         if (!restart || decoder::SeekPosition(Stream(), 0.0f) != decoder::kSuccess) break;
         rewound = true;
         SetSourcePos(0);

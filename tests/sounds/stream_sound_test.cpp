@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "decoder/file_input.h"
-#include "mpeg/mpeg_codec.h"
+#include "mpeg_codec.h"
 #include "sound_test_support.h"
 #include "sounds/stream_sound.h"
 
