@@ -2,10 +2,13 @@
 #include <cstring>
 
 #include "codec_instance.h"
+#include "decoder/status.h"
 #include "layer12.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+
 namespace {
 
 using decoder::Status;

@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "status.h"
+#include "decoder/status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kEndOfInput;
+using decoder::kSuccess;
+
 namespace {
 
 enum State : uint32_t {
@@ -23,8 +28,7 @@ uint32_t bigEndian(const uint8_t* b) {
 }  // namespace
 
 void FrameReader::reset() {
-  wordPointer = 0;
-  bitsLeft = 32;
+  dataStart = 0;
   frameMainStart = 0;
   ringWrite = 0;
   ringFill = 0;
@@ -35,7 +39,7 @@ void FrameReader::reset() {
 }
 
 int32_t FrameReader::readInto(uint8_t* destination, uint32_t count) {
-  if (count == 0) return kOk;
+  if (count == 0) return kSuccess;
   if (input.read == nullptr) return kEndOfInput;
   return input.read(input.context, destination, count);
 }
@@ -46,33 +50,21 @@ int32_t FrameReader::readWords(uint32_t count) {
   count = std::min(count, kFrameBufferBytes);
   auto* bytes = reinterpret_cast<uint8_t*>(frameWords);
   const int32_t status = readInto(bytes, count);
-  if (status != kOk) return status;
+  if (status != kSuccess) return status;
   const uint32_t words = (count + 3) / 4;
   for (uint32_t i = 0; i < words; ++i) frameWords[i] = bigEndian(bytes + 4 * i);
-  return kOk;
+  return kSuccess;
 }
 
 void FrameReader::startReadingFrame() {
-  wordPointer = 0;
-  bitsLeft = 32;
-  if (current.protection == 0) getBits(16);  // the CRC is not checked
-}
-
-void FrameReader::ungetBits(uint32_t n) {
-  const uint32_t position = bitPosition();
-  setBitPosition(position >= n ? position - n : 0);
-}
-
-void FrameReader::setBitPosition(uint32_t position) {
-  position = std::min(position, kFrameWords * 32);
-  wordPointer = position >> 5;
-  bitsLeft = 32 - (position & 31);
+  constexpr uint32_t kCrcBits = 16;  // the CRC is not checked
+  dataStart = current.protection == 0 ? kCrcBits : 0;
 }
 
 int32_t FrameReader::searchSync(FrameHeader& header) {
   uint8_t bytes[4];
   int32_t status = readInto(bytes, 4);
-  if (status != kOk) {
+  if (status != kSuccess) {
     syncConfirmed = false;
     return status;
   }
@@ -81,18 +73,18 @@ int32_t FrameReader::searchSync(FrameHeader& header) {
     syncConfirmed = false;
     uint8_t next;
     status = readInto(&next, 1);
-    if (status != kOk) return status;
+    if (status != kSuccess) return status;
     word = (word << 8) | next;
   }
   header = unpackHeader(word);
-  return kOk;
+  return kSuccess;
 }
 
 int32_t FrameReader::searchValidHeader(FrameHeader& header) {
   for (;;) {
     const int32_t status = searchSync(header);
-    if (status != kOk) return status;
-    if (isValidHeader(header)) return kOk;
+    if (status != kSuccess) return status;
+    if (isValidHeader(header)) return kSuccess;
     // A rejected header is skipped whole: the search starts with the 4 bytes after it.
     syncConfirmed = false;
   }
@@ -102,9 +94,9 @@ int32_t FrameReader::readBody() {
   const uint32_t length = frameLength(current);
   if (current.layer != kLayer3) {
     const int32_t status = readWords(length > 4 ? length - 4 : 0);
-    if (status != kOk) return status;
+    if (status != kSuccess) return status;
     startReadingFrame();
-    return kOk;
+    return kSuccess;
   }
   return readLayer3Body();
 }
@@ -116,29 +108,29 @@ int32_t FrameReader::readLayer3Body() {
   int32_t status;
   if (state == kHeaderKnown) {
     status = readWords(sideBytes);
-    if (status != kOk) return status;
+    if (status != kSuccess) return status;
     state = kSideInfoRead;
   }
   if (state == kSideInfoRead) {
     frameMainStart = ringWrite;
     if (ringWrite + mainBytes <= kRingBytes) {
       status = readInto(ring + ringWrite, mainBytes);
-      if (status != kOk) return status;
+      if (status != kSuccess) return status;
       ringWrite = (ringWrite + mainBytes) % kRingBytes;
       startReadingFrame();
-      return kOk;
+      return kSuccess;
     }
     const uint32_t first = kRingBytes - ringWrite;
     status = readInto(ring + ringWrite, first);
-    if (status != kOk) return status;
+    if (status != kSuccess) return status;
     ringRest = mainBytes - first;
     state = kMainDataWrapped;
   }
   status = readInto(ring, ringRest);
-  if (status != kOk) return status;
+  if (status != kSuccess) return status;
   ringWrite = ringRest;
   startReadingFrame();
-  return kOk;
+  return kSuccess;
 }
 
 int32_t FrameReader::confirmSuccessor() {
@@ -146,9 +138,9 @@ int32_t FrameReader::confirmSuccessor() {
   const int32_t status = readInto(bytes, 4);
   if (status == kEndOfInput) {
     state = kBetweenFrames;  // the frame stands and the stream ends with it
-    return kOk;
+    return kSuccess;
   }
-  if (status != kOk) {
+  if (status != kSuccess) {
     headerPending = false;
     return status;  // stay unconfirmed: the next call tries again
   }
@@ -159,7 +151,7 @@ int32_t FrameReader::confirmSuccessor() {
   pendingHeader = next;
   headerPending = true;
   syncConfirmed = true;
-  return kOk;
+  return kSuccess;
 }
 
 int32_t FrameReader::nextFrame(FrameHeader& header) {
@@ -169,28 +161,27 @@ int32_t FrameReader::nextFrame(FrameHeader& header) {
       headerPending = false;
     } else {
       const int32_t status = searchValidHeader(current);
-      if (status != kOk) return status;
+      if (status != kSuccess) return status;
     }
     state = kHeaderKnown;
   }
   if (state >= kHeaderKnown && state <= kMainDataWrapped) {
     const int32_t status = readBody();
-    if (status != kOk) return status;
+    if (status != kSuccess) return status;
     if (syncConfirmed) {
       state = kBetweenFrames;
       header = current;
-      return kOk;
+      return kSuccess;
     }
     state = kUnconfirmed;
   }
   const int32_t status = confirmSuccessor();
-  if (status == kOk) header = current;
+  if (status == kSuccess) header = current;
   return status;
 }
 
 bool FrameReader::fetchMainData(uint32_t mainDataBegin, uint32_t bitCount) {
-  wordPointer = 0;
-  bitsLeft = 32;
+  dataStart = 0;
   const uint32_t own = (ringWrite + kRingBytes - frameMainStart) % kRingBytes;
   ringFill += own;
   if (mainDataBegin + own > ringFill) return false;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "bit_reader.h"
 #include "frame_header.h"
 
 namespace sonidrax::mpeg {
@@ -14,15 +15,12 @@ struct ByteSource {
 };
 
 // Turns a byte stream into whole MPEG audio frames: finds and confirms sync, reads the
-// frame body and, for Layer III, keeps the bit reservoir. Then serves the frame's bits,
-// most significant first. All storage is inside the object; nothing is allocated.
+// frame body and, for Layer III, keeps the bit reservoir. Then serves the frame's bits
+// through a BitReader. All storage is inside the object; nothing is allocated.
 class FrameReader {
  public:
   static constexpr uint32_t kFrameBufferBytes = 2048;
   static constexpr uint32_t kFrameWords = kFrameBufferBytes / 4;
-  // Zero words after the frame buffer, so an inline reader may look one word ahead of
-  // any position inside the buffer without a bounds check.
-  static constexpr uint32_t kGuardWords = 2;
   static constexpr uint32_t kRingBytes = 4096;
 
   FrameReader() { reset(); }
@@ -40,27 +38,6 @@ class FrameReader {
   // the next call goes on where this one stopped.
   int32_t nextFrame(FrameHeader& header);
 
-  // The next n bits (n = 0 to 16), most significant first. Past the end of the frame
-  // buffer the bits read as zeros and the position stays at the end.
-  uint32_t getBits(unsigned n) {
-    if (n == 0 || wordPointer >= kFrameWords) return 0;
-    const uint32_t word = frameWords[wordPointer];
-    if (n < bitsLeft) {
-      bitsLeft -= n;
-      return (word >> bitsLeft) & ((1u << n) - 1u);
-    }
-    uint32_t value = bitsLeft == 32 ? word : word & ((1u << bitsLeft) - 1u);
-    n -= bitsLeft;
-    ++wordPointer;
-    bitsLeft = 32;
-    if (n == 0) return value;
-    bitsLeft = 32 - n;
-    return (value << n) | (frameWords[wordPointer] >> bitsLeft);
-  }
-
-  // Moves the read position back by n bits (not before the buffer's start).
-  void ungetBits(uint32_t n);
-
   // Layer III: assembles this frame's main data, which begins `mainDataBegin` bytes
   // before the frame's own main data in the reservoir, into the frame buffer, and puts
   // the read position at its start. `bitCount` bits are wanted (at most 4 x 4095).
@@ -68,13 +45,11 @@ class FrameReader {
   // output as silence by the caller).
   bool fetchMainData(uint32_t mainDataBegin, uint32_t bitCount);
 
-  // For decoders that read bits inline (Layer III Huffman decoding): the frame buffer
-  // as 32-bit words holding the stream's bytes most significant first, followed by
-  // kGuardWords zero words. Positions count bits from the buffer's start.
+  // The frame's bits from where its data starts: after the header and any CRC, or at
+  // the start of the main data that fetchMainData assembled.
+  BitReader bits() const { return BitReader(frameWords, kFrameWords, dataStart); }
+  // The frame buffer as 32-bit words holding the stream's bytes most significant first.
   const uint32_t* words() const { return frameWords; }
-  uint32_t bitPosition() const { return wordPointer * 32 + (32 - bitsLeft); }
-  // Positions beyond the buffer are held at its end.
-  void setBitPosition(uint32_t position);
 
  private:
   int32_t searchSync(FrameHeader& header);
@@ -87,9 +62,8 @@ class FrameReader {
   void startReadingFrame();
 
   ByteSource input;
-  uint32_t frameWords[kFrameWords + kGuardWords] = {};
-  uint32_t wordPointer = 0;  // index of the word holding the next unread bits
-  uint32_t bitsLeft = 32;    // unread bits in that word, 1 to 32
+  uint32_t frameWords[kFrameWords] = {};
+  uint32_t dataStart = 0;  // bit position in frameWords where the frame's data starts
   uint8_t ring[kRingBytes] = {};
   uint32_t frameMainStart = 0;
   uint32_t ringWrite = 0;

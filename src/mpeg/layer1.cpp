@@ -1,9 +1,13 @@
-#include "bit_cursor.h"
+#include "bit_reader.h"
+#include "decoder/status.h"
 #include "layer12.h"
 #include "layer12_tables.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kSubbands = 32;
@@ -43,11 +47,12 @@ uint32_t jointBound(const FrameHeader& header) {
 int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const OutputChannels& out) {
   const uint32_t channels = isSingleChannel(header) ? 1 : 2;
   const uint32_t bound = channels == 2 ? jointBound(header) : kSubbands;
+  BitReader bits = reader.bits();
   uint32_t allocation[2][kSubbands] = {};
   for (uint32_t sb = 0; sb < kSubbands; ++sb) {
     const uint32_t coded = sb < bound ? channels : 1;
     for (uint32_t ch = 0; ch < coded; ++ch) {
-      allocation[ch][sb] = reader.getBits(4);
+      allocation[ch][sb] = bits.get(4);
       if (allocation[ch][sb] == kForbiddenAllocation) return kDecodeAborted;
     }
     if (coded < channels) allocation[1][sb] = allocation[0][sb];
@@ -60,7 +65,7 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     for (uint32_t ch = 0; ch < channels; ++ch) {
       const uint32_t a = allocation[ch][sb];
       if (a == 0) continue;
-      const uint32_t index = reader.getBits(6);
+      const uint32_t index = bits.get(6);
       if (index == kForbiddenScaleFactor) return kDecodeAborted;
       scale[ch][sb] = scaleFactors[index] * kRequantiser.factor[a];
     }
@@ -81,7 +86,6 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
   }
 
-  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
   for (uint32_t position = 0; position < 12; ++position) {
     for (uint32_t i = 0; i < count; ++i) {
       const Slot& slot = slots[i];
@@ -91,7 +95,7 @@ int32_t decodeLayer1(FrameReader& reader, const FrameHeader& header, const Outpu
     }
     feedSynthesis(blocks[0], channels == 2 ? blocks[1] : nullptr, kSubbands, out);
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

@@ -1,9 +1,13 @@
-#include "bit_cursor.h"
+#include "bit_reader.h"
+#include "decoder/status.h"
 #include "layer12.h"
 #include "layer12_tables.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kSubbands = 32;
@@ -16,24 +20,24 @@ struct Layer2Frame {
 };
 
 // Three scale-factor indices of one subband and channel, as the selection says.
-void readScaleFactors(FrameReader& reader, uint32_t scfsi, float* scale) {
+void readScaleFactors(BitReader& bits, uint32_t scfsi, float* scale) {
   const float* table = scaleFactors();
   switch (scfsi) {
     case 0:
-      scale[0] = table[reader.getBits(6)];
-      scale[1] = table[reader.getBits(6)];
-      scale[2] = table[reader.getBits(6)];
+      scale[0] = table[bits.get(6)];
+      scale[1] = table[bits.get(6)];
+      scale[2] = table[bits.get(6)];
       break;
     case 1:
-      scale[0] = scale[1] = table[reader.getBits(6)];
-      scale[2] = table[reader.getBits(6)];
+      scale[0] = scale[1] = table[bits.get(6)];
+      scale[2] = table[bits.get(6)];
       break;
     case 2:
-      scale[0] = scale[1] = scale[2] = table[reader.getBits(6)];
+      scale[0] = scale[1] = scale[2] = table[bits.get(6)];
       break;
     default:
-      scale[0] = table[reader.getBits(6)];
-      scale[1] = scale[2] = table[reader.getBits(6)];
+      scale[0] = table[bits.get(6)];
+      scale[1] = scale[2] = table[bits.get(6)];
       break;
   }
 }
@@ -51,24 +55,24 @@ struct Slot {
   float factor[3][2];     // [part][channel]
 };
 
-inline void readSlot(BitCursor& reader, const Slot& slot, uint32_t part) {
+inline void readSlot(BitReader& bits, const Slot& slot, uint32_t part) {
   float v0, v1, v2;
   if (slot.groupTable != nullptr) {
-    const float* group = slot.groupTable + 3 * reader.get(slot.codeBits);
+    const float* group = slot.groupTable + 3 * bits.get(slot.codeBits);
     v0 = group[0];
     v1 = group[1];
     v2 = group[2];
   } else if (slot.oneRead) {
     const uint32_t n = slot.codeBits;
-    const uint32_t codes = reader.get(3 * n);
+    const uint32_t codes = bits.get(3 * n);
     const uint32_t mask = (1u << n) - 1;
     v0 = static_cast<float>(codes >> (2 * n)) - slot.offset;
     v1 = static_cast<float>((codes >> n) & mask) - slot.offset;
     v2 = static_cast<float>(codes & mask) - slot.offset;
   } else {
-    v0 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
-    v1 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
-    v2 = static_cast<float>(reader.get(slot.codeBits)) - slot.offset;
+    v0 = static_cast<float>(bits.get(slot.codeBits)) - slot.offset;
+    v1 = static_cast<float>(bits.get(slot.codeBits)) - slot.offset;
+    v2 = static_cast<float>(bits.get(slot.codeBits)) - slot.offset;
   }
   const float f0 = slot.factor[part][0];
   const float f1 = slot.factor[part][1];
@@ -94,19 +98,20 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
     if (bound > sblimit) return kDecodeAborted;
   }
 
+  BitReader bits = reader.bits();
   Layer2Frame frame;
   for (uint32_t sb = 0; sb < sblimit; ++sb) {
     const AllocationRecord& record = *table.records[sb];
     const uint32_t coded = sb < bound ? channels : 1;
-    for (uint32_t ch = 0; ch < coded; ++ch) frame.quant[ch][sb] = record.classes[reader.getBits(record.nbal)];
+    for (uint32_t ch = 0; ch < coded; ++ch) frame.quant[ch][sb] = record.classes[bits.get(record.nbal)];
     if (coded < channels) frame.quant[1][sb] = frame.quant[0][sb];
   }
   for (uint32_t sb = 0; sb < sblimit; ++sb)
     for (uint32_t ch = 0; ch < channels; ++ch)
-      frame.scfsi[ch][sb] = frame.quant[ch][sb]->codeBits != 0 ? reader.getBits(2) : 0;
+      frame.scfsi[ch][sb] = frame.quant[ch][sb]->codeBits != 0 ? bits.get(2) : 0;
   for (uint32_t sb = 0; sb < sblimit; ++sb)
     for (uint32_t ch = 0; ch < channels; ++ch)
-      if (frame.quant[ch][sb]->codeBits != 0) readScaleFactors(reader, frame.scfsi[ch][sb], frame.scale[ch][sb]);
+      if (frame.quant[ch][sb]->codeBits != 0) readScaleFactors(bits, frame.scfsi[ch][sb], frame.scale[ch][sb]);
 
   // blocks[3 * ch + i]: sample slot i of the granule, channel ch. Subbands that are not
   // coded stay zero.
@@ -134,13 +139,12 @@ int32_t decodeLayer2(FrameReader& reader, const FrameHeader& header, const Outpu
     }
   }
 
-  BitCursor bits(reader.words(), FrameReader::kFrameWords, reader.bitPosition());
   for (uint32_t granule = 0; granule < 12; ++granule) {
     const uint32_t part = granule / 4;
     for (uint32_t i = 0; i < count; ++i) readSlot(bits, slots[i], part);
     for (uint32_t i = 0; i < 3; ++i) feedSynthesis(blocks[i], channels == 2 ? blocks[3 + i] : nullptr, sblimit, out);
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 
+#include "decoder/status.h"
 #include "layer3_bands.h"
 #include "layer3_hybrid.h"
 #include "layer3_spectrum.h"
 #include "layer3_stereo.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kSuccess;
+
 namespace {
 
 constexpr unsigned kBlocksPerGranule = 18;
@@ -41,10 +44,9 @@ void Layer3Decoder::silence(unsigned granules, const OutputChannels& out) {
 }
 
 int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& header, const OutputChannels& out) {
-  Layer3Bits sideBits(reader.words(), FrameReader::kFrameWords);
-  sideBits.seek(reader.bitPosition());
+  BitReader sideBits = reader.bits();
   const int32_t status = readSideInfo(sideBits, header, side_);
-  if (status != kOk) {
+  if (status != kSuccess) {
     // The frame is dropped, but its main data stays in the reservoir for the frames
     // that reach back into it.
     reader.fetchMainData(0, 0);
@@ -54,16 +56,16 @@ int32_t Layer3Decoder::decodeFrame(FrameReader& reader, const FrameHeader& heade
   if (!reader.fetchMainData(side_.mainDataBegin, side_.mainDataBits)) {
     silence(side_.granules, out);
     reset();
-    return kOk;
+    return kSuccess;
   }
   const uint32_t words = std::min((side_.mainDataBits + 31) / 32, FrameReader::kFrameWords);
-  Layer3Bits bits(reader.words(), words);
+  BitReader bits(reader.words(), words);
   uint32_t position = 0;
   for (unsigned gr = 0; gr < side_.granules; ++gr) decodeGranule(header, bits, position, gr, out);
-  return kOk;
+  return kSuccess;
 }
 
-void Layer3Decoder::decodeGranule(const FrameHeader& header, Layer3Bits& bits, uint32_t& position, unsigned gr,
+void Layer3Decoder::decodeGranule(const FrameHeader& header, BitReader& bits, uint32_t& position, unsigned gr,
                                   const OutputChannels& out) {
   const BandEdges& edges = bandEdges(header.version, header.samplingIndex);
   const unsigned channels = side_.channels;

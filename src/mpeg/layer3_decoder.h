@@ -29,7 +29,7 @@ class Layer3Decoder {
   void reset();
 
  private:
-  void decodeGranule(const FrameHeader& header, Layer3Bits& bits, uint32_t& position, unsigned gr,
+  void decodeGranule(const FrameHeader& header, BitReader& bits, uint32_t& position, unsigned gr,
                      const OutputChannels& out);
   void silence(unsigned granules, const OutputChannels& out);
 

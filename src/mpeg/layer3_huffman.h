@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "layer3_bits.h"
+#include "bit_reader.h"
 
 namespace sonidrax::mpeg {
 
@@ -41,16 +41,16 @@ class Layer3HuffmanTables {
 };
 
 // Decodes one symbol. The caller refills `bits` first (codes are at most 19 bits).
-inline uint32_t decodeHuffman(Layer3Bits& bits, const HuffmanLookup& table) {
+inline uint32_t decodeHuffman(BitReader& bits, const HuffmanLookup& table) {
   const uint16_t* base = table.entries;
-  int width = table.firstBits;
+  unsigned width = table.firstBits;
   uint32_t entry = base[bits.peek(width)];
   while (entry & 0x8000u) {
     bits.skip(width);
-    width = static_cast<int>((entry >> 11) & 15u);
+    width = (entry >> 11) & 15u;
     entry = base[(entry & 0x7FFu) + bits.peek(width)];
   }
-  bits.skip(static_cast<int>((entry >> 8) & 31u));
+  bits.skip((entry >> 8) & 31u);
   return entry & 0xFFu;
 }
 

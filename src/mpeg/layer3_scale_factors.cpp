@@ -34,13 +34,23 @@ void clear(ScaleFactors& sf) {
 }
 
 // Long bands [first, last) at `slen` bits each.
-uint32_t readLong(Layer3Bits& bits, ScaleFactors& sf, unsigned first, unsigned last, unsigned slen) {
+// Widths of 0 are common and read nothing, so they skip the reader altogether.
+uint32_t readLong(BitReader& bits, ScaleFactors& sf, unsigned first, unsigned last, unsigned slen) {
+  if (slen == 0) {
+    std::fill(sf.longBands + first, sf.longBands + last, uint8_t{0});
+    return 0;
+  }
   for (unsigned band = first; band < last; ++band) sf.longBands[band] = static_cast<uint8_t>(bits.get(slen));
   return (last - first) * slen;
 }
 
 // Short bands [first, last), three windows each, at `slen` bits each.
-uint32_t readShort(Layer3Bits& bits, ScaleFactors& sf, unsigned first, unsigned last, unsigned slen) {
+uint32_t readShort(BitReader& bits, ScaleFactors& sf, unsigned first, unsigned last, unsigned slen) {
+  if (slen == 0) {
+    for (unsigned band = first; band < last; ++band)
+      std::fill(std::begin(sf.shortBands[band]), std::end(sf.shortBands[band]), uint8_t{0});
+    return 0;
+  }
   for (unsigned band = first; band < last; ++band) {
     for (uint8_t& value : sf.shortBands[band]) value = static_cast<uint8_t>(bits.get(slen));
   }
@@ -52,7 +62,7 @@ void setMpeg1Limits(ScaleFactors& sf) {
   std::fill(std::begin(sf.shortLimit), std::end(sf.shortLimit), kMpeg1IllegalPosition);
 }
 
-uint32_t readMpeg1(Layer3Bits& bits, const SideInfo& info, unsigned gr, unsigned ch, const GranuleInfo& g,
+uint32_t readMpeg1(BitReader& bits, const SideInfo& info, unsigned gr, unsigned ch, const GranuleInfo& g,
                    ScaleFactors& sf) {
   const unsigned slen1 = kSlen1[g.scalefacCompress & 15];
   const unsigned slen2 = kSlen2[g.scalefacCompress & 15];
@@ -83,7 +93,7 @@ uint32_t readMpeg1(Layer3Bits& bits, const SideInfo& info, unsigned gr, unsigned
 
 // MPEG-2 and MPEG-2.5: the four groups fill long bands, short band triplets, or for
 // mixed blocks six long bands and then short band triplets from band 3.
-uint32_t readLsf(Layer3Bits& bits, const FrameHeader& header, unsigned ch, GranuleInfo& g, ScaleFactors& sf) {
+uint32_t readLsf(BitReader& bits, const FrameHeader& header, unsigned ch, GranuleInfo& g, ScaleFactors& sf) {
   const bool intensityRight = ch == 1 && header.mode == kModeJointStereo && (header.modeExtension & 1u);
   const LsfScaleFactorLayout layout = lsfScaleFactorLayout(g.scalefacCompress, intensityRight);
   const unsigned kind = g.isShort() ? (g.isMixed() ? 2u : 1u) : 0u;
@@ -167,7 +177,7 @@ LsfScaleFactorLayout lsfScaleFactorLayout(uint32_t scalefacCompress, bool intens
 
 const uint8_t* lsfBandCounts(unsigned row, unsigned blockKind) { return kLsfBandCounts[row % 6][blockKind % 3]; }
 
-uint32_t readScaleFactors(Layer3Bits& bits, const FrameHeader& header, const SideInfo& info, unsigned gr,
+uint32_t readScaleFactors(BitReader& bits, const FrameHeader& header, const SideInfo& info, unsigned gr,
                           unsigned ch, GranuleInfo& g, ScaleFactors& sf) {
   if (header.version == kVersionMpeg1) return readMpeg1(bits, info, gr, ch, g, sf);
   return readLsf(bits, header, ch, g, sf);

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "frame_header.h"
-#include "layer3_bits.h"
+#include "bit_reader.h"
 #include "layer3_side_info.h"
 
 namespace sonidrax::mpeg {
@@ -36,7 +36,7 @@ const uint8_t* lsfBandCounts(unsigned row, unsigned blockKind);
 // Reads the scale factors of granule `gr`, channel `ch`, and returns the number of
 // bits they took (part2_length). `sf` keeps the values of granule 0 that scfsi
 // copies into granule 1 in MPEG-1. The MPEG-2 preflag is stored into `g`.
-uint32_t readScaleFactors(Layer3Bits& bits, const FrameHeader& header, const SideInfo& info, unsigned gr,
+uint32_t readScaleFactors(BitReader& bits, const FrameHeader& header, const SideInfo& info, unsigned gr,
                           unsigned ch, GranuleInfo& g, ScaleFactors& sf);
 
 }  // namespace sonidrax::mpeg

@@ -1,9 +1,13 @@
 #include "layer3_side_info.h"
 
+#include "decoder/status.h"
 #include "layer3_bands.h"
-#include "status.h"
 
 namespace sonidrax::mpeg {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 constexpr uint32_t kMaxBigValues = 288;
@@ -21,7 +25,7 @@ void setRegions(GranuleInfo& g, const BandEdges& edges) {
   g.region2Start = band2 < kLongBands ? edges.longEdges[band2] : 576u;
 }
 
-int32_t readGranule(Layer3Bits& bits, bool mpeg1, const BandEdges& edges, GranuleInfo& g) {
+int32_t readGranule(BitReader& bits, bool mpeg1, const BandEdges& edges, GranuleInfo& g) {
   g.part23Length = bits.get(12);
   g.bigValues = bits.get(9);
   g.globalGain = bits.get(8);
@@ -50,12 +54,12 @@ int32_t readGranule(Layer3Bits& bits, bool mpeg1, const BandEdges& edges, Granul
   if (g.bigValues > kMaxBigValues) return kDecodeAborted;
   if (g.windowSwitching && g.blockType == 0) return kDecodeAborted;
   setRegions(g, edges);
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace
 
-int32_t readSideInfo(Layer3Bits& bits, const FrameHeader& header, SideInfo& info) {
+int32_t readSideInfo(BitReader& bits, const FrameHeader& header, SideInfo& info) {
   const bool mpeg1 = header.version == kVersionMpeg1;
   const bool single = isSingleChannel(header);
   const BandEdges& edges = bandEdges(header.version, header.samplingIndex);
@@ -72,11 +76,11 @@ int32_t readSideInfo(Layer3Bits& bits, const FrameHeader& header, SideInfo& info
     for (unsigned ch = 0; ch < info.channels; ++ch) {
       GranuleInfo& g = info.granule[gr][ch];
       const int32_t status = readGranule(bits, mpeg1, edges, g);
-      if (status != kOk) return status;
+      if (status != kSuccess) return status;
       info.mainDataBits += g.part23Length;
     }
   }
-  return kOk;
+  return kSuccess;
 }
 
 }  // namespace sonidrax::mpeg

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "frame_header.h"
-#include "layer3_bits.h"
+#include "bit_reader.h"
 
 namespace sonidrax::mpeg {
 
@@ -44,6 +44,6 @@ inline constexpr uint32_t kMaxMainDataBits = 4u * 4095u;
 // Reads the side information of a Layer III frame of `header` (CRC already skipped).
 // Returns kDecodeAborted for the forbidden values: big_values above 288 and a
 // switched granule of block type 0.
-int32_t readSideInfo(Layer3Bits& bits, const FrameHeader& header, SideInfo& info);
+int32_t readSideInfo(BitReader& bits, const FrameHeader& header, SideInfo& info);
 
 }  // namespace sonidrax::mpeg

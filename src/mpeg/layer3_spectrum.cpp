@@ -145,14 +145,14 @@ class Cursor {
 
 // The value of magnitude n with its sign bit (present only when n is not 0); the
 // sign goes straight into the float's sign bit.
-inline float signedValue(Layer3Bits& bits, uint32_t magnitude, const float* pow43, float gain) {
+inline float signedValue(BitReader& bits, uint32_t magnitude, const float* pow43, float gain) {
   const float value = (magnitude < kPowTableSize ? pow43[magnitude] : powFourThirds(magnitude)) * gain;
   const uint32_t sign = bits.getCachedBitIf(magnitude != 0 ? 1u : 0u);
   return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ (sign << 31));
 }
 
 // Big values of one region: `pairs` pairs with one table.
-bool decodePairs(Layer3Bits& bits, uint32_t endBit, const HuffmanLookup& table, unsigned pairs, Cursor& cursor) {
+bool decodePairs(BitReader& bits, uint32_t endBit, const HuffmanLookup& table, unsigned pairs, Cursor& cursor) {
   const float* pow43 = powTable().values;
   const int linbits = table.linbits;
   for (unsigned p = 0; p < pairs && !cursor.done(); ++p) {
@@ -177,7 +177,7 @@ bool decodePairs(Layer3Bits& bits, uint32_t endBit, const HuffmanLookup& table, 
 
 // count1 quadruples until the budget is spent; a quadruple that overruns it is
 // dropped. Returns the number of values decoded in all.
-unsigned decodeQuads(Layer3Bits& bits, uint32_t endBit, const HuffmanLookup& table, unsigned firstValue,
+unsigned decodeQuads(BitReader& bits, uint32_t endBit, const HuffmanLookup& table, unsigned firstValue,
                      Cursor& cursor) {
   unsigned value = firstValue;
   while (value + 4 <= kGranuleValues && !cursor.done() && bits.position() < endBit) {
@@ -207,7 +207,7 @@ float powFourThirds(uint32_t n) {
   return static_cast<float>(v * std::cbrt(v));
 }
 
-unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
+unsigned decodeSpectrum(BitReader& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
                         const BandEdges& edges, float* spectrum, unsigned dirty) {
   std::fill(spectrum, spectrum + std::min(dirty, kGranuleValues), 0.0f);
   Cursor cursor(g, sf, edges, spectrum);

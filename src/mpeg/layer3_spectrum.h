@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "layer3_bands.h"
-#include "layer3_bits.h"
+#include "bit_reader.h"
 #include "layer3_scale_factors.h"
 #include "layer3_side_info.h"
 
@@ -17,7 +17,7 @@ inline constexpr unsigned kGranuleValues = 576;
 // `endBit`. Returns the spectral extent: every value at or above it is zero.
 // `dirty` tells how far `spectrum` may hold values from before (all of it unless
 // the caller knows better); those are cleared first.
-unsigned decodeSpectrum(Layer3Bits& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
+unsigned decodeSpectrum(BitReader& bits, uint32_t endBit, const GranuleInfo& g, const ScaleFactors& sf,
                         const BandEdges& edges, float* spectrum, unsigned dirty = kGranuleValues);
 
 // n^(4/3) as used by the requantisation, for any value the bit stream can code.

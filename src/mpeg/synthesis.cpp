@@ -95,7 +95,7 @@ void windowSse2(const float* history, const float* base, bool truncate, int16_t*
 }
 
 void filterSse2(const SynthesisChannel::Step& step, bool truncate, int16_t* pcm) {
-  matrixing::matrixVInRegisters(step.input, step.now, step.later);
+  matrixV(step.input, step.now, step.later);
   windowSse2(step.history, step.base, truncate, pcm);
 }
 

@@ -131,7 +131,6 @@ protected:
     Status SetFileName(const char* path);
     void SetDataBytes(uint32_t bytes) { dataBytes_ = bytes; }
     void SetSourcePos(uint32_t pos) { sourcePos_ = pos; }
-    bool Looping() const { return loop_; }
 
     // The format block, through the host's allocator; the sound owns it. Null
     // when memory runs out.

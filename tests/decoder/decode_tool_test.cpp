@@ -69,24 +69,22 @@ protected:
 };
 
 TEST_F(DecodeToolTest, BadCommandLinesAreExplained) {
-    EXPECT_EQ(Run({}), kExitUsage);
-    EXPECT_NE(err.find("no input file given"), std::string::npos);
-    EXPECT_NE(err.find("--help"), std::string::npos);
-    EXPECT_EQ(Run({"--bogus", "a.mp3"}), kExitUsage);
-    EXPECT_NE(err.find("unknown option '--bogus'"), std::string::npos);
-    EXPECT_EQ(Run({"a", "b", "c"}), kExitUsage);
-    EXPECT_NE(err.find("too many file names: 'c'"), std::string::npos);
-    EXPECT_EQ(Run({"--channels=sideways", "a"}), kExitUsage);
-    EXPECT_NE(err.find("--channels takes both, left, right or mix"), std::string::npos);
-    EXPECT_EQ(Run({"a", "--rate"}), kExitUsage);
-    EXPECT_NE(err.find("option --rate needs a value"), std::string::npos);
-    EXPECT_EQ(Run({"--quiet=yes", "a"}), kExitUsage);
-    EXPECT_NE(err.find("takes no value"), std::string::npos);
-    EXPECT_EQ(Run({""}), kExitUsage);
-    EXPECT_TRUE(out.empty());
-}
-
-TEST_F(DecodeToolTest, HelpShowsTheUsage) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {{{}, "no input file given"},
+                 {{"--bogus", "a.mp3"}, "unknown option '--bogus'"},
+                 {{"a", "b", "c"}, "too many file names: 'c'"},
+                 {{"--channels=sideways", "a"}, "--channels takes both, left, right or mix"},
+                 {{"a", "--rate"}, "option --rate needs a value"},
+                 {{"--quiet=yes", "a"}, "takes no value"},
+                 {{""}, "--help"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), kExitUsage) << c.message;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_NE(err.find("--help"), std::string::npos) << err;
+        EXPECT_TRUE(out.empty());
+    }
     EXPECT_EQ(Run({"--help"}), kExitSuccess);
     EXPECT_EQ(out.rfind("Usage: sonidrax-decode", 0), 0u);
     EXPECT_TRUE(err.empty());
@@ -95,91 +93,59 @@ TEST_F(DecodeToolTest, HelpShowsTheUsage) {
 TEST_F(DecodeToolTest, WithoutAnOutputThePropertiesAreShown) {
     folder.Write("song.mp3", Concat({Block(4608), Block(4608), Id3Tag("A Title   ", 17)}));
     ASSERT_EQ(Run({"@song.mp3"}), kExitSuccess) << err;
-    EXPECT_NE(out.find("Stream:      audio/x-test\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Sample rate: 44100 Hz\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Channels:    2\n"), std::string::npos);
-    EXPECT_NE(out.find("Bit rate:    128 kbit/s\n"), std::string::npos);
-    EXPECT_NE(out.find("Duration:    unknown\n"), std::string::npos);
-    EXPECT_NE(out.find("Title:       A Title\n"), std::string::npos);
-    EXPECT_NE(out.find("Genre:       17\n"), std::string::npos);
+    for (const char* line : {"Stream:      audio/x-test\n", "Sample rate: 44100 Hz\n", "Channels:    2\n",
+                             "Bit rate:    128 kbit/s\n", "Duration:    unknown\n", "Title:       A Title\n",
+                             "Genre:       17\n"}) {
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
+    }
     EXPECT_TRUE(err.empty()) << err;
 }
 
-TEST_F(DecodeToolTest, ANameEndingInWavGivesAWaveFile) {
-    const auto a = Block(4608, "", 1), b = Block(4608, "", 2);
-    folder.Write("in.bin", Concat({a, b}));
+TEST_F(DecodeToolTest, TheNameOrAnOptionChoosesTheFormatAndDamagedFramesAreSkipped) {
+    const auto a = Block(4608, "", 1), c = Block(4608, "", 3);
+    folder.Write("in.bin", Concat({a, Block(4608, "ABRT"), c}));
     ASSERT_EQ(Run({"@in.bin", "@out.WAV"}), kExitSuccess) << err;
     const auto file = folder.Read("out.WAV");
     ASSERT_EQ(file.size(), 9260u);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
-    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 44, file.end()), Concat({a, b}));
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 44, file.end()), Concat({a, c}));
     EXPECT_NE(out.find("Decoded 2 frames (0:00.05) to "), std::string::npos) << out;
-}
-
-TEST_F(DecodeToolTest, TheFormatCanBeForced) {
-    const auto a = Block(4608, "", 1);
-    folder.Write("in.bin", a);
+    EXPECT_NE(out.find("skipped 1 damaged"), std::string::npos) << out;
     ASSERT_EQ(Run({"--raw", "@in.bin", "@raw.wav"}), kExitSuccess) << err;
-    EXPECT_EQ(folder.Read("raw.wav"), a);
+    EXPECT_EQ(folder.Read("raw.wav"), Concat({a, c}));
     ASSERT_EQ(Run({"-w", "-q", "@in.bin", "@wave.pcm"}), kExitSuccess) << err;
-    EXPECT_EQ(folder.Read("wave.pcm").size(), 4652u);
+    EXPECT_EQ(folder.Read("wave.pcm").size(), 9260u);
     EXPECT_TRUE(out.empty());  // quiet
-    ASSERT_EQ(Run({"@in.bin", "@plain.pcm"}), kExitSuccess) << err;
-    EXPECT_EQ(folder.Read("plain.pcm"), a);
-}
-
-TEST_F(DecodeToolTest, TheCodecOptionsReachTheCodec) {
-    folder.Write("in.bin", Block(4608));
-    ASSERT_EQ(Run({"--channels", "mix", "-R", "quarter", "@in.bin", "@o.pcm"}), kExitSuccess) << err;
+    ASSERT_EQ(Run({"--channels", "mix", "-R", "quarter", "@in.bin", "@plain.pcm"}), kExitSuccess) << err;
+    EXPECT_EQ(folder.Read("plain.pcm"), Concat({a, c}));
     EXPECT_EQ(decoder::testing::LastParameters().option1, 3);
     EXPECT_EQ(decoder::testing::LastParameters().option2, 2);
 }
 
-TEST_F(DecodeToolTest, DamagedFramesAreSkippedAndCounted) {
-    const auto a = Block(4608, "", 1), c = Block(4608, "", 3);
-    folder.Write("in.bin", Concat({a, Block(4608, "ABRT"), c}));
-    ASSERT_EQ(Run({"@in.bin", "@o.pcm"}), kExitSuccess) << err;
-    EXPECT_EQ(folder.Read("o.pcm"), Concat({a, c}));
-    EXPECT_NE(out.find("skipped 1 damaged"), std::string::npos) << out;
-}
-
-TEST_F(DecodeToolTest, UnreadableInputsFailClearly) {
-    EXPECT_EQ(Run({"@missing.mp3", "@o.wav"}), kExitFailure);
-    EXPECT_NE(err.find("cannot open input file '"), std::string::npos) << err;
-    EXPECT_NE(err.find("missing.mp3': file not found"), std::string::npos) << err;
-    EXPECT_FALSE(folder.Exists("o.wav"));
-
-    folder.Write("empty.bin", {});
-    EXPECT_EQ(Run({"@empty.bin", "@o.wav"}), kExitFailure);
-    EXPECT_NE(err.find("no audio found in '"), std::string::npos) << err;
-    EXPECT_EQ(Run({"@empty.bin"}), kExitFailure);
-    EXPECT_NE(err.find("no audio found"), std::string::npos) << err;
-}
-
-TEST_F(DecodeToolTest, AStreamNoCodecKnowsFailsClearly) {
-    folder.Write("in.bin", Block(4608));
-    EXPECT_EQ(Run({"@in.bin", "@o.pcm"}, decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable})),
-              kExitFailure);
-    EXPECT_NE(err.find("no codec knows this stream"), std::string::npos) << err;
-}
-
-TEST_F(DecodeToolTest, AnOutputThatCannotBeCreatedFailsClearly) {
-    folder.Write("in.bin", Block(4608));
-    EXPECT_EQ(Run({"@in.bin", "@no/such/folder/o.wav"}), kExitFailure);
-    EXPECT_NE(err.find("cannot open output file '"), std::string::npos) << err;
-}
-
-TEST_F(DecodeToolTest, SamplesAreNotWrittenToATerminal) {
-    folder.Write("in.bin", Block(4608));
-    EXPECT_EQ(Run({"@in.bin", "-"}, decoder::testing::MakeTestCodec(), false, true), kExitFailure);
-    EXPECT_NE(err.find("standard output is a terminal"), std::string::npos) << err;
-}
-
-TEST_F(DecodeToolTest, TheInputIsNeverOverwritten) {
+TEST_F(DecodeToolTest, FailuresAreExplained) {
     const auto a = Block(4608, "", 1);
     folder.Write("in.wav", a);
-    EXPECT_EQ(Run({"@in.wav", "@in.wav"}), kExitFailure);
-    EXPECT_NE(err.find("is the input file"), std::string::npos) << err;
+    folder.Write("empty.bin", {});
+    const struct {
+        std::vector<std::string> args;
+        decoder::CodecModule codec;
+        bool stdoutTerminal;
+        const char* message;
+    } cases[] = {
+        {{"@missing.mp3", "@never.wav"}, decoder::testing::MakeTestCodec(), false, "missing.mp3': file not found"},
+        {{"@empty.bin", "@o.wav"}, decoder::testing::MakeTestCodec(), false, "no audio found in '"},
+        {{"@empty.bin"}, decoder::testing::MakeTestCodec(), false, "no audio found"},
+        {{"@in.wav", "@o.pcm"}, decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable}), false,
+         "no codec knows this stream"},
+        {{"@in.wav", "@no/such/folder/o.wav"}, decoder::testing::MakeTestCodec(), false, "cannot open output file '"},
+        {{"@in.wav", "-"}, decoder::testing::MakeTestCodec(), true, "standard output is a terminal"},
+        {{"@in.wav", "@in.wav"}, decoder::testing::MakeTestCodec(), false, "is the input file"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args, c.codec, false, c.stdoutTerminal), kExitFailure) << c.message;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    }
+    EXPECT_FALSE(folder.Exists("never.wav"));
     EXPECT_EQ(folder.Read("in.wav"), a);
 }
 

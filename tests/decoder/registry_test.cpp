@@ -1,165 +1,135 @@
-// Registering modules: ids, order, the version rule and the required methods.
+// Registering modules: the record layouts modules rely on, ids, order, the version
+// rule and the required methods.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
+#include <functional>
 
 #include "support/decoder_fixture.h"
 
 namespace sonidrax::decoder::testing {
 namespace {
 
-using RegistryTest = DecoderTest;
-
-TEST_F(RegistryTest, IdsCountUpAndTheNewestIsProbedFirst) {
-    const InputModule refuses = MakeMemoryInput({.acceptsEveryName = false});
-    const InputModule accepts = MakeMemoryInput({.acceptsEveryName = true});
-    EXPECT_EQ(RegisterInputModule(decoder, &refuses), 0);
-    EXPECT_EQ(RegisterInputModule(decoder, &accepts), 1);
-    EXPECT_EQ(decoder->moduleCounts[kInputKind], 2);
-
-    // Both accept "mem:x"; the module with id 1 stands first and wins.
-    ASSERT_EQ(SelectInput(decoder, "mem:x", kAutomaticModule), kSuccess);
-    EXPECT_TRUE(OptionsOf(decoder->input.instance).acceptsEveryName);
+TEST(Contracts, DescriptorsAreTablesOfWordsAndModuleInfoIsFixed) {
+    // a version word (padded to a pointer on 64-bit builds) and one pointer per entry
+    EXPECT_EQ(sizeof(InputModule), 12 * sizeof(void*));
+    EXPECT_EQ(sizeof(OutputModule), 14 * sizeof(void*));
+    EXPECT_EQ(sizeof(CodecModule), 16 * sizeof(void*));
+    EXPECT_EQ(sizeof(InputFilter), 11 * sizeof(void*));
+    EXPECT_EQ(sizeof(OutputFilter), 13 * sizeof(void*));
+    EXPECT_EQ(sizeof(DecoderServices), 15 * sizeof(void*));
+    EXPECT_EQ(offsetof(ModuleInfo, flags), 4u);
+    EXPECT_EQ(offsetof(ModuleInfo, name), 8u);
+    EXPECT_EQ(offsetof(ModuleInfo, description), 263u);
+    EXPECT_EQ(offsetof(ModuleInfo, maxOutputBytes), 520u);
 }
 
-TEST_F(RegistryTest, EachKindCountsItsOwnIds) {
-    const InputModule input = MakeMemoryInput();
+using RegistryTest = DecoderTest;
+
+TEST_F(RegistryTest, IdsCountUpPerKindAndTheNewestIsProbedFirst) {
+    const InputModule refuses = MakeMemoryInput({.acceptsEveryName = false});
+    const InputModule accepts = MakeMemoryInput();
     const OutputModule output = MakeRecordingOutput();
-    const CodecModule codec = MakeTestCodec();
-    EXPECT_EQ(RegisterInputModule(decoder, &input), 0);
+    CodecModule codec = MakeTestCodec();
+    EXPECT_EQ(RegisterInputModule(decoder, &refuses), 0);
     EXPECT_EQ(RegisterCodecModule(decoder, &codec), 0);
     EXPECT_EQ(RegisterOutputModule(decoder, &output), 0);
     EXPECT_EQ(RegisterCodecModule(decoder, &codec), 1);
-    EXPECT_EQ(decoder->moduleCounts[kInputKind], 1);
-    EXPECT_EQ(decoder->moduleCounts[kOutputKind], 1);
-    EXPECT_EQ(decoder->moduleCounts[kCodecKind], 2);
+    EXPECT_EQ(RegisterInputModule(decoder, &accepts), 1);
+    std::memset(&codec, 0, sizeof codec);  // the caller may reuse its table
+    // Both accept "mem:x"; the module with id 1 stands first and wins.
+    ASSERT_EQ(SelectInput(decoder, "mem:x", kAutomaticModule), kSuccess);
+    EXPECT_TRUE(OptionsOf(decoder->input.instance).acceptsEveryName);
+    ModuleInfo info{};
+    ASSERT_EQ(QueryCodecModule(decoder, 1, &info, kQueryModule | kQueryMaxOutput), kSuccess);
+    EXPECT_STREQ(info.name, "Test Codec");
+    EXPECT_EQ(info.maxOutputBytes, 4608);
 }
 
-TEST_F(RegistryTest, TheDescriptorIsCopied) {
+TEST_F(RegistryTest, OnlyTheLowestByteOfTheVersionIsFreeAndRefusalsTakeNoId) {
     InputModule input = MakeMemoryInput();
-    ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
-    std::memset(&input, 0, sizeof input);  // the caller may reuse its table
-    MemoryInputs::Put("mem:a", {1, 2, 3});
-    EXPECT_EQ(SelectInput(decoder, "mem:a", 0), kSuccess);
-}
-
-TEST_F(RegistryTest, OnlyTheLowestByteOfTheVersionIsFree) {
-    InputModule input = MakeMemoryInput();
-    input.version = 0x000403FF;
-    EXPECT_EQ(RegisterInputModule(decoder, &input), 0);
+    for (std::uint32_t version : {0x000403FFu, 0xFF040300u}) {
+        input.version = version;
+        EXPECT_GE(RegisterInputModule(decoder, &input), 0) << version;
+    }
     input.version = 0x00040400;
     EXPECT_EQ(RegisterInputModule(decoder, &input), kVersionMismatch);
-
     OutputModule output = MakeRecordingOutput();
     output.version = 0x00030300;
     EXPECT_EQ(RegisterOutputModule(decoder, &output), kVersionMismatch);
     CodecModule codec = MakeTestCodec();
     codec.version = 0;
     EXPECT_EQ(RegisterCodecModule(decoder, &codec), kVersionMismatch);
-
-    // Refused descriptors are not registered: the next id follows the last accepted.
-    EXPECT_EQ(decoder->moduleCounts[kInputKind], 1);
-    EXPECT_EQ(decoder->moduleCounts[kOutputKind], 0);
-    EXPECT_EQ(decoder->moduleCounts[kCodecKind], 0);
     input.version = kModuleVersion;
-    EXPECT_EQ(RegisterInputModule(decoder, &input), 1);
+    EXPECT_EQ(RegisterInputModule(decoder, &input), 2);
+    EXPECT_EQ(decoder->moduleCounts[kOutputKind] + decoder->moduleCounts[kCodecKind], 0);
 }
 
-TEST_F(RegistryTest, MissingInputMethodsAreReportedInOrder) {
-    InputModule m = MakeMemoryInput();
-    m.newInstance = nullptr;
-    m.read = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-    m = MakeMemoryInput();
-    m.deleteInstance = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-    m = MakeMemoryInput();
-    m.open = nullptr;
-    m.close = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-    m = MakeMemoryInput();
-    m.close = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-    m = MakeMemoryInput();
-    m.read = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-    EXPECT_EQ(Details(), (std::vector<std::string>{"null 'new' method in module", "null 'delete' method in module",
-                                                   "null 'open' method in module", "null 'close' method in module",
-                                                   "null 'read' method in module"}));
-    for (const auto& r : reports) {
-        EXPECT_EQ(r.category, "internal error");
-        EXPECT_EQ(r.moduleId, 0);
+// Registers the kind's descriptor with one required method cleared.
+struct Requirement {
+    const char* detail;
+    std::function<Status(Decoder*)> registerWithout;
+};
+
+template <class Module, class Member, class Make>
+std::function<Status(Decoder*)> Without(Make make, Member Module::* method,
+                                        Status (*registerModule)(Decoder*, const Module*)) {
+    return [=](Decoder* d) {
+        Module m = make();
+        m.*method = nullptr;
+        return registerModule(d, &m);
+    };
+}
+
+TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
+    const auto input = [] { return MakeMemoryInput(); };
+    const auto output = [] { return MakeRecordingOutput(); };
+    const auto codec = [] { return MakeTestCodec(); };
+    const Requirement requirements[] = {
+        {"null 'new' method in module", Without(input, &InputModule::newInstance, RegisterInputModule)},
+        {"null 'delete' method in module", Without(input, &InputModule::deleteInstance, RegisterInputModule)},
+        {"null 'open' method in module", Without(input, &InputModule::open, RegisterInputModule)},
+        {"null 'close' method in module", Without(input, &InputModule::close, RegisterInputModule)},
+        {"null 'read' method in module", Without(input, &InputModule::read, RegisterInputModule)},
+        {"null 'new' method in module", Without(output, &OutputModule::newInstance, RegisterOutputModule)},
+        {"null 'delete' method in module", Without(output, &OutputModule::deleteInstance, RegisterOutputModule)},
+        {"null 'open' method in module", Without(output, &OutputModule::open, RegisterOutputModule)},
+        {"null 'close' method in module", Without(output, &OutputModule::close, RegisterOutputModule)},
+        {"null 'write' method in module", Without(output, &OutputModule::write, RegisterOutputModule)},
+        {"null 'query' method", Without(codec, &CodecModule::query, RegisterCodecModule)},
+        {"null 'probe' method in module", Without(codec, &CodecModule::probe, RegisterCodecModule)},
+        {"null 'new' method in module", Without(codec, &CodecModule::newInstance, RegisterCodecModule)},
+        {"null 'delete' method in module", Without(codec, &CodecModule::deleteInstance, RegisterCodecModule)},
+        {"null 'decode' method in module", Without(codec, &CodecModule::decode, RegisterCodecModule)},
+    };
+    for (const Requirement& r : requirements) {
+        reports.clear();
+        EXPECT_EQ(r.registerWithout(decoder), kInternalError) << r.detail;
+        ASSERT_EQ(reports.size(), 1u) << r.detail;
+        EXPECT_EQ(reports[0].detail, r.detail);
+        EXPECT_EQ(reports[0].category, "internal error");
     }
-    EXPECT_EQ(decoder->moduleCounts[kInputKind], 0);
-}
-
-TEST_F(RegistryTest, OptionalInputMethodsMayBeMissing) {
-    InputModule m = MakeMemoryInput();
-    m.probe = nullptr;
-    m.query = nullptr;
-    m.seek = nullptr;
-    m.caps = nullptr;
-    m.size = nullptr;
-    m.message = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), 0);
-    EXPECT_TRUE(reports.empty());
-}
-
-TEST_F(RegistryTest, MissingOutputMethodsAreReportedInOrder) {
-    OutputModule m = MakeRecordingOutput();
-    m.newInstance = nullptr;
-    m.write = nullptr;
-    EXPECT_EQ(RegisterOutputModule(decoder, &m), kInternalError);
-    m = MakeRecordingOutput();
-    m.deleteInstance = nullptr;
-    EXPECT_EQ(RegisterOutputModule(decoder, &m), kInternalError);
-    m = MakeRecordingOutput();
-    m.open = nullptr;
-    EXPECT_EQ(RegisterOutputModule(decoder, &m), kInternalError);
-    m = MakeRecordingOutput();
-    m.close = nullptr;
-    EXPECT_EQ(RegisterOutputModule(decoder, &m), kInternalError);
-    m = MakeRecordingOutput();
-    m.write = nullptr;
-    EXPECT_EQ(RegisterOutputModule(decoder, &m), kInternalError);
-    EXPECT_EQ(Details(), (std::vector<std::string>{"null 'new' method in module", "null 'delete' method in module",
-                                                   "null 'open' method in module", "null 'close' method in module",
-                                                   "null 'write' method in module"}));
-}
-
-TEST_F(RegistryTest, MissingCodecMethodsAreReportedInOrder) {
-    CodecModule m = MakeTestCodec();
-    m.query = nullptr;
-    m.probe = nullptr;
-    EXPECT_EQ(RegisterCodecModule(decoder, &m), kInternalError);
-    m = MakeTestCodec();
-    m.probe = nullptr;
-    EXPECT_EQ(RegisterCodecModule(decoder, &m), kInternalError);
-    m = MakeTestCodec();
-    m.newInstance = nullptr;
-    EXPECT_EQ(RegisterCodecModule(decoder, &m), kInternalError);
-    m = MakeTestCodec();
-    m.deleteInstance = nullptr;
-    EXPECT_EQ(RegisterCodecModule(decoder, &m), kInternalError);
-    m = MakeTestCodec();
-    m.decode = nullptr;
-    EXPECT_EQ(RegisterCodecModule(decoder, &m), kInternalError);
-    EXPECT_EQ(Details(), (std::vector<std::string>{"null 'query' method", "null 'probe' method in module",
-                                                   "null 'new' method in module", "null 'delete' method in module",
-                                                   "null 'decode' method in module"}));
-    EXPECT_EQ(decoder->moduleCounts[kCodecKind], 0);
-}
-
-TEST_F(RegistryTest, AMissingCallbackChangesOnlyTheReport) {
+    // The first missing method in the table's order is the one reported.
+    CodecModule both = MakeTestCodec();
+    both.query = nullptr;
+    both.probe = nullptr;
+    EXPECT_EQ(RegisterCodecModule(decoder, &both), kInternalError);
+    EXPECT_EQ(Details().back(), "null 'query' method");
+    for (int kind : {kInputKind, kOutputKind, kCodecKind}) EXPECT_EQ(decoder->moduleCounts[kind], 0);
+    // Without a callback only the report is missing.
     ASSERT_EQ(SetErrorCallback(decoder, nullptr, nullptr), kSuccess);
-    InputModule m = MakeMemoryInput();
-    m.open = nullptr;
-    EXPECT_EQ(RegisterInputModule(decoder, &m), kInternalError);
-}
+    EXPECT_EQ(requirements[2].registerWithout(decoder), kInternalError);
 
-TEST_F(RegistryTest, NullArgumentsAreRefused) {
-    const InputModule m = MakeMemoryInput();
-    EXPECT_EQ(RegisterInputModule(nullptr, &m), kInvalidParameters);
+    InputModule optional = MakeMemoryInput();
+    optional.probe = nullptr;
+    optional.query = nullptr;
+    optional.seek = nullptr;
+    optional.caps = nullptr;
+    optional.size = nullptr;
+    optional.message = nullptr;
+    EXPECT_EQ(RegisterInputModule(decoder, &optional), 0);
+    EXPECT_EQ(RegisterInputModule(nullptr, &optional), kInvalidParameters);
     EXPECT_EQ(RegisterInputModule(decoder, nullptr), kInvalidParameters);
     EXPECT_EQ(RegisterOutputModule(decoder, nullptr), kInvalidParameters);
     EXPECT_EQ(RegisterCodecModule(decoder, nullptr), kInvalidParameters);
@@ -173,26 +143,14 @@ TEST_F(RegistryTest, AModuleWithoutQueryGetsTheDefaultAnswers) {
     EXPECT_STREQ(info.name, "unknown module name");
     EXPECT_STREQ(info.description, "");
     EXPECT_EQ(info.index, 1);
-
     info = ModuleInfo{};
     ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kSuccess);
     EXPECT_STREQ(info.name, "unknown device name");
     EXPECT_EQ(info.flags, kDeviceNameIsPattern);
     info.index = 1;
     EXPECT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
-
     EXPECT_EQ(QueryInputModule(decoder, 5, &info, kQueryModule), kNoSuchModule);
     EXPECT_EQ(QueryOutputModule(decoder, 0, &info, kQueryModule), kNoSuchModule);
-}
-
-TEST_F(RegistryTest, CodecQueriesAnswerTheCodecsResult) {
-    const CodecModule codec = MakeTestCodec({.maxOutputBytes = 1234});
-    ASSERT_EQ(RegisterCodecModule(decoder, &codec), 0);
-    ModuleInfo info{};
-    ASSERT_EQ(QueryCodecModule(decoder, 0, &info, kQueryModule | kQueryMaxOutput), kSuccess);
-    EXPECT_STREQ(info.name, "Test Codec");
-    EXPECT_EQ(info.maxOutputBytes, 1234);
-    EXPECT_EQ(QueryCodecModule(decoder, 1, &info, kQueryModule), kNoSuchModule);
 }
 
 }  // namespace

@@ -4,12 +4,16 @@
 #include <functional>
 
 #include "bit_writer.h"
+#include "decoder/status.h"
 #include "layer12.h"
 #include "layer12_tables.h"
 #include "memory_source.h"
 
 namespace sonidrax::mpeg::testing {
 namespace {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
 
 // One frame: the header, then the body written by `body`, padded to the frame length.
 std::vector<uint8_t> frame(const HeaderFields& fields, const std::function<void(BitWriter&)>& body) {
@@ -33,7 +37,7 @@ Decoded decode(const std::vector<uint8_t>& bytes, int channelChoice = 0, uint32_
   FrameReader reader(input.source());
   FrameHeader header;
   Decoded d;
-  EXPECT_EQ(reader.nextFrame(header), kOk);
+  EXPECT_EQ(reader.nextFrame(header), kSuccess);
   const uint32_t samples = (header.layer == kLayer1 ? 384u : 1152u) >> shift;
   d.left.assign(samples, 12345);
   d.right.assign(samples, 12345);
@@ -72,21 +76,19 @@ void layer1Body(BitWriter& w, uint32_t band, uint32_t a, uint32_t scale,
     for (uint32_t ch = 0; ch < 2; ++ch) w.put(sample(position, ch), a + 1);
 }
 
-TEST(Layer1, EmptyAllocationsGiveSilence) {
-  const auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(0, 32 * 2 * 4); });
-  const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kOk);
+TEST(Layer1, EmptyAllocationsGiveSilenceAndForbiddenValuesAbort) {
+  const auto five = [](uint32_t, uint32_t) { return 5u; };
+  const struct {
+    std::function<void(BitWriter&)> body;
+    int32_t result;
+  } cases[] = {{[](BitWriter& w) { w.put(0, 32 * 2 * 4); }, kSuccess},
+               {[](BitWriter& w) { w.put(15, 4); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 63, five); }, kDecodeAborted},
+               {[&](BitWriter& w) { layer1Body(w, 0, 3, 62, five); }, kSuccess}};
+  for (const auto& c : cases) EXPECT_EQ(decode(frame(layer1Stereo(), c.body)).result, c.result) << &c - cases;
+  const Decoded d = decode(frame(layer1Stereo(), cases[0].body));
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
   EXPECT_NE(d.left[383], 12345);  // all 384 samples written
-}
-
-TEST(Layer1, ForbiddenAllocationAndScaleFactorAbort) {
-  auto bytes = frame(layer1Stereo(), [](BitWriter& w) { w.put(15, 4); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 63, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kDecodeAborted);
-  bytes = frame(layer1Stereo(), [](BitWriter& w) { layer1Body(w, 0, 3, 62, [](uint32_t, uint32_t) { return 5u; }); });
-  EXPECT_EQ(decode(bytes).result, kOk);
 }
 
 TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
@@ -98,11 +100,11 @@ TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
   };
   const auto bytes = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 2, a, 10, sample); });
   const Decoded both = decode(bytes);
-  ASSERT_EQ(both.result, kOk);
+  ASSERT_EQ(both.result, kSuccess);
   EXPECT_GT(energy(both.left), 1e6);
   for (size_t i = 0; i < both.left.size(); ++i) EXPECT_NEAR(both.left[i], -both.right[i], 1) << i;
   const Decoded mixed = decode(bytes, 3);
-  ASSERT_EQ(mixed.result, kOk);
+  ASSERT_EQ(mixed.result, kSuccess);
   EXPECT_EQ(energy(mixed.left), 0.0);
 }
 
@@ -165,7 +167,7 @@ TEST(Layer2, TopAllocationDecodesAndScaleFactor63SilencesItsPart) {
   // scale factor 63.
   const auto bytes = frame(f, [&](BitWriter& w) { layer2Body(w, 1, 27, nbal, 15, 0, {4, 63, 63}, 16, 60000); });
   const Decoded d = decode(bytes);
-  ASSERT_EQ(d.result, kOk);
+  ASSERT_EQ(d.result, kSuccess);
   double first = 0.0, last = 0.0;
   for (size_t i = 0; i < 384; ++i) first += std::abs(d.left[i]);
   for (size_t i = 1152 - 256; i < 1152; ++i) last += std::abs(d.left[i]);
@@ -184,8 +186,27 @@ TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {
       for (uint32_t ch = 0; ch < (sb < 8 ? 2u : 1u); ++ch) w.put(0, nbal[sb]);
   });
   const Decoded d = decode(bytes);
-  EXPECT_EQ(d.result, kOk);
+  EXPECT_EQ(d.result, kSuccess);
   EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
+}
+
+TEST(Layer2, JointStereoSubbandsAboveTheBoundShareSamplesButNotScaleFactors) {
+  const HeaderFields f = layer2(1, 10, 1);  // 48 kHz, 192 kbit/s, joint stereo: bound 4
+  const Layer2Table& table = chooseLayer2Table(unpackHeader(headerWord(f)));
+  const QuantClass& quant = *table.records[4]->classes[1];
+  const auto bytes = frame(f, [&](BitWriter& w) {
+    for (uint32_t sb = 0; sb < table.sblimit; ++sb)
+      for (uint32_t ch = 0; ch < (sb < 4 ? 2u : 1u); ++ch) w.put(sb == 4 ? 1 : 0, table.records[sb]->nbal);
+    w.put(2, 2);  // one scale factor per channel: index 3 on the left, 6 (half) on the right
+    w.put(2, 2);
+    w.put(3, 6);
+    w.put(6, 6);
+    for (int codes = 0; codes < 12 * (quant.groupTable != nullptr ? 1 : 3); ++codes) w.put(0, quant.codeBits);
+  });
+  const Decoded d = decode(bytes);
+  ASSERT_EQ(d.result, kSuccess);
+  EXPECT_GT(energy(d.left), 1e6);
+  for (size_t i = 0; i < d.left.size(); ++i) EXPECT_NEAR(2 * d.right[i], d.left[i], 2) << i;
 }
 
 TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
@@ -200,7 +221,7 @@ TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
     for (int granule = 0; granule < 12; ++granule) w.put(granule % 2 ? 26 : 0, 5);  // digits 2,2,2 or 0,0,0
   });
   const Decoded d = decode(bytes);
-  ASSERT_EQ(d.result, kOk);
+  ASSERT_EQ(d.result, kSuccess);
   EXPECT_EQ(d.left.size(), 1152u);
   EXPECT_NE(d.left[1151], 12345);
   EXPECT_GT(energy(d.left), 1e6);

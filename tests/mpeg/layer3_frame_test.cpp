@@ -7,15 +7,18 @@
 #include <cmath>
 #include <vector>
 
+#include "decoder/status.h"
 #include "frame_reader.h"
 #include "layer3_decoder.h"
 #include "layer3_stream.h"
 #include "memory_source.h"
-#include "status.h"
 #include "synthesis.h"
 
 namespace sonidrax::mpeg::testing {
 namespace {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
 
 HeaderFields layer3Header(uint32_t mode, uint32_t modeExtension = 0) {
   HeaderFields f;
@@ -49,7 +52,7 @@ std::vector<FrameResult> decodeStream(const std::vector<uint8_t>& bytes) {
   for (;;) {
     const int32_t found = reader.nextFrame(header);
     if (found == kDecodeAborted) continue;
-    if (found != kOk) break;
+    if (found != kSuccess) break;
     std::vector<int16_t> pcm(2 * 1152, 0x5555);
     const bool mono = header.mode == 3;
     left.setOutput(pcm.data(), mono ? 1 : 2);
@@ -73,78 +76,39 @@ double energy(const std::vector<int16_t>& samples) {
   return sum;
 }
 
-void append(std::vector<uint8_t>& stream, const std::vector<uint8_t>& frame) {
-  stream.insert(stream.end(), frame.begin(), frame.end());
+// A single-channel frame of two tone granules reaching `mainDataBegin` back, with
+// big_values 289 (forbidden) in the granule given.
+std::vector<uint8_t> toneFrame(uint32_t mainDataBegin, int forbiddenGranule = -1) {
+  GranuleCode gr[2][2];
+  toneGranule(gr[0][0]);
+  toneGranule(gr[1][0]);
+  if (forbiddenGranule >= 0) gr[forbiddenGranule][0].info.bigValues = 289;
+  return layer3Frame(layer3Header(3), mainDataBegin, gr);
 }
 
-TEST(Layer3Frames, ReservoirReachingBeforeTheStreamGivesSilenceThenDecoding) {
-  std::vector<uint8_t> stream;
-  GranuleCode first[2][2];
-  toneGranule(first[0][0]);
-  toneGranule(first[1][0]);
-  append(stream, layer3Frame(layer3Header(3), 200, first));  // nothing earlier to reach back to
-  GranuleCode second[2][2];
-  toneGranule(second[0][0]);
-  toneGranule(second[1][0]);
-  append(stream, layer3Frame(layer3Header(3), 0, second));
-
-  const std::vector<FrameResult> results = decodeStream(stream);
-  ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kOk);
-  ASSERT_EQ(results[0].left.size(), 1152u);
-  for (int16_t s : results[0].left) ASSERT_EQ(s, 0);
-  EXPECT_EQ(results[1].status, kOk);
-  ASSERT_EQ(results[1].left.size(), 1152u);
-  EXPECT_GT(energy(results[1].left), 1e6);
-}
-
-TEST(Layer3Frames, BigValues289AbortsTheFrameAndTheNextOneDecodes) {
-  std::vector<uint8_t> stream;
-  GranuleCode bad[2][2];
-  toneGranule(bad[0][0]);
-  toneGranule(bad[1][0]);
-  bad[1][0].info.bigValues = 289;
-  append(stream, layer3Frame(layer3Header(3), 0, bad));
-  GranuleCode good[2][2];
-  toneGranule(good[0][0]);
-  toneGranule(good[1][0]);
-  append(stream, layer3Frame(layer3Header(3), 0, good));
-
-  const std::vector<FrameResult> results = decodeStream(stream);
-  ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kDecodeAborted);
-  EXPECT_TRUE(results[0].left.empty());
-  EXPECT_EQ(results[1].status, kOk);
-  ASSERT_EQ(results[1].left.size(), 1152u);
-  EXPECT_GT(energy(results[1].left), 1e6);
-}
-
-TEST(Layer3Frames, AnAbortedFramesMainDataStaysInTheReservoir) {
-  // The second frame's main data begins 100 bytes back, inside the first frame,
-  // whose side information is forbidden.
-  GranuleCode bad[2][2];
-  toneGranule(bad[0][0]);
-  toneGranule(bad[1][0]);
-  bad[0][0].info.bigValues = 289;
-  std::vector<uint8_t> first = layer3Frame(layer3Header(3), 0, bad);
-
-  GranuleCode good[2][2];
-  toneGranule(good[0][0]);
-  toneGranule(good[1][0]);
-  std::vector<uint8_t> second = layer3Frame(layer3Header(3), 100, good);
+TEST(Layer3Frames, ReservoirSilenceForbiddenSideInformationAndTheFramesAfterThem) {
+  // Main data reaching before the stream gives silence; a forbidden granule aborts
+  // its frame, whose main data still serves the next frame, which reaches 100 bytes
+  // back into it.
+  std::vector<uint8_t> aborted = toneFrame(0, 0);
+  std::vector<uint8_t> reaching = toneFrame(100);
   const size_t sideEnd = 4 + 17;
-  // Move the second frame's main data 100 bytes back across the frame boundary.
-  std::vector<uint8_t> main(second.begin() + sideEnd, second.end());
-  std::copy(main.begin(), main.begin() + 100, first.end() - 100);
-  std::copy(main.begin() + 100, main.end(), second.begin() + sideEnd);
-
-  std::vector<uint8_t> stream = first;
-  append(stream, second);
+  const std::vector<uint8_t> main(reaching.begin() + sideEnd, reaching.end());
+  std::copy(main.begin(), main.begin() + 100, aborted.end() - 100);
+  std::copy(main.begin() + 100, main.end(), reaching.begin() + sideEnd);
+  std::vector<uint8_t> stream = toneFrame(200);
+  for (const auto& frame : {toneFrame(0), toneFrame(0, 1), toneFrame(0), aborted, reaching}) {
+    stream.insert(stream.end(), frame.begin(), frame.end());
+  }
   const std::vector<FrameResult> results = decodeStream(stream);
-  ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].status, kDecodeAborted);
-  EXPECT_EQ(results[1].status, kOk);
-  EXPECT_GT(energy(results[1].left), 1e6);
+  const int32_t expected[] = {kSuccess, kSuccess, kDecodeAborted, kSuccess, kDecodeAborted, kSuccess};
+  ASSERT_EQ(results.size(), 6u);
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(results[i].status, expected[i]) << i;
+    EXPECT_EQ(results[i].left.size(), expected[i] == kSuccess ? 1152u : 0u) << i;
+    if (i > 0 && expected[i] == kSuccess) EXPECT_GT(energy(results[i].left), 1e6) << i;
+  }
+  EXPECT_EQ(energy(results[0].left), 0.0);
 }
 
 // A joint-stereo frame coding only the left channel's values, with the right
@@ -165,7 +129,7 @@ TEST(Layer3Frames, IntensityStereoProducesTheRightChannel) {
   // Position 0 puts everything into the right channel.
   std::vector<FrameResult> results = decodeStream(intensityFrame(1, 1, 0));
   ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].status, kOk);
+  ASSERT_EQ(results[0].status, kSuccess);
   EXPECT_GT(energy(results[0].right), 1e6);
   EXPECT_EQ(energy(results[0].left), 0.0);
 
@@ -200,13 +164,13 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
       appendWord(bytes, headerWord(f));
       bytes.resize(frameLength(unpackHeader(headerWord(f))));
       for (size_t i = 4; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(next());
-      append(stream, bytes);
+      stream.insert(stream.end(), bytes.begin(), bytes.end());
     }
     const std::vector<FrameResult> results = decodeStream(stream);
     EXPECT_EQ(results.size(), 60u);
     for (const FrameResult& r : results) {
-      EXPECT_TRUE(r.status == kOk || r.status == kDecodeAborted);
-      if (r.status == kOk) {
+      EXPECT_TRUE(r.status == kSuccess || r.status == kDecodeAborted);
+      if (r.status == kSuccess) {
         EXPECT_EQ(r.left.size(), version == 1 ? 1152u : 576u);
       }
     }

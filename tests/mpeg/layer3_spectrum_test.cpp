@@ -5,15 +5,19 @@
 #include <cmath>
 #include <vector>
 
+#include "decoder/status.h"
 #include "layer3_bands.h"
 #include "layer3_huffman.h"
 #include "layer3_scale_factors.h"
 #include "layer3_side_info.h"
 #include "layer3_spectrum.h"
 #include "layer3_stream.h"
-#include "status.h"
 
 namespace sonidrax::mpeg::testing {
+
+using decoder::kDecodeAborted;
+using decoder::kSuccess;
+
 namespace {
 
 float pow43(int n) { return static_cast<float>(std::copysign(std::pow(std::abs(n), 4.0 / 3.0), n)); }
@@ -35,7 +39,7 @@ struct Decoded {
 Decoded decode(const BitWriter& w, uint32_t budget, const GranuleInfo& g, const ScaleFactors& sf = {},
                const BandEdges& edges = edges44()) {
   const std::vector<uint32_t> words = wordsOf(w);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   Decoded d;
   d.extent = decodeSpectrum(bits, budget, g, sf, edges, d.spectrum.data());
   d.endPosition = bits.position();
@@ -55,7 +59,7 @@ TEST(Layer3Huffman, EveryCodeWordOfEveryTableDecodesToItsPair) {
         putCode(w, table, x * table.size + y);
         w.put(0x2A, 7);
         const std::vector<uint32_t> words = wordsOf(w);
-        Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+        BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
         bits.get(3);
         bits.refill();
         EXPECT_EQ(decodeHuffman(bits, tables.pairTable(select)), (x << 4) | y) << "table " << select;
@@ -69,7 +73,7 @@ TEST(Layer3Huffman, EveryCodeWordOfEveryTableDecodesToItsPair) {
       BitWriter w;
       putCode(w, table, q);
       const std::vector<uint32_t> words = wordsOf(w);
-      Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+      BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
       bits.refill();
       EXPECT_EQ(decodeHuffman(bits, tables.quadTable(select)), q);
       EXPECT_EQ(bits.position(), table.lengths[q]);
@@ -97,9 +101,9 @@ TEST(Layer3Huffman, SharedTreesCarryTheirOwnLinbitsAndEmptyTablesReadNothing) {
   EXPECT_EQ(d.spectrum[11], -1.0f);
 }
 
-TEST(Layer3Bits, ReadsAcrossWordsAndDeliversZerosPastTheEnd) {
+TEST(BitReader, ReadsAcrossWordsAndDeliversZerosPastTheEnd) {
   const uint32_t words[2] = {0x12345678u, 0x9ABCDEF0u};
-  Layer3Bits bits(words, 2);
+  BitReader bits(words, 2);
   EXPECT_EQ(bits.get(4), 0x1u);
   EXPECT_EQ(bits.get(32), 0x23456789u);
   EXPECT_EQ(bits.get(28), 0xABCDEF0u);
@@ -285,7 +289,7 @@ TEST(Layer3Spectrum, GarbageNeverWritesOutsideTheSpectrum) {
     ScaleFactors sf;
     for (uint8_t& v : sf.longBands) v = static_cast<uint8_t>(next() & 31u);
     const BandEdges& edges = bandEdges(next() % 3, next() % 3);
-    Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+    BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
     const uint32_t budget = next() % 4096;
     std::vector<float> spectrum(576);
     const unsigned extent = decodeSpectrum(bits, budget, g, sf, edges, spectrum.data());
@@ -309,7 +313,7 @@ std::vector<uint32_t> sideInfoWords(const HeaderFields& fields, const GranuleInf
 
 int32_t readSide(const HeaderFields& fields, const GranuleInfo& g, SideInfo& info) {
   const std::vector<uint32_t> words = sideInfoWords(fields, g);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   return readSideInfo(bits, unpackHeader(headerWord(fields)), info);
 }
 
@@ -325,7 +329,7 @@ HeaderFields monoLayer3(uint32_t version, uint32_t samplingIndex) {
 TEST(Layer3SideInfo, ForbiddenValuesAbort) {
   SideInfo info;
   GranuleInfo g = unityLongGranule(1, 288);
-  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), kOk);
+  EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);
   EXPECT_EQ(info.mainDataBits, 200u);
   g.bigValues = 289;
   EXPECT_EQ(readSide(monoLayer3(1, 0), g, info), kDecodeAborted);
@@ -334,7 +338,7 @@ TEST(Layer3SideInfo, ForbiddenValuesAbort) {
   g.blockType = 0;
   EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), kDecodeAborted);
   g.blockType = 3;
-  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), kOk);
+  EXPECT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);
 }
 
 TEST(Layer3SideInfo, RegionsStartAtTheBandEdgesOfTheStreamsFrequency) {
@@ -342,25 +346,25 @@ TEST(Layer3SideInfo, RegionsStartAtTheBandEdgesOfTheStreamsFrequency) {
   GranuleInfo g = unityLongGranule(1, 100);
   g.region0Count = 3;
   g.region1Count = 2;
-  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kOk);  // 44100 Hz
+  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);  // 44100 Hz
   EXPECT_EQ(info.granule[0][0].region1Start, 16u);
   EXPECT_EQ(info.granule[0][0].region2Start, 30u);
-  ASSERT_EQ(readSide(monoLayer3(1, 2), g, info), kOk);  // 32000 Hz
+  ASSERT_EQ(readSide(monoLayer3(1, 2), g, info), kSuccess);  // 32000 Hz
   EXPECT_EQ(info.granule[1][0].region2Start, 30u);
   g.region0Count = 15;
   g.region1Count = 5;  // band 22: past the last edge
-  ASSERT_EQ(readSide(monoLayer3(0, 0), g, info), kOk);
+  ASSERT_EQ(readSide(monoLayer3(0, 0), g, info), kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 238u);
   EXPECT_EQ(info.granule[0][0].region2Start, 576u);
 
   g.windowSwitching = 1;
   g.blockType = 1;
-  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kOk);
+  ASSERT_EQ(readSide(monoLayer3(1, 0), g, info), kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 36u);
-  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kOk);  // start block at 24000 Hz
+  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);  // start block at 24000 Hz
   EXPECT_EQ(info.granule[0][0].region1Start, 54u);
   g.blockType = 2;
-  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kOk);
+  ASSERT_EQ(readSide(monoLayer3(0, 1), g, info), kSuccess);
   EXPECT_EQ(info.granule[0][0].region1Start, 36u);
   EXPECT_EQ(info.granule[0][0].region2Start, 576u);
 }
@@ -375,7 +379,7 @@ struct ScaleRead {
 ScaleRead readScales(const BitWriter& w, const HeaderFields& fields, const SideInfo& info, unsigned gr, unsigned ch,
                      GranuleInfo& g, ScaleFactors& sf) {
   const std::vector<uint32_t> words = wordsOf(w);
-  Layer3Bits bits(words.data(), static_cast<uint32_t>(words.size()));
+  BitReader bits(words.data(), static_cast<uint32_t>(words.size()));
   const uint32_t used = readScaleFactors(bits, unpackHeader(headerWord(fields)), info, gr, ch, g, sf);
   return {used, bits.position()};
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bit_writer.h"
-#include "layer3_bits.h"
+#include "bit_reader.h"
 #include "layer3_huffman_codes.h"
 #include "layer3_side_info.h"
 

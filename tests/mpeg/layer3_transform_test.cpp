@@ -138,7 +138,14 @@ TEST(Layer3Hybrid, BlockSequencesMatchTheStandardsSynthesis) {
   const GranuleInfo sequence[] = {blockOf(0, 0), blockOf(1, 0), blockOf(2, 0), blockOf(2, 1),
                                   blockOf(3, 1), blockOf(1, 1), blockOf(2, 0), blockOf(3, 0), blockOf(0, 0)};
   uint32_t seed = 7;
-  for (const GranuleInfo& g : sequence) runGranule(chain, g, randomValues(576, ++seed));
+  for (const GranuleInfo& g : sequence) {
+    runGranule(chain, g, randomValues(576, ++seed));
+    if (g.blockType != 2 || g.mixedBlock) continue;
+    // Short blocks leave no overlap in their last six values.
+    for (int sb = 0; sb < 32; ++sb) {
+      for (int t = 12; t < 18; ++t) ASSERT_EQ(chain.overlap[32 * t + sb], 0.0f) << sb;
+    }
+  }
 }
 
 TEST(Layer3Hybrid, ReducedRateTransformsOnlyTheLowSubbandsAndPassesTheOverlap) {
@@ -151,14 +158,6 @@ TEST(Layer3Hybrid, ReducedRateTransformsOnlyTheLowSubbandsAndPassesTheOverlap) {
   runGranule(chain, blockOf(0, 0), randomValues(576, 5), 8);
   for (int sb = 8; sb < 32; ++sb) {
     for (int t = 0; t < 18; ++t) ASSERT_EQ(chain.out[32 * t + sb], 0.0f);
-  }
-}
-
-TEST(Layer3Hybrid, ShortBlocksLeaveNoOverlapInTheirLastSixValues) {
-  Chain chain;
-  runGranule(chain, blockOf(2, 0), randomValues(576, 9));
-  for (int sb = 0; sb < 32; ++sb) {
-    for (int t = 12; t < 18; ++t) ASSERT_EQ(chain.overlap[32 * t + sb], 0.0f) << sb;
   }
 }
 

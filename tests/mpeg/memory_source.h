@@ -5,10 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "decoder/status.h"
 #include "frame_reader.h"
-#include "status.h"
 
 namespace sonidrax::mpeg::testing {
+
+using decoder::kEndOfInput;
+
+using decoder::kSuccess;
 
 class MemorySource {
  public:
@@ -34,7 +38,7 @@ class MemorySource {
     }
     std::memcpy(buffer, self.bytes_.data() + self.position_, count);
     self.position_ += count;
-    return kOk;
+    return kSuccess;
   }
 
   std::vector<uint8_t> bytes_;

@@ -38,18 +38,41 @@ std::vector<uint8_t> xing(const char* name, uint32_t flags, uint32_t frames, boo
   return tag;
 }
 
-TEST(StreamStart, ConstantBitRateDurationComesFromTheDataLength) {
-  const auto bytes = streamStart(layer3At128(), {});
+TEST(StreamStart, DurationAndRateComeFromTheDataLengthOrAFrameCountTag) {
+  std::vector<uint8_t> vbri = {'V', 'B', 'R', 'I'};
+  vbri.resize(14, 0);
+  appendWord(vbri, 500);
+  HeaderFields mpeg2 = layer3At128();
+  mpeg2.version = 0;  // 576 samples per frame at 22050 Hz
+  mpeg2.bitrateIndex = 8;
+  const struct {
+    std::vector<uint8_t> bytes;
+    uint32_t dataLength, durationMs, bitrate;
+    bool vbr;
+  } cases[] = {
+      {streamStart(layer3At128(), {}), 1600000, 100000, 128, false},
+      {streamStart(layer3At128(), xing("Xing", 1 | 2 | 4, 1000)), 4000000, 26122, 4000000 / 26122 * 8, true},
+      {streamStart(layer3At128(), xing("Xing", 1, 0)), 1600000, 0, 0, true},
+      {streamStart(layer3At128(), xing("Xing", 0, 0)), 1600000, 100000, 128, false},  // no frame count
+      {streamStart(layer3At128(), xing("Lame", 1, 100)), 1600000, 2612, 1600000 / 2612 * 8, true},
+      {streamStart(layer3At128(), xing("Info", 1, 100)), 1600000, 100000, 128, false},
+      {streamStart(mpeg2, vbri), 800000, 13061, 800000 / 13061 * 8, true},
+  };
+  for (const auto& c : cases) {
+    StreamStart start;
+    ASSERT_TRUE(analyseStreamStart(c.dataLength, c.bytes.data(), kStreamStartBytes, start)) << &c - cases;
+    EXPECT_EQ(start.durationMs, c.durationMs) << &c - cases;
+    EXPECT_EQ(start.params.bitrate, c.bitrate) << &c - cases;
+    EXPECT_EQ(start.vbr, c.vbr) << &c - cases;
+    EXPECT_EQ(start.hasSeekTable, &c == cases + 1) << &c - cases;
+  }
   StreamStart start;
-  ASSERT_TRUE(analyseStreamStart(1600000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_EQ(start.durationMs, 100000u);
-  EXPECT_EQ(start.params.bitrate, 128u);
+  ASSERT_TRUE(analyseStreamStart(4000000, cases[1].bytes.data(), kStreamStartBytes, start));
+  EXPECT_EQ(start.seekTable[99], 198);
   EXPECT_EQ(start.params.sampleRate, 44100u);
   EXPECT_EQ(start.params.layerNumber, 3u);
   EXPECT_EQ(start.params.level, 1u);
   EXPECT_EQ(start.params.mode, 1u);
-  EXPECT_FALSE(start.vbr);
-  EXPECT_FALSE(start.hasSeekTable);
 }
 
 TEST(StreamStart, FailsWithoutAValidHeaderAtTheVeryStart) {
@@ -61,62 +84,6 @@ TEST(StreamStart, FailsWithoutAValidHeaderAtTheVeryStart) {
   freeFormat.bitrateIndex = 0;
   bytes = streamStart(freeFormat, {});
   EXPECT_FALSE(analyseStreamStart(1000, bytes.data(), kStreamStartBytes, start));
-}
-
-TEST(StreamStart, XingFrameCountGivesDurationAndMeanBitRate) {
-  const auto bytes = streamStart(layer3At128(), xing("Xing", 1 | 2 | 4, 1000));
-  StreamStart start;
-  ASSERT_TRUE(analyseStreamStart(4000000, bytes.data(), kStreamStartBytes, start));
-  // 1000 frames of 1152 samples at 44100 Hz
-  EXPECT_EQ(start.durationMs, 26122u);
-  EXPECT_EQ(start.params.bitrate, 4000000u / 26122u * 8u);
-  EXPECT_TRUE(start.vbr);
-  ASSERT_TRUE(start.hasSeekTable);
-  EXPECT_EQ(start.seekTable[0], 0);
-  EXPECT_EQ(start.seekTable[99], 198);
-}
-
-TEST(StreamStart, XingWithZeroFramesGivesZeroDurationAndBitRate) {
-  const auto bytes = streamStart(layer3At128(), xing("Xing", 1, 0));
-  StreamStart start;
-  ASSERT_TRUE(analyseStreamStart(1600000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_EQ(start.durationMs, 0u);
-  EXPECT_EQ(start.params.bitrate, 0u);
-  EXPECT_TRUE(start.vbr);
-}
-
-TEST(StreamStart, XingWithoutFrameCountKeepsTheConstantRateFigures) {
-  const auto bytes = streamStart(layer3At128(), xing("Xing", 0, 0));
-  StreamStart start;
-  ASSERT_TRUE(analyseStreamStart(1600000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_EQ(start.durationMs, 100000u);
-  EXPECT_FALSE(start.vbr);
-}
-
-TEST(StreamStart, LameTagIsReadLikeXingButInfoIsNot) {
-  StreamStart start;
-  auto bytes = streamStart(layer3At128(), xing("Lame", 1, 100));
-  ASSERT_TRUE(analyseStreamStart(1600000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_TRUE(start.vbr);
-  EXPECT_EQ(start.durationMs, 2612u);
-  bytes = streamStart(layer3At128(), xing("Info", 1, 100));
-  ASSERT_TRUE(analyseStreamStart(1600000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_FALSE(start.vbr);
-  EXPECT_EQ(start.durationMs, 100000u);
-}
-
-TEST(StreamStart, VbriFrameCountIsReadAtItsOffset) {
-  std::vector<uint8_t> tag = {'V', 'B', 'R', 'I'};
-  tag.resize(14, 0);
-  appendWord(tag, 500);
-  HeaderFields f = layer3At128();
-  f.version = 0;  // MPEG-2: 576 samples per frame at 22050 Hz
-  f.bitrateIndex = 8;
-  const auto bytes = streamStart(f, tag);
-  StreamStart start;
-  ASSERT_TRUE(analyseStreamStart(800000, bytes.data(), kStreamStartBytes, start));
-  EXPECT_TRUE(start.vbr);
-  EXPECT_EQ(start.durationMs, 13061u);
 }
 
 TEST(StreamStart, FieldsBeyondTheAnalysedBytesAreIgnored) {

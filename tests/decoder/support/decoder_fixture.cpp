@@ -25,4 +25,29 @@ std::vector<std::string> DecoderTest::Details() const {
     return details;
 }
 
+void DecoderTest::OpenStream(const std::vector<std::uint8_t>& bytes, const TestCodecOptions& codec,
+                             const MemoryInputOptions& input) {
+    MemoryInputs::Put("mem:s", bytes);
+    const InputModule inputModule = MakeMemoryInput(input);
+    const CodecModule codecModule = MakeTestCodec(codec);
+    ASSERT_GE(RegisterInputModule(decoder, &inputModule), 0);
+    ASSERT_GE(RegisterCodecModule(decoder, &codecModule), 0);
+    ASSERT_EQ(SelectInput(decoder, "mem:s", kAutomaticModule), kSuccess);
+    ASSERT_EQ(OpenInput(decoder), kSuccess);
+    CodecEvents().clear();
+}
+
+void DecoderTest::OpenRecorder(const RecordingOutputOptions& options) {
+    const OutputModule output = MakeRecordingOutput(options);
+    ASSERT_GE(RegisterOutputModule(decoder, &output), 0);
+    ASSERT_EQ(SelectOutput(decoder, "out", kAutomaticModule), kSuccess);
+    ASSERT_EQ(OpenOutput(decoder), kSuccess);
+}
+
+std::vector<std::uint8_t> DecoderTest::DecodedBytes() const {
+    const OutputBuffer& out = decoder->outputBuffer;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(out.pcm);
+    return {p, p + out.samplesPerChannel * out.bytesPerSample * out.channels};
+}
+
 }  // namespace sonidrax::decoder::testing

@@ -26,6 +26,14 @@ protected:
 
     // The details of the reports so far.
     std::vector<std::string> Details() const;
+    // Registers a memory input holding `bytes` as "mem:s" and a test codec, selects
+    // and opens it; the codec's events so far are forgotten.
+    void OpenStream(const std::vector<std::uint8_t>& bytes, const TestCodecOptions& codec = {},
+                    const MemoryInputOptions& input = {});
+    // Registers a recording output, selects and opens it.
+    void OpenRecorder(const RecordingOutputOptions& options = {});
+    // The bytes of the last decoded block.
+    std::vector<std::uint8_t> DecodedBytes() const;
 
     Decoder* decoder = nullptr;
     std::vector<ErrorReport> reports;
