@@ -1,7 +1,7 @@
-// dsNewSound and dsReverseSound: a sound from a cast member's WAVE image or from
-// a WAVE file, optionally placed in 3D, added to the sound table.
+// dsNewSound and dsReverseSound: a sound from a cast member's WAVE image, from a
+// WAVE file or from an MPEG audio file, optionally placed in 3D, added to the table.
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 #include <new>
 
 #include "engine/member_media.h"
@@ -10,6 +10,7 @@
 #include "engine/sound_table.h"
 #include "engine/engine_handlers.h"
 #include "frame/messages.h"
+#include "sounds/stream_sound.h"
 #include "sounds/wave_file_sound.h"
 
 namespace sonidrax {
@@ -72,15 +73,35 @@ Status OpenMemberSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Pla
 }
 
 // The path a script names: as given inside a browser, else as the host resolves it.
-void ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
+// A resolved path too long for a path is refused: cut short, it could name
+// another file than the script meant.
+bool ResolvePath(ScriptCall& call, const TextBuffer& name, TextBuffer& path) {
     SoundXtra& xtra = XtraOf(call);
     if (xtra.inPlugin || xtra.hostPlayer == nullptr) {
         lstrcpynA(path, name, kTextSize);
-        return;
+        return true;
     }
-    std::fill(std::begin(path), std::end(path), '\0');
-    xtra.hostPlayer->ops->ResolveFileName(xtra.hostPlayer, name, path, kTextSize);
-    path[kTextSize - 1] = '\0';
+    char resolved[2 * kTextSize] = {};
+    xtra.hostPlayer->ops->ResolveFileName(xtra.hostPlayer, name, resolved, sizeof resolved);
+    resolved[sizeof resolved - 1] = '\0';
+    if (std::strlen(resolved) >= kTextSize) return false;
+    lstrcpynA(path, resolved, kTextSize);
+    return true;
+}
+
+// A name whose last three characters are "mp3", in any case, is an MPEG stream,
+// whatever stands before them; a shorter name is compared whole.
+bool IsStreamName(const char* path) {
+    size_t length = std::strlen(path);
+    return lstrcmpiA(length > 3 ? path + length - 3 : path, "mp3") == 0;
+}
+
+SoundBuffer* MakeFileSound(SoundXtra& xtra, const char* path, bool reverse) {
+    if (IsStreamName(path)) {
+        return new (std::nothrow)
+            StreamSound(SoundContextOf(xtra), reverse, StreamModules{&xtra.fileInputModule, &xtra.codecModule});
+    }
+    return new (std::nothrow) WaveFileSound(SoundContextOf(xtra), reverse);
 }
 
 // A name longer than a path may be would arrive cut short and could open
@@ -99,13 +120,13 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
     TextBuffer name;
     TextBuffer path;
     call.text(1, name);
-    ResolvePath(call, name, path);
+    if (!ResolvePath(call, name, path)) return kUnsupportedFormat;
     const int32_t bufferBytes = call.integer(2, 0);
     if (call.argCount() == 4) {
         Status status = ReadPlacement(call, 3, placement);
         if (status != kOk) return status;
     }
-    auto* sound = new (std::nothrow) WaveFileSound(SoundContextOf(XtraOf(call)), reverse);
+    SoundBuffer* sound = MakeFileSound(XtraOf(call), path, reverse);
     if (sound != nullptr) {
         if (placement.is3D) sound->SetIs3D(true);
         if (sound->OpenFile(path, static_cast<uint32_t>(bufferBytes)) == kOk) {
@@ -113,7 +134,8 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
             return kOk;
         }
     }
-    // Whatever the reader said, a file it cannot take is an unsupported format.
+    // Whatever the reader said, a file it cannot take is an unsupported format
+    // (there is no other reader to hand it to).
     delete sound;
     return kUnsupportedFormat;
 }

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "decoder/file_input.h"
 #include "engine/sound_engine.h"
 #include "frame/status.h"
+#include "mpeg_codec.h"
 
 namespace sonidrax {
 
@@ -36,7 +38,9 @@ SoundXtra::SoundXtra(const HostHeader& filledHeader)
       deviceList(nullptr),
       currentDevice(nullptr),
       applyMode(0),
-      dialogTimer(0) {}
+      dialogTimer(0),
+      fileInputModule{},
+      codecModule{} {}
 
 // The host services are released after this, by the ScriptInstance part.
 SoundXtra::~SoundXtra() { StopSoundEngine(*this); }
@@ -53,6 +57,8 @@ Status __stdcall SoundXtraCreate(void* instance) {
     }
     Status engine = StartSoundEngine(*xtra);
     if (engine != kOk) result = engine;
+    decoder::GetFileInputModule(&xtra->fileInputModule);
+    mpeg::GetMpegCodecModule(&xtra->codecModule);
     xtra->lastError = MapHostError(result);
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "decoder/modules.h"
 #include "frame/script_call.h"
 #include "frame/script_instance.h"
 
@@ -22,6 +23,9 @@ struct SoundXtra : ScriptInstance {
     OutputDevice* currentDevice;
     uint32_t applyMode;  // DS3D_IMMEDIATE (0) or DS3D_DEFERRED (1)
     uint32_t dialogTimer;  // the movie timer of an open dialog, 0 when none
+    // What every streamed sound registers with its own decoder, filled once.
+    decoder::InputModule fileInputModule;
+    decoder::CodecModule codecModule;
 
     explicit SoundXtra(const HostHeader& filledHeader);
     ~SoundXtra();

@@ -16,6 +16,7 @@ namespace sonidrax {
 // Which class made a sound.
 enum SoundKind : uint16_t {
     kWaveFileKind = 1,
+    kStreamKind = 4,
 };
 
 constexpr uint32_t kFileNameSize = 260;      // with the terminator

@@ -46,8 +46,8 @@ uint32_t SoundBuffer::GetPosition() {
         pos = reversed_ ? static_cast<int64_t>(dataBytes_) - play : play;
     } else {
         pos = StreamingPosition(play);
-        // A loop's end is its start again.
-        bool outside = pos >= dataBytes_ || pos < 0;
+        // Past its end a loop starts again; its very end is still its end.
+        bool outside = pos > dataBytes_ || pos < 0;
         if (outside && loop_ && dataBytes_ > 0) pos = (pos % dataBytes_ + dataBytes_) % dataBytes_;
     }
     return static_cast<uint32_t>(std::clamp<int64_t>(pos, 0, dataBytes_));
@@ -95,33 +95,36 @@ Status SoundBuffer::SetPosition(int32_t bytePos) {
 }
 
 // Fills `dest` from the source in the sound's direction. Past the data a looping
-// sound starts over; a one-shot sound gets silence and is marked as ended.
+// sound starts over, once: a source that still comes up short after its rewind is
+// empty or unreadable, and going round again would never end. What is not filled
+// becomes silence and the end of the sound. Answers the first failed read's
+// status, or 0.
 Status SoundBuffer::FillFromSource(uint8_t* dest, uint32_t count) {
-    bool readNothingYet = true;
+    Status result = kOk;
+    bool rewound = false;
     while (count > 0) {
         uint32_t want = reversed_ ? SeekBack(count) : count;
         uint32_t got = 0;
-        if (want > 0 && ReadData(dest, want, &got) != kOk) got = 0;
+        if (want > 0) {
+            Status read = ReadData(dest, want, &got);
+            if (read != kOk) {
+                got = 0;
+                if (result == kOk) result = read;
+            }
+        }
         got = std::min(got, count);
         dest += got;
         count -= got;
         if (count == 0) break;
-        // Once more round an empty or unreadable source would never end.
-        bool stuck = got == 0 && !readNothingYet;
-        readNothingYet = got == 0;
-        if (!loop_ || stuck) {
+        if (!loop_ || rewound || SeekData(0) != kOk) {
             FillSilence(dest, count);
             endReached_ = true;
             break;
         }
-        if (reversed_) {
-            if (SeekData(0) != kOk) readNothingYet = false;
-            sourcePos_ = dataBytes_;
-        } else if (SeekData(0) != kOk) {
-            readNothingYet = false;
-        }
+        rewound = true;
+        if (reversed_) sourcePos_ = dataBytes_;
     }
-    return kOk;
+    return result;
 }
 
 Status SoundBuffer::ReloadRing(uint32_t pos) {
@@ -138,8 +141,9 @@ Status SoundBuffer::ReloadRing(uint32_t pos) {
         return seek;
     }
     endReached_ = false;
-    FillFromSource(static_cast<uint8_t*>(lock.part[0]), lock.bytes[0]);
+    Status read = FillFromSource(static_cast<uint8_t*>(lock.part[0]), lock.bytes[0]);
     buffer_->Unlock(lock.part[0], lock.bytes[0], lock.part[1], 0);
+    if (read != kOk) return kSourceFailed;
 
     bufferStartPos_ = pos;
     writeCursor_ = bufferBytes_;

@@ -159,6 +159,11 @@ TEST_F(NewSound, AFileLargerThanItsBufferStreamsWithAQuarterRefill) {
 
     ASSERT_EQ(Call("dsNewSound", {host.String(name), host.Integer(400000)}), 0);
     EXPECT_EQ(Sound(2)->RefillBytes(), 65536u);
+    // A name ending in "mp3" is an MPEG stream, and streams alike.
+    ASSERT_EQ(Call("dsNewSound", {host.String(SONIDRAX_MEDIA_DIR "/ten.mp3"), host.Integer(65536)}), 0);
+    EXPECT_EQ(Sound(3)->Kind(), kStreamKind);
+    EXPECT_TRUE(Sound(3)->Streaming());
+    EXPECT_EQ(Sound(3)->RefillBytes(), 16384u);
 }
 
 TEST_F(NewSound, AFileWithAPositionListIsA3DSound) {
@@ -193,6 +198,16 @@ TEST_F(NewSound, ANameTooLongForAPathIsRefusedRatherThanCut) {
     ExpectFailure(Call("dsNewSound", {host.String(name), host.Integer(0)}), static_cast<Status>(0x80040BBE), -4,
                   {kUnsupported});
     EXPECT_TRUE(fake.SecondaryBuffers().empty());
+}
+
+// A short name that the host resolves to a path too long for one is refused, not
+// cut back to a path that names another file.
+TEST_F(NewSound, AResolvedPathTooLongIsRefusedRatherThanCut) {
+    WriteWaveFile("cut.wav", WaveImage({}));
+    std::string prefix;
+    while (prefix.size() + 7 < 259) prefix += "./";
+    host.resolvePrefix = prefix + "cut.wav";  // 259 characters, the most a path holds
+    ExpectFailure(Call("dsNewSound", {host.String("zz")}), static_cast<Status>(0x80040BBE), -4, {kUnsupported});
 }
 
 TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {

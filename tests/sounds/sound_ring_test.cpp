@@ -13,6 +13,20 @@ constexpr uint32_t kFrames = 10000;  // 40000 bytes of 16-bit stereo
 constexpr uint32_t kRing = 4096;
 constexpr uint32_t kStep = 300;  // bytes played between two refill calls
 
+// A WAVE source whose reads come up empty from read `emptyFrom` on and fail from
+// read `failFrom` on. After 1000 empty reads it gives in, so that a ring that
+// keeps asking shows up as a count rather than as a hang.
+struct FaultySource : WaveFileSound {
+    using WaveFileSound::WaveFileSound;
+    Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
+        *bytesRead = 0;
+        if (++reads >= failFrom) return kSourceFailed;
+        if (reads >= emptyFrom && reads < emptyFrom + 1000) return kOk;
+        return WaveFileSound::ReadData(dest, count, bytesRead);
+    }
+    int reads = 0, emptyFrom = 1 << 30, failFrom = 1 << 30;
+};
+
 class SoundRingTest : public SoundTest {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
@@ -22,7 +36,7 @@ protected:
         shape.chunksAfterData.push_back({"LIST", Bytes(512, 0xAA)});
         data = shape.data;
         file = std::make_unique<TempFile>(WaveImage(shape));
-        sound = std::make_unique<WaveFileSound>(context, reversed);
+        sound = std::make_unique<FaultySource>(context, reversed);
         ASSERT_EQ(sound->OpenFile(file->path(), ring), kOk);
         Finish(*sound);
         sound->SetLoop(loop);
@@ -49,7 +63,7 @@ protected:
 
     Bytes data;
     std::unique_ptr<TempFile> file;
-    std::unique_ptr<WaveFileSound> sound;
+    std::unique_ptr<FaultySource> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
 
@@ -243,6 +257,33 @@ TEST_F(SoundRingTest, ReversedSetPositionInsideTheRingOnlyMovesTheCursor) {
     EXPECT_FALSE(buffer->playing);
 }
 
+// A looping source still empty after its rewind gets one rewind per fill, then
+// silence and the end of the sound, in a refill and in a reload alike; a read that
+// fails in a reload is reported.
+TEST_F(SoundRingTest, EmptyOrFailingSourceEndsTheSound) {
+    for (int fault : {0, 1, 2}) {  // empty in a refill, empty in a reload, failing in a reload
+        Open(false, true);
+        (fault == 2 ? sound->failFrom : sound->emptyFrom) = sound->reads + 1;
+        sound->Play();
+        buffer->SetPlayCursor(2048);
+        EXPECT_EQ(fault == 0 ? sound->Refill() : sound->SetPosition(30000), fault == 2 ? kSourceFailed : kOk);
+        EXPECT_LE(sound->reads - sound->emptyFrom, 1) << fault;
+        EXPECT_EQ(buffer->Bytes()[fault == 0 ? 1000 : 0], 0) << "silence, not the previous lap";
+        for (int i = 0; i < 100 && buffer->playing; ++i, buffer->Advance(1024)) sound->Refill();
+        EXPECT_FALSE(buffer->playing) << fault;
+    }
+}
+
+// Only positions beyond the data are reduced: a looping ring exactly at its end,
+// and a reversed one before it plays, stand at dataBytes.
+TEST_F(SoundRingTest, LoopingRingAtTheDataEndReportsTheDataEnd) {
+    Open(true, true);
+    EXPECT_EQ(sound->GetPosition(), data.size());
+    Open(false, true);
+    ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(data.size())), kOk);
+    EXPECT_EQ(sound->GetPosition(), data.size());
+}
+
 // Hours of looping in minutes: a short sound round a ring many times over keeps
 // reporting and sounding right in both directions.
 TEST_F(SoundRingTest, LongLoopsKeepTheirPositions) {
@@ -258,7 +299,10 @@ TEST_F(SoundRingTest, LongLoopsKeepTheirPositions) {
             uint64_t played = listener.heard() % data.size();
             uint32_t expected = reversed ? static_cast<uint32_t>((data.size() - played) % data.size())
                                          : static_cast<uint32_t>(played);
-            ASSERT_EQ(sound->GetPosition(), expected) << reversed << " after " << listener.heard();
+            // Where one lap meets the next, the loop stands at its end or its start.
+            uint32_t pos = sound->GetPosition();
+            if (expected == 0 && pos == data.size()) pos = 0;
+            ASSERT_EQ(pos, expected) << reversed << " after " << listener.heard();
         }
         EXPECT_LT(static_cast<int32_t>(sound->Ring().bufferStartPos), static_cast<int32_t>(2 * data.size() + kRing));
         EXPECT_GT(static_cast<int32_t>(sound->Ring().bufferStartPos), -static_cast<int32_t>(kRing));

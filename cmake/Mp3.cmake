@@ -1,0 +1,16 @@
+# MPEG audio files of the project's own for tests, the benchmark and the tour,
+# made at build time from a generated signal by scripts/make_mp3 (Debian's lame).
+find_program(SONIDRAX_LAME lame REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(SONIDRAX_MEDIA_DIR ${CMAKE_BINARY_DIR}/media)
+
+# sonidrax_make_mp3(NAME ARGS...): ${SONIDRAX_MEDIA_DIR}/NAME, made with make_mp3 ARGS.
+function(sonidrax_make_mp3 name)
+  set(out ${SONIDRAX_MEDIA_DIR}/${name})
+  add_custom_command(OUTPUT ${out}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/make_mp3 ${out} ${ARGN}
+    DEPENDS ${PROJECT_SOURCE_DIR}/scripts/make_mp3
+    COMMENT "Encoding ${name}" VERBATIM)
+  string(MAKE_C_IDENTIFIER ${name} target)
+  add_custom_target(media_${target} ALL DEPENDS ${out})
+endfunction()
