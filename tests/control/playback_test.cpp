@@ -1,64 +1,20 @@
-// Playing, stopping, looping, reversing and synchronising sounds through the
-// script methods, and what each answers for an id that names no sound.
+// Playing, streaming, reversing, synchronising and placing sounds through the
+// script methods as the fake device sees them, and what each method answers for
+// an id that names no sound. Round trips that Wine's DirectSound shows as well
+// are in scripts/playback.sdx and scripts/levels.sdx.
 #include <gtest/gtest.h>
 
-#include "control_fixture.h"
+#include "xtra_fixture.h"
 
 namespace sonidrax {
 namespace {
 
-using testing::ControlTest;
-using testing::kUntouched;
+using testing::kInvalidId;
+using testing::kRefused;
+using testing::kRefusedError;
 using testing::WaveShape;
 
-const std::vector<std::string> kInvalidId = {"Invalid Sound ID\n"};
-
-class Playback : public ControlTest {};
-
-TEST_F(Playback, PlayRunsOnceUntilTheBufferEndsAndExtraArgumentsChangeNothing) {
-    const int32_t id = NewSound();
-    auto& buffer = FakeBuffer(id);
-    xtra().lastError = -9;
-    ASSERT_EQ(Call("dsPlay", {Int(id), Int(1)}), 0);
-    EXPECT_TRUE(NoResult());
-    EXPECT_EQ(LastError(), 0);
-    ASSERT_EQ(Call("dsPlay", {Int(id)}), 0);
-    EXPECT_EQ(buffer.playFlags, (std::vector<DWORD>{0, 0}));
-
-    Call("dsIsPlaying", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 1);
-    buffer.Advance(buffer.bufferBytes);  // a one-shot buffer stops at its end
-    Call("dsIsPlaying", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 0);
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(Playback, StopEndsPlayingAndSetLoopAnswersTheFlagItStored) {
-    const int32_t id = NewSound();
-    auto& buffer = FakeBuffer(id);
-    ASSERT_EQ(Call("dsSetLoop", {Int(id), Int(5)}), 0);
-    EXPECT_EQ(ResultInteger(), 1);
-    Call("dsGetLoop", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 1);
-
-    Call("dsPlay", {Int(id)});
-    EXPECT_EQ(buffer.playFlags.back(), DWORD{DSBPLAY_LOOPING});
-    buffer.Advance(3 * buffer.bufferBytes);
-    Call("dsIsPlaying", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 1);
-
-    xtra().lastError = -3;
-    ASSERT_EQ(Call("dsStop", {Int(id)}), 0);
-    EXPECT_EQ(LastError(), 0);
-    EXPECT_FALSE(buffer.playing);
-    Call("dsIsPlaying", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 0);
-
-    ASSERT_EQ(Call("dsSetLoop", {Int(id), Int(0)}), 0);
-    EXPECT_EQ(ResultInteger(), 0);
-    Call("dsGetLoop", {Int(id)});
-    EXPECT_EQ(ResultInteger(), 0);
-}
+using Playback = testing::XtraTest;
 
 TEST_F(Playback, AnUnknownIdIsReportedAndEachMethodAnswersAsWithoutASound) {
     struct Case {
@@ -68,13 +24,17 @@ TEST_F(Playback, AnUnknownIdIsReportedAndEachMethodAnswersAsWithoutASound) {
         int32_t value;  // the result it sets
     };
     const std::vector<Case> cases = {
-        {"dsPlay", {}, false, 0},         {"dsStop", {}, false, 0},
-        {"dsStream", {}, false, 0},       {"dsReverse", {}, false, 0},
-        {"dsGetSize", {}, true, 0},       {"dsGetDuration", {}, true, 0},
-        {"dsIsPlaying", {}, true, 0},     {"dsGetPosition", {}, true, 0},
-        {"dsGetTime", {}, true, 0},       {"dsGetLoop", {}, true, 0},
+        {"dsPlay", {}, false, 0},          {"dsStop", {}, false, 0},
+        {"dsStream", {}, false, 0},        {"dsReverse", {}, false, 0},
+        {"dsGetSize", {}, true, 0},        {"dsGetDuration", {}, true, 0},
+        {"dsIsPlaying", {}, true, 0},      {"dsGetPosition", {}, true, 0},
+        {"dsGetTime", {}, true, 0},        {"dsGetLoop", {}, true, 0},
         {"dsSetPosition", {Int(1000)}, true, 1000}, {"dsSetTime", {Int(10)}, false, 0},
-        {"dsSetLoop", {Int(1)}, false, 0},
+        {"dsSetLoop", {Int(1)}, false, 0}, {"dsGetVolume", {}, true, 0},
+        {"dsGetLinearVolume", {}, true, 0}, {"dsSetVolume", {Int(-100)}, false, 0},
+        {"dsSetLinearVolume", {Int(100)}, false, 0}, {"dsSetPitch", {Float(2.0)}, false, 0},
+        {"dsGetSampleRate", {}, true, 0},  {"dsGetChannelCount", {}, true, 0},
+        {"dsGetChannels", {}, true, 0},
     };
     NewSound();
     for (const Case& c : cases) {
@@ -91,6 +51,9 @@ TEST_F(Playback, AnUnknownIdIsReportedAndEachMethodAnswersAsWithoutASound) {
         }
     }
     EXPECT_FALSE(FakeBuffer(1).playing);
+    // The pitch of no sound is 1.
+    ASSERT_EQ(Call("dsGetPitch", {Int(3)}), 0);
+    EXPECT_DOUBLE_EQ(ResultFloat(), 1.0);
 }
 
 TEST_F(Playback, StreamRefillsTheQuarterOfTheRingThatWasPlayed) {
@@ -120,7 +83,6 @@ TEST_F(Playback, ReversingAPlayingSoundTurnsItsSamplesAndKeepsItPlaying) {
     buffer.SetPlayCursor(300);
 
     ASSERT_EQ(Call("dsReverse", {Int(id)}), 0);
-    EXPECT_TRUE(Sound(id)->Reversed());
     const std::vector<BYTE> backward = buffer.Contents();
     EXPECT_EQ(std::vector<BYTE>(backward.rbegin(), backward.rend()), forward);
     EXPECT_EQ(buffer.playCursor, 700u);
@@ -137,26 +99,14 @@ TEST_F(Playback, ReversingAPlayingSoundTurnsItsSamplesAndKeepsItPlaying) {
     EXPECT_EQ(buffer.Contents(), backward);
 }
 
-class Synchronize : public ControlTest {
-protected:
-    void SetUp() override {
-        ControlTest::SetUp();
-        lead = NewSound({2, 16, 22050, 8000});
-        ASSERT_EQ(Call("dsReverseSound", {Member(50, {2, 16, 22050, 8000})}), 0);
-        follower = ResultInteger();
-    }
-    int32_t lead = 0;
-    int32_t follower = 0;
-};
-
-TEST_F(Synchronize, AReversedFollowerIsTurnedForwardPlacedAndStarted) {
-    auto& leadBuffer = FakeBuffer(lead);
+TEST_F(Playback, AReversedFollowerIsTurnedForwardPlacedAndStartedOrStoppedWithItsLead) {
+    const int32_t lead = NewSound({2, 16, 22050, 8000});
+    ASSERT_EQ(Call("dsReverseSound", {Member(50, {2, 16, 22050, 8000})}), 0);
+    const int32_t follower = ResultInteger();
     auto& followerBuffer = FakeBuffer(follower);
-    const std::vector<BYTE> leadSamples = leadBuffer.Contents();
-    ASSERT_TRUE(Sound(follower)->Reversed());
-    ASSERT_NE(followerBuffer.Contents(), leadSamples);
+    const std::vector<BYTE> leadSamples = FakeBuffer(lead).Contents();
     Call("dsPlay", {Int(lead)});
-    leadBuffer.SetPlayCursor(2000);
+    FakeBuffer(lead).SetPlayCursor(2000);
 
     xtra().lastError = -9;
     ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(follower)}), 0);
@@ -166,26 +116,75 @@ TEST_F(Synchronize, AReversedFollowerIsTurnedForwardPlacedAndStarted) {
     EXPECT_EQ(followerBuffer.Contents(), leadSamples);
     EXPECT_TRUE(followerBuffer.playing);
     EXPECT_EQ(followerBuffer.playCursor, 2000u);
-    Call("dsGetPosition", {Int(follower)});
-    EXPECT_EQ(ResultInteger(), 2000);
-}
 
-TEST_F(Synchronize, TheFollowerStopsWithAStoppedLeadAndTakesItsPosition) {
-    Call("dsReverse", {Int(follower)});
-    Call("dsPlay", {Int(follower)});
+    Call("dsStop", {Int(lead)});
     FakeBuffer(lead).SetPlayCursor(4000);
     ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(follower)}), 0);
-    EXPECT_FALSE(FakeBuffer(follower).playing);
-    EXPECT_EQ(FakeBuffer(follower).playCursor, 4000u);
+    EXPECT_FALSE(followerBuffer.playing);
+    EXPECT_EQ(followerBuffer.playCursor, 4000u);
 }
 
-TEST_F(Synchronize, AMissingSoundOnEitherSideIsReportedAndNothingMoves) {
-    Call("dsPlay", {Int(lead)});
-    ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(9)}), 0);
-    ASSERT_EQ(Call("dsSynchronize", {Int(9), Int(follower)}), 0);
-    EXPECT_EQ(host.messages, (std::vector<std::string>{"Invalid Sound ID\n", "Invalid Sound ID\n"}));
-    EXPECT_TRUE(Sound(follower)->Reversed());
-    EXPECT_FALSE(FakeBuffer(follower).playing);
+TEST_F(Playback, SizeIsInBytesAndDurationTruncatesToMilliseconds) {
+    struct Case {
+        WaveShape shape;
+        int32_t ms;
+    };
+    for (const Case& c : {Case{{2, 16, 44100, 176400}, 1000}, Case{{1, 8, 11025, 11024}, 999}}) {
+        const int32_t id = NewSound(c.shape);
+        ASSERT_EQ(Call("dsGetSize", {Int(id)}), 0);
+        EXPECT_EQ(ResultInteger(), static_cast<int32_t>(c.shape.dataBytes));
+        xtra().lastError = -9;
+        ASSERT_EQ(Call("dsGetDuration", {Int(id)}), 0);
+        EXPECT_EQ(ResultInteger(), c.ms) << c.shape.dataBytes;
+        EXPECT_EQ(LastError(), 0);
+    }
+}
+
+TEST_F(Playback, PositionsLandOnFramesAndOutsideTheDataAreRefused) {
+    const int32_t stereo = NewSound({2, 16, 22050, 4000});
+    ASSERT_EQ(Call("dsSetPosition", {Int(stereo), Int(1001)}), 0);
+    EXPECT_EQ(ResultInteger(), 1001);
+    EXPECT_EQ(FakeBuffer(stereo).playCursor, 1000u);
+    const int32_t mono = NewSound({1, 8, 11025, 4000});
+    ASSERT_EQ(Call("dsSetPosition", {Int(mono), Int(1001)}), 0);
+    EXPECT_EQ(FakeBuffer(mono).playCursor, 1001u);
+
+    for (int32_t position : {-1, 4001}) {
+        xtra().lastError = 0;
+        EXPECT_EQ(Call("dsSetPosition", {Int(stereo), Int(position)}), kRefused) << position;
+        EXPECT_TRUE(NoResult());
+        EXPECT_EQ(LastError(), kRefusedError);
+    }
+    EXPECT_EQ(FakeBuffer(stereo).playCursor, 1000u);
+}
+
+TEST_F(Playback, TimeConvertsThroughTheSoundsByteRate) {
+    const int32_t id = NewSound({2, 16, 44100, 176400});
+    auto& buffer = FakeBuffer(id);
+    // 1 ms is 176.4 bytes: truncated to 176, which is a whole frame; 3 ms is 529.2.
+    for (auto [ms, bytes] : {std::pair{10, 1764u}, {1, 176u}, {3, 528u}}) {
+        ASSERT_EQ(Call("dsSetTime", {Int(id), Int(ms)}), 0);
+        EXPECT_EQ(ResultInteger(), ms);
+        EXPECT_EQ(buffer.positionsSet.back(), bytes) << ms;
+    }
+    buffer.SetPlayCursor(88200);
+    Call("dsGetTime", {Int(id)});
+    EXPECT_EQ(ResultInteger(), 500);
+
+    xtra().lastError = 0;
+    EXPECT_EQ(Call("dsSetTime", {Int(id), Int(1001)}), kRefused);
+    EXPECT_EQ(LastError(), kRefusedError);
+    EXPECT_EQ(buffer.playCursor, 88200u);
+
+    // A reversed sound counts its position from the start of its data.
+    ASSERT_EQ(Call("dsReverseSound", {Member(40, {1, 8, 11025, 1000})}), 0);
+    const int32_t reversed = ResultInteger();
+    Call("dsGetPosition", {Int(reversed)});
+    EXPECT_EQ(ResultInteger(), 1000);
+    ASSERT_EQ(Call("dsSetPosition", {Int(reversed), Int(250)}), 0);
+    EXPECT_EQ(FakeBuffer(reversed).playCursor, 750u);
+    Call("dsGetTime", {Int(reversed)});
+    EXPECT_EQ(ResultInteger(), 22);  // 250 bytes at 11025 bytes per second
 }
 
 }  // namespace

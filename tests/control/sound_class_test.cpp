@@ -3,14 +3,14 @@
 // and has no format block) is driven the same way and never crashes a handler.
 #include <gtest/gtest.h>
 
-#include "control_fixture.h"
+#include "xtra_fixture.h"
 #include "engine/sound_engine.h"
 #include "engine/sound_table.h"
 
 namespace sonidrax {
 namespace {
 
-using testing::ControlTest;
+using testing::XtraTest;
 
 constexpr uint16_t kScriptedKind = 99;
 
@@ -60,10 +60,10 @@ private:
     std::vector<std::string>* log_;
 };
 
-class SoundClass : public ControlTest {
+class SoundClass : public XtraTest {
 protected:
     void SetUp() override {
-        ControlTest::SetUp();
+        XtraTest::SetUp();
         AddSound(xtra(), new ScriptedSound(SoundContextOf(xtra()), &log));
     }
     std::vector<std::string> log;

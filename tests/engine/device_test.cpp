@@ -3,21 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "engine/sound_engine.h"
-#include "engine_fixture.h"
+#include "xtra_fixture.h"
 
 namespace sonidrax {
 namespace {
 
-using testing::EngineTest;
+using testing::XtraTest;
 using testing::FakeDirectSound;
 
-std::vector<std::string> ListedNames(const testing::FakeHost& host, const ScriptValue& list) {
-    std::vector<std::string> names;
-    for (const ScriptValue& item : host.AsList(list).items) names.push_back(host.AsString(item));
-    return names;
-}
-
-class Devices : public EngineTest {};
+class Devices : public XtraTest {};
 
 TEST_F(Devices, CreationOpensTheDefaultDeviceWithAPriorityPrimaryBufferIn16Bit44100Stereo) {
     EXPECT_EQ(createStatus, 0);
@@ -59,7 +53,7 @@ TEST_F(Devices, DsGetDevicesListsDirectSoundsDescriptionsInItsOrder) {
     std::vector<std::string> expected;
     for (const auto& d : fake.devices) expected.push_back(d.description);
     ASSERT_EQ(expected.size(), 2u);
-    EXPECT_EQ(ListedNames(host, info.result), expected);
+    EXPECT_EQ(ResultStrings(), expected);
     EXPECT_EQ(LastError(), 0);
 }
 
@@ -164,15 +158,11 @@ TEST_F(Devices, ChangingOnePartOfThePrimaryFormatKeepsTheOthers) {
 TEST_F(Devices, DestructionLeavesNoDeviceMemoryAndNoDirectSoundReference) {
     Call("dsSetDevice", {host.String(fake.devices[1].description)});
     GetListener(xtra());
-    Destroy();
-    EXPECT_EQ(fake.LiveReferences(), 0);
-    EXPECT_EQ(host.LiveAllocations(), 0);
-    EXPECT_EQ(host.LiveServiceRefs(), 0);
-    EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+    ExpectCleanDestruction();
 }
 
 // Instances whose start the test arranges before creating them.
-class DeviceStart : public EngineTest {
+class DeviceStart : public XtraTest {
 protected:
     void SetUp() override { SetDirectSoundApi(&api); }
 };
@@ -198,9 +188,7 @@ TEST_F(DeviceStart, WithoutDirectSoundTheInstanceAnswersMinus5AndRefusesSounds) 
     EXPECT_EQ(LastError(), -5);
     EXPECT_EQ(host.messages, std::vector<std::string>{"DirectSound did not initialize properly!\n"});
 
-    Destroy();
-    EXPECT_EQ(host.LiveAllocations(), 0);
-    EXPECT_EQ(fake.LiveReferences(), 0);
+    ExpectCleanDestruction();
 }
 
 TEST_F(DeviceStart, ARefusedCooperativeLevelLeavesTheDeviceCurrentWithoutPrimaryBuffer) {

@@ -23,27 +23,25 @@ TEST(ClassInfo, ListsBothClassesAndInterfacesInOrderWithATerminator) {
     ASSERT_NE(records, nullptr);
     ASSERT_EQ(host.LiveAllocations(), 1);
 
-    EXPECT_TRUE(Same(records[0].classId, kClsidXtraRegistrar));
-    EXPECT_TRUE(Same(records[0].interfaceId, kIidClassFactory));
-    EXPECT_EQ(records[0].interfaceVersion, 1u);
-    EXPECT_TRUE(Same(records[1].classId, kClsidXtraRegistrar));
-    EXPECT_TRUE(Same(records[1].interfaceId, kIidRegistration));
-    EXPECT_EQ(records[1].interfaceVersion, kXtraVersion);
-    EXPECT_TRUE(Same(records[2].classId, kClsidSoundXtra));
-    EXPECT_TRUE(Same(records[2].interfaceId, kIidClassFactory));
-    EXPECT_EQ(records[2].interfaceVersion, 1u);
-    EXPECT_TRUE(Same(records[3].classId, kClsidSoundXtra));
-    EXPECT_TRUE(Same(records[3].interfaceId, kIidScripting));
-    EXPECT_EQ(records[3].interfaceVersion, kXtraVersion);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(records[i].classVersion, kXtraVersion) << i;
+    struct Expected {
+        const GUID& classId;
+        const GUID& interfaceId;
+        uint32_t interfaceVersion;
+    };
+    const Expected expected[] = {{kClsidXtraRegistrar, kIidClassFactory, 1u},
+                                 {kClsidXtraRegistrar, kIidRegistration, kXtraVersion},
+                                 {kClsidSoundXtra, kIidClassFactory, 1u},
+                                 {kClsidSoundXtra, kIidScripting, kXtraVersion}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(Same(records[i].classId, expected[i].classId)) << i;
+        EXPECT_TRUE(Same(records[i].interfaceId, expected[i].interfaceId)) << i;
+        EXPECT_EQ(records[i].interfaceVersion, expected[i].interfaceVersion) << i;
+        EXPECT_EQ(records[i].classVersion, kXtraVersion) << i;
+    }
     EXPECT_TRUE(Same(records[4].classId, kNullId));
     EXPECT_TRUE(Same(records[4].interfaceId, kNullId));
     host.allocator()->ops->Free(host.allocator(), records);
-}
-
-TEST(ClassInfo, AllocatesFiveRecordsAndReportsAFailedAllocation) {
-    FakeHost host;
-    ClassInfoRecord* records = nullptr;
+    records = nullptr;
     host.failAllocationsAfter = 0;
     EXPECT_EQ(DllGetClassInfo(host.allocator(), &records), static_cast<Status>(0x80040002));
     EXPECT_EQ(records, nullptr);

@@ -1,14 +1,14 @@
 // Creating and destroying a script instance: host services and application kind.
 #include <gtest/gtest.h>
 
-#include "sound_xtra_fixture.h"
+#include "xtra_fixture.h"
 
 namespace sonidrax {
 namespace {
 
-class Instance : public testing::SoundXtraInstance {
+class Instance : public testing::XtraTest {
 protected:
-    void SetUp() override {}  // each test sets the host up first
+    void SetUp() override { SetDirectSoundApi(&api); }  // each test sets the host up first
 };
 
 TEST_F(Instance, AcquiresTheEightServicesInOrderAndReleasesThemAll) {
@@ -17,34 +17,32 @@ TEST_F(Instance, AcquiresTheEightServicesInOrderAndReleasesThemAll) {
                                                "HostWindow",  "HostPlayer", "HostMedia",    "HostMemberRefs"};
     EXPECT_EQ(host.queriedServices, expected);
     EXPECT_EQ(host.LiveServiceRefs(), 8);
-    Destroy();
-    EXPECT_EQ(host.LiveServiceRefs(), 0);
-    EXPECT_EQ(host.LiveAllocations(), 0);
+    ExpectCleanDestruction();
     EXPECT_EQ(host.InstanceRefs(), 1);
 }
 
-TEST_F(Instance, AnAuthoringApplicationAllowsDialogsAndResolvesNames) {
-    host.applicationKind = "authoring";
-    Create();
-    EXPECT_EQ(createStatus, 0);
-    EXPECT_FALSE(xtra().inPlugin);
-    EXPECT_TRUE(xtra().dialogsAllowed);
-    EXPECT_EQ(xtra().lastError, 0);
-}
-
-TEST_F(Instance, ThePluginKindIsRecognisedIgnoringCase) {
-    host.applicationKind = "PlugIn";
-    Create();
-    EXPECT_TRUE(xtra().inPlugin);
-    EXPECT_FALSE(xtra().dialogsAllowed);
-}
-
-TEST_F(Instance, AnUnansweredKindCountsAsPluginAndIsTheCreationResult) {
-    host.appKindFails = true;
-    Create();
-    EXPECT_EQ(createStatus, static_cast<Status>(0x80040001));
-    EXPECT_TRUE(xtra().inPlugin);
-    EXPECT_EQ(xtra().lastError, static_cast<Status>(0x80040001));
+TEST_F(Instance, TheApplicationKindDecidesOnDialogsIgnoringCase) {
+    struct Case {
+        const char* kind;
+        bool fails;
+        Status status;
+        bool inPlugin;
+    };
+    const Case cases[] = {
+        {"authoring", false, 0, false},
+        {"PlugIn", false, 0, true},
+        {"authoring", true, static_cast<Status>(0x80040001), true},  // unanswered: a plug-in
+    };
+    for (const Case& c : cases) {
+        host.applicationKind = c.kind;
+        host.appKindFails = c.fails;
+        Create();
+        EXPECT_EQ(createStatus, c.status) << c.kind;
+        EXPECT_EQ(xtra().inPlugin, c.inPlugin) << c.kind;
+        EXPECT_EQ(xtra().dialogsAllowed, !c.inPlugin) << c.kind;
+        EXPECT_EQ(xtra().lastError, c.status) << c.kind;
+        Destroy();
+    }
 }
 
 }  // namespace

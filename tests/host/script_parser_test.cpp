@@ -25,7 +25,7 @@ std::vector<ScriptError> Errors(const char* source) {
 }
 
 TEST(ScriptParserTest, ValuesParseToTheirKinds) {
-    const Script script = Parse("v = [1, -2.5, 1e3, 0x80040BC9, -0x10, \"a\\n\\\"b\\x41\", #dsNormal, void, [], [:]]\n");
+    const Script script = Parse("v = [1, -2.5, 1e3, 0x80040BC9, -0x10, \"a\\n\\\"b\\x41\\\\\", #dsNormal, void, [], [:]]\n");
     ASSERT_EQ(script.statements.size(), 1u);
     const Expr& list = script.statements[0].exprs[0];
     ASSERT_EQ(list.kind, Expr::Kind::List);
@@ -36,7 +36,7 @@ TEST(ScriptParserTest, ValuesParseToTheirKinds) {
     EXPECT_EQ(list.items[2].number, 1000.0);
     EXPECT_EQ(list.items[3].integer, static_cast<int32_t>(0x80040BC9));
     EXPECT_EQ(list.items[4].integer, -16);
-    EXPECT_EQ(list.items[5].text, "a\n\"bA");
+    EXPECT_EQ(list.items[5].text, "a\n\"bA\\");
     EXPECT_EQ(list.items[6].kind, Expr::Kind::Symbol);
     EXPECT_EQ(list.items[6].text, "dsNormal");
     EXPECT_EQ(list.items[7].kind, Expr::Kind::Void);

@@ -114,53 +114,6 @@ TEST_F(ServicesTest, ValueConversionsWriteBoundedTexts) {
     values->ops->Release(values);
 }
 
-TEST_F(ServicesTest, ListsBuildVectorsAndPreferencesWithoutLeaks) {
-    auto* values = Service<HostValues>(record, kIidHostValues);
-    auto* lists = Service<HostLists>(record, kIidHostLists);
-    // A vector result the way the plug-in builds one: SetAt hands the element over.
-    ScriptValue vector{};
-    ASSERT_EQ(lists->ops->NewList(lists, &vector), kOk);
-    for (int i = 1; i <= 3; ++i) {
-        ScriptValue element{};
-        values->ops->FromFloat(values, i * 1.5, &element);
-        ASSERT_EQ(lists->ops->SetAt(lists, &vector, i, &element), kOk);
-    }
-    EXPECT_EQ(lists->ops->Count(lists, &vector), 3);
-    ScriptValue element{};
-    ASSERT_EQ(lists->ops->GetAt(lists, &vector, 3, &element), kOk);
-    double number = 0.0;
-    values->ops->ToFloat(values, &element, &number);
-    EXPECT_EQ(number, 4.5);
-    values->ops->ReleaseValue(values, &element);
-
-    // Preferences the way the plug-in returns them: AddProp, then both released.
-    ScriptValue props{};
-    ASSERT_EQ(lists->ops->NewPropList(lists, &props), kOk);
-    ScriptValue key{};
-    ScriptValue value{};
-    values->ops->FromString(values, "toolTips", &key);
-    values->ops->FromInteger(values, 1, &value);
-    ASSERT_EQ(lists->ops->AddProp(lists, &props, &key, &value), kOk);
-    values->ops->ReleaseValue(values, &key);
-    values->ops->FromString(values, "toolTips", &key);
-    ScriptValue found{};
-    ASSERT_EQ(lists->ops->GetProp(lists, &props, &key, &found), kOk);
-    int32_t integer = 0;
-    values->ops->ToInteger(values, &found, &integer);
-    EXPECT_EQ(integer, 1);
-    values->ops->ReleaseValue(values, &key);
-    values->ops->FromString(values, "cueDevice", &key);
-    EXPECT_NE(lists->ops->GetProp(lists, &props, &key, &found), kOk);
-    values->ops->ReleaseValue(values, &key);
-
-    values->ops->ReleaseValue(values, &vector);
-    values->ops->ReleaseValue(values, &props);
-    EXPECT_EQ(host.values.LiveCells(), 0u);
-    EXPECT_EQ(host.FaultCount(), 0u);
-    lists->ops->Release(lists);
-    values->ops->Release(values);
-}
-
 TEST_F(ServicesTest, MessagesAreKeptInOrder) {
     auto* messages = Service<HostMessages>(record, kIidHostMessages);
     EXPECT_EQ(messages->ops->Show(messages, "Invalid Sound ID\n"), kOk);

@@ -30,22 +30,6 @@ protected:
     Status status = -1;
 };
 
-TEST_F(SoundBufferTest, BufferFlagsFollowThreeD) {
-    auto plain = Load(Stereo16(100));
-    ASSERT_EQ(status, kOk);
-    EXPECT_EQ(Fake(*plain)->flags, 0x180E0u);
-    WaveShape mono = Stereo16(0);
-    mono.channels = 1;
-    mono.data = Pattern(2, 100);
-    auto spatial = Load(mono, false, true);
-    ASSERT_EQ(status, kOk);
-    EXPECT_EQ(Fake(*spatial)->flags, 0xB0u);
-    // A 3D buffer has no pan: the sound keeps it, DirectSound refuses it, the getter says 0.
-    EXPECT_EQ(spatial->SetPan(500), kOk);
-    EXPECT_EQ(spatial->AskedPan(), 500);
-    EXPECT_EQ(spatial->GetPan(), 0);
-}
-
 TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
     WaveShape shape = Stereo16(250);
     auto sound = Load(shape);

@@ -189,11 +189,6 @@ std::vector<FakeSoundBuffer*> FakeDirectSoundSystem::SecondaryBuffers() const {
     return list;
 }
 
-FakeSoundBuffer* FakeDirectSoundSystem::LastSecondary() const {
-    auto list = SecondaryBuffers();
-    return list.empty() ? nullptr : list.back();
-}
-
 int FakeDirectSoundSystem::LiveReferences() const {
     int total = 0;
     for (const auto& d : directSounds) total += std::max(d->refs, 0);
@@ -270,9 +265,6 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
     if (!ValidPcm(*format)) return DSERR_BADFORMAT;
-    if ((desc->dwFlags & DSBCAPS_CTRL3D) != 0 && format->nChannels != 1 && system.refuseStereo3D) {
-        return DSERR_INVALIDPARAM;
-    }
     int n = static_cast<int>(system.buffers.size()) + 1;
     system.buffers.push_back(
         std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
@@ -477,12 +469,8 @@ HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
 HRESULT FakeSoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
     HRESULT r = DS_OK;
     if (!Enter("GetCurrentPosition", &r)) return r;
-    if (!cursorScript.empty()) {
-        playCursor = cursorScript.front();
-        cursorScript.pop_front();
-    }
     if (play != nullptr) *play = playCursor;
-    if (write != nullptr) *write = bufferBytes == 0 ? 0 : (playCursor + writeLead) % bufferBytes;
+    if (write != nullptr) *write = playCursor;
     return DS_OK;
 }
 
@@ -557,7 +545,7 @@ HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD 
         offset = 0;
         bytes = bufferBytes;
     } else if ((lockFlags & DSBLOCK_FROMWRITECURSOR) != 0) {
-        offset = (playCursor + writeLead) % bufferBytes;
+        offset = playCursor;
     }
     if (bytes == 0 || bytes > bufferBytes || offset >= bufferBytes) return DSERR_INVALIDPARAM;
 
@@ -731,12 +719,27 @@ ULONG FakeSound3DBuffer::Release() {
 }
 
 
-HRESULT FakeSound3DBuffer::GetAllParameters(LPDS3DBUFFER out) {
+template <typename T>
+HRESULT FakeSound3DBuffer::Get(const char* operation, T* out, const T& value) {
     HRESULT r = DS_OK;
-    if (!Enter("GetAllParameters", &r)) return r;
-    if (out == nullptr || out->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
-    *out = current;
+    if (!Enter(operation, &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = value;
     return DS_OK;
+}
+
+template <typename Change>
+HRESULT FakeSound3DBuffer::Set(const char* operation, DWORD apply, bool valid, Change change) {
+    HRESULT r = DS_OK;
+    if (!Enter(operation, &r)) return r;
+    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
+    change(Target(apply));
+    return DS_OK;
+}
+
+HRESULT FakeSound3DBuffer::GetAllParameters(LPDS3DBUFFER out) {
+    if (out != nullptr && out->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
+    return Get("GetAllParameters", out, current);
 }
 
 HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
@@ -748,139 +751,57 @@ HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
 }
 
 HRESULT FakeSound3DBuffer::GetConeOrientation(LPD3DVECTOR out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetConeOrientation", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.vConeOrientation;
-    return DS_OK;
+    return Get("GetConeOrientation", out, current.vConeOrientation);
 }
-
 HRESULT FakeSound3DBuffer::GetConeOutsideVolume(LPLONG out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetConeOutsideVolume", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.lConeOutsideVolume;
-    return DS_OK;
+    return Get("GetConeOutsideVolume", out, current.lConeOutsideVolume);
 }
-
-HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetMaxDistance", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.flMaxDistance;
-    return DS_OK;
-}
-
-HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetMinDistance", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.flMinDistance;
-    return DS_OK;
-}
-
-HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetMode", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.dwMode;
-    return DS_OK;
-}
-
-HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetPosition", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.vPosition;
-    return DS_OK;
-}
-
-HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetVelocity", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.vVelocity;
-    return DS_OK;
-}
+HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) { return Get("GetMaxDistance", out, current.flMaxDistance); }
+HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) { return Get("GetMinDistance", out, current.flMinDistance); }
+HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get("GetMode", out, current.dwMode); }
+HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
+HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
 
 HRESULT FakeSound3DBuffer::SetAllParameters(LPCDS3DBUFFER params, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetAllParameters", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (params == nullptr || params->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
-    Target(apply) = *params;
-    return DS_OK;
+    bool valid = params != nullptr && params->dwSize >= sizeof(DS3DBUFFER);
+    return Set("SetAllParameters", apply, valid, [&](DS3DBUFFER& t) { t = *params; });
 }
 
 HRESULT FakeSound3DBuffer::SetConeAngles(DWORD inside, DWORD outside, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetConeAngles", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (inside > DS3D_MAXCONEANGLE || outside > DS3D_MAXCONEANGLE) return DSERR_INVALIDPARAM;
-    DS3DBUFFER& t = Target(apply);
-    t.dwInsideConeAngle = inside;
-    t.dwOutsideConeAngle = outside;
-    return DS_OK;
+    bool valid = inside <= DS3D_MAXCONEANGLE && outside <= DS3D_MAXCONEANGLE;
+    return Set("SetConeAngles", apply, valid, [&](DS3DBUFFER& t) {
+        t.dwInsideConeAngle = inside;
+        t.dwOutsideConeAngle = outside;
+    });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetConeOrientation", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    Target(apply).vConeOrientation = {x, y, z};
-    return DS_OK;
+    return Set("SetConeOrientation", apply, true, [&](DS3DBUFFER& t) { t.vConeOrientation = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOutsideVolume(LONG volume, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetConeOutsideVolume", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    Target(apply).lConeOutsideVolume = volume;
-    return DS_OK;
+    bool valid = volume >= DSBVOLUME_MIN && volume <= DSBVOLUME_MAX;
+    return Set("SetConeOutsideVolume", apply, valid, [&](DS3DBUFFER& t) { t.lConeOutsideVolume = volume; });
 }
 
 HRESULT FakeSound3DBuffer::SetMaxDistance(D3DVALUE distance, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetMaxDistance", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (!(distance > 0.0f)) return DSERR_INVALIDPARAM;
-    Target(apply).flMaxDistance = distance;
-    return DS_OK;
+    return Set("SetMaxDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMaxDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMinDistance(D3DVALUE distance, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetMinDistance", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (!(distance > 0.0f)) return DSERR_INVALIDPARAM;
-    Target(apply).flMinDistance = distance;
-    return DS_OK;
+    return Set("SetMinDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMinDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMode(DWORD mode, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetMode", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (mode > DS3DMODE_DISABLE) return DSERR_INVALIDPARAM;
-    Target(apply).dwMode = mode;
-    return DS_OK;
+    return Set("SetMode", apply, mode <= DS3DMODE_DISABLE, [&](DS3DBUFFER& t) { t.dwMode = mode; });
 }
 
 HRESULT FakeSound3DBuffer::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetPosition", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    Target(apply).vPosition = {x, y, z};
-    return DS_OK;
+    return Set("SetPosition", apply, true, [&](DS3DBUFFER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetVelocity", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    Target(apply).vVelocity = {x, y, z};
-    return DS_OK;
+    return Set("SetVelocity", apply, true, [&](DS3DBUFFER& t) { t.vVelocity = {x, y, z}; });
 }
 
 // ---------------------------------------------------------------------------
@@ -927,29 +848,36 @@ ULONG FakeListener::Release() {
     return static_cast<ULONG>(--refs);
 }
 
-HRESULT FakeListener::GetAllParameters(LPDS3DLISTENER out) {
+template <typename T>
+HRESULT FakeListener::Get(const char* operation, T* out, const T& value) {
     HRESULT r = DS_OK;
-    if (!Enter("GetAllParameters", &r)) return r;
-    if (out == nullptr || out->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
-    *out = current;
+    if (!Enter(operation, &r)) return r;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    *out = value;
     return DS_OK;
+}
+
+template <typename Change>
+HRESULT FakeListener::Set(const char* operation, DWORD apply, bool valid, Change change) {
+    HRESULT r = DS_OK;
+    if (!Enter(operation, &r)) return r;
+    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
+    change(Target(apply));
+    return DS_OK;
+}
+
+HRESULT FakeListener::GetAllParameters(LPDS3DLISTENER out) {
+    if (out != nullptr && out->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
+    return Get("GetAllParameters", out, current);
 }
 
 HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetDistanceFactor", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.flDistanceFactor;
-    return DS_OK;
+    return Get("GetDistanceFactor", out, current.flDistanceFactor);
 }
-
-HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetDopplerFactor", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.flDopplerFactor;
-    return DS_OK;
-}
+HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) { return Get("GetDopplerFactor", out, current.flDopplerFactor); }
+HRESULT FakeListener::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
+HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) { return Get("GetRolloffFactor", out, current.flRolloffFactor); }
+HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
 
 HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
     HRESULT r = DS_OK;
@@ -960,93 +888,40 @@ HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
     return DS_OK;
 }
 
-HRESULT FakeListener::GetPosition(LPD3DVECTOR out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetPosition", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.vPosition;
-    return DS_OK;
-}
-
-HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetRolloffFactor", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.flRolloffFactor;
-    return DS_OK;
-}
-
-HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetVelocity", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = current.vVelocity;
-    return DS_OK;
-}
-
 HRESULT FakeListener::SetAllParameters(LPCDS3DLISTENER params, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetAllParameters", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (params == nullptr || params->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
-    Target(apply) = *params;
-    return DS_OK;
+    bool valid = params != nullptr && params->dwSize >= sizeof(DS3DLISTENER);
+    return Set("SetAllParameters", apply, valid, [&](DS3DLISTENER& t) { t = *params; });
 }
 
 HRESULT FakeListener::SetDistanceFactor(D3DVALUE factor, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetDistanceFactor", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (!(factor >= DS3D_MINDISTANCEFACTOR && factor <= DS3D_MAXDISTANCEFACTOR) || factor == 0.0f) {
-        return DSERR_INVALIDPARAM;
-    }
-    Target(apply).flDistanceFactor = factor;
-    return DS_OK;
+    bool valid = factor >= DS3D_MINDISTANCEFACTOR && factor <= DS3D_MAXDISTANCEFACTOR && factor != 0.0f;
+    return Set("SetDistanceFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDistanceFactor = factor; });
 }
 
 HRESULT FakeListener::SetDopplerFactor(D3DVALUE factor, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetDopplerFactor", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (!(factor >= DS3D_MINDOPPLERFACTOR && factor <= DS3D_MAXDOPPLERFACTOR)) return DSERR_INVALIDPARAM;
-    Target(apply).flDopplerFactor = factor;
-    return DS_OK;
+    bool valid = factor >= DS3D_MINDOPPLERFACTOR && factor <= DS3D_MAXDOPPLERFACTOR;
+    return Set("SetDopplerFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
 }
 
 HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop,
                                      D3DVALUE yTop, D3DVALUE zTop, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetOrientation", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    DS3DLISTENER& t = Target(apply);
-    t.vOrientFront = {xFront, yFront, zFront};
-    t.vOrientTop = {xTop, yTop, zTop};
-    return DS_OK;
+    return Set("SetOrientation", apply, true, [&](DS3DLISTENER& t) {
+        t.vOrientFront = {xFront, yFront, zFront};
+        t.vOrientTop = {xTop, yTop, zTop};
+    });
 }
 
 HRESULT FakeListener::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetPosition", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    Target(apply).vPosition = {x, y, z};
-    return DS_OK;
+    return Set("SetPosition", apply, true, [&](DS3DLISTENER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeListener::SetRolloffFactor(D3DVALUE factor, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetRolloffFactor", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    if (!(factor >= DS3D_MINROLLOFFFACTOR && factor <= DS3D_MAXROLLOFFFACTOR)) return DSERR_INVALIDPARAM;
-    Target(apply).flRolloffFactor = factor;
-    return DS_OK;
+    bool valid = factor >= DS3D_MINROLLOFFFACTOR && factor <= DS3D_MAXROLLOFFFACTOR;
+    return Set("SetRolloffFactor", apply, valid, [&](DS3DLISTENER& t) { t.flRolloffFactor = factor; });
 }
 
 HRESULT FakeListener::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetVelocity", &r)) return r;
-    if (!ValidApply(apply)) return DSERR_INVALIDPARAM;
-    Target(apply).vVelocity = {x, y, z};
-    return DS_OK;
+    return Set("SetVelocity", apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
 }
 
 HRESULT FakeListener::CommitDeferredSettings() {

@@ -11,7 +11,6 @@
 
 #include <dsound.h>
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,12 +62,10 @@ public:
     // System, DirectSound, Buffer, Buffer3D, Listener (e.g. "Buffer.Lock",
     // "System.Create", "Buffer3D.SetPosition").
     void Refuse(const std::string& operation, HRESULT result, int times = -1, int skip = 0);
-    void Allow(const std::string& operation) { refusals_.erase(operation); }
     // Whether the operation is to be refused now; consumes one refusal.
     bool Refused(const std::string& operation, HRESULT* result);
 
     // Device behaviour switches.
-    bool refuseStereo3D = false;     // Windows refuses a stereo 3D buffer; Wine accepts it
     bool buffersInHardware = false;  // GetCaps reports DSBCAPS_LOCHARDWARE instead of LOCSOFTWARE
 
     // Everything made so far, in order of creation.
@@ -84,7 +81,6 @@ public:
     FakeDirectSound* Find(IDirectSound* directSound) const;
     // The secondary buffers made by CreateSoundBuffer or DuplicateSoundBuffer.
     std::vector<FakeSoundBuffer*> SecondaryBuffers() const;
-    FakeSoundBuffer* LastSecondary() const;
 
     // References still held on any object of this system.
     int LiveReferences() const;
@@ -164,8 +160,6 @@ public:
 
     // Test controls.
     void SetPlayCursor(DWORD position) { playCursor = position; }
-    // Each GetCurrentPosition takes the next scripted cursor while there is one.
-    std::deque<DWORD> cursorScript;
     // Moves the play cursor as DirectSound would in `bytes` of playing time: a looping
     // buffer wraps, a one-shot buffer stops at its end.
     void Advance(DWORD bytes);
@@ -195,7 +189,6 @@ public:
     bool isDuplicate = false;
 
     DWORD playCursor = 0;
-    DWORD writeLead = 0;  // the write cursor runs this far ahead of the play cursor
     bool playing = false;
     bool looping = false;
     bool lost = false;
@@ -267,8 +260,12 @@ public:
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
-    HRESULT Apply(DWORD apply);
     DS3DBUFFER& Target(DWORD apply);
+    // The shapes of every getter and setter: refusal, checks, then the value.
+    template <typename T>
+    HRESULT Get(const char* operation, T* out, const T& value);
+    template <typename Change>
+    HRESULT Set(const char* operation, DWORD apply, bool valid, Change change);
 };
 
 class FakeListener : public IDirectSound3DListener {
@@ -305,8 +302,11 @@ public:
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
-    HRESULT Apply(DWORD apply);
     DS3DLISTENER& Target(DWORD apply);
+    template <typename T>
+    HRESULT Get(const char* operation, T* out, const T& value);
+    template <typename Change>
+    HRESULT Set(const char* operation, DWORD apply, bool valid, Change change);
 };
 
 }  // namespace sonidrax::testing
