@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: %.1f s of audio decoded, %.1f s played through the ring, %d rounds\n", path.c_str(),
                 decoded / 176400.0, played / 176400.0, rounds);
-    std::printf("processor time per round: decoding alone %.4f s, playing through the ring %.4f s\n",
-                alone / rounds, ring / rounds);
+    std::printf("processor time per round: decoding alone %.4f s, playing through the ring %.4f s\n", alone / rounds,
+                ring / rounds);
     std::printf("ring and sound layers add %.1f%% to decoding (ratio %.3f)\n", (ring / alone - 1.0) * 100.0,
                 ring / alone);
     return 0;

@@ -10,16 +10,26 @@ using Builtin = bool (Interpreter::*)(const Expr&, ScriptValue*);
 
 std::string IlkName(int32_t type) {
     switch (type) {
-    case kValueInteger: return "integer";
-    case kValueSymbol: return "symbol";
-    case kValueString: return "string";
-    case kValueVoid: return "void";
-    case kValueFloat: return "float";
-    case kValueList: return "list";
-    case kValuePropList: return "propList";
-    case kValueMemberRef: return "member";
-    case kValueObject: return "instance";
-    default: return "bad";
+        case kValueInteger:
+            return "integer";
+        case kValueSymbol:
+            return "symbol";
+        case kValueString:
+            return "string";
+        case kValueVoid:
+            return "void";
+        case kValueFloat:
+            return "float";
+        case kValueList:
+            return "list";
+        case kValuePropList:
+            return "propList";
+        case kValueMemberRef:
+            return "member";
+        case kValueObject:
+            return "instance";
+        default:
+            return "bad";
     }
 }
 

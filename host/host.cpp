@@ -185,8 +185,7 @@ const HostAllocatorOps kAllocatorOps = {
     AllocatorAlloc,
     AllocatorFree};
 
-InstanceRecord::InstanceRecord(Host* host, uint32_t id, std::string name)
-    : host(host), id(id), name(std::move(name)) {
+InstanceRecord::InstanceRecord(Host* host, uint32_t id, std::string name) : host(host), id(id), name(std::move(name)) {
     InitFace(self, &kInstanceOps, this, "instance");
     InitFace(callback, &kCallbackOps, this, "HostCallback");
     InitFace(allocator, &kAllocatorOps, this, "HostAllocator");
@@ -244,7 +243,8 @@ void Host::ShowMessage(const std::string& text) {
 }
 
 std::string Host::ResolveName(std::string_view name) const {
-    const bool absolute = (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
+    const bool absolute =
+        (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
     std::string resolved = absolute || name.empty() ? std::string(name) : scriptFolder + "\\" + std::string(name);
     for (char& c : resolved) {
         if (c == '/') {

@@ -50,7 +50,7 @@ struct DialogAnswer {
     std::optional<std::string> folder = std::nullopt;
     std::vector<std::pair<int32_t, int32_t>> choices = {};  // combo box id, entry (from 0)
     std::vector<int32_t> ticks = {};                        // check box ids
-    bool report = false;  // print the dialog's combo and check boxes as it came up
+    bool report = false;                                    // print the dialog's combo and check boxes as it came up
 };
 
 // A member handed to the plug-in by HostMovie GetMember; lives while it has references.
@@ -94,11 +94,11 @@ struct InstanceRecord {
     Face<HostMovie> movie;
 
     std::unordered_map<void*, uint32_t> blocks;  // live allocations and their sizes
-    uint32_t allocationCount = 0;                 // every Alloc that succeeded
-    int32_t liveMembers = 0;                      // MemberObjects not yet released
-    std::set<HGLOBAL> liveMedia;                  // media handed out, not yet released
-    int32_t resourcesHeld = 0;                    // UseModuleResources without RestoreResources
-    int32_t modalHeld = 0;                        // BeginModal without EndModal
+    uint32_t allocationCount = 0;                // every Alloc that succeeded
+    int32_t liveMembers = 0;                     // MemberObjects not yet released
+    std::set<HGLOBAL> liveMedia;                 // media handed out, not yet released
+    int32_t resourcesHeld = 0;                   // UseModuleResources without RestoreResources
+    int32_t modalHeld = 0;                       // BeginModal without EndModal
 
     // The references the plug-in holds on host services (callback, allocator and
     // the eight services).
@@ -120,7 +120,7 @@ struct Dictionary {
 };
 
 class Host {
-  public:
+public:
     Host();
     ~Host();
 
@@ -180,7 +180,7 @@ class Host {
     InstanceRecord* FindRecord(uint32_t id);
     std::vector<std::unique_ptr<InstanceRecord>> records;
 
-  private:
+private:
     std::string scratchFolder_;
     std::vector<std::string> madeFiles_;
     uint32_t faults_ = 0;

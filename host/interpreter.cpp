@@ -95,62 +95,62 @@ bool Interpreter::EnsurePlugin(int line) {
 
 bool Interpreter::Execute(const Statement& statement) {
     switch (statement.kind) {
-    case Statement::Kind::Assign:
-        return Assign(statement);
-    case Statement::Kind::Evaluate: {
-        ScriptValue value = ValueStore::Void();
-        const bool ok = Evaluate(statement.exprs[0], &value);
-        host_->values.Release(&value);
-        return ok;
-    }
-    case Statement::Kind::Print:
-        return PrintValues(statement);
-    case Statement::Kind::Echo:
-        host_->Print(statement.text);
-        return true;
-    case Statement::Kind::Methods:
-        return PrintMethods(statement.line);
-    case Statement::Kind::Forget:
-        return ForgetVariable(statement);
-    case Statement::Kind::DefineMember:
-        return DefineMember(statement);
-    case Statement::Kind::AppKind:
-        if (statement.noAppKind) {
-            host_->appKind.reset();
-        } else {
-            host_->appKind = statement.name;
+        case Statement::Kind::Assign:
+            return Assign(statement);
+        case Statement::Kind::Evaluate: {
+            ScriptValue value = ValueStore::Void();
+            const bool ok = Evaluate(statement.exprs[0], &value);
+            host_->values.Release(&value);
+            return ok;
         }
-        return true;
-    case Statement::Kind::Movie:
-        host_->movieActive = statement.name == "on";
-        return true;
-    case Statement::Kind::Window:
-        host_->ShowMainWindow(statement.name == "show");
-        return true;
-    case Statement::Kind::Expect:
-        return Expect(statement);
-    case Statement::Kind::ExpectMessage:
-    case Statement::Kind::ExpectNoMessage:
-        return ExpectMessage(statement);
-    case Statement::Kind::Wait:
-    case Statement::Kind::WaitUntil:
-        return Wait(statement);
-    case Statement::Kind::AnswerDialog:
-        return QueueAnswer(statement);
-    case Statement::Kind::Key: {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[statement.keyCode] = statement.keyDown ? 0x80 : 0;
-        SetKeyboardState(keys);
-        return true;
-    }
+        case Statement::Kind::Print:
+            return PrintValues(statement);
+        case Statement::Kind::Echo:
+            host_->Print(statement.text);
+            return true;
+        case Statement::Kind::Methods:
+            return PrintMethods(statement.line);
+        case Statement::Kind::Forget:
+            return ForgetVariable(statement);
+        case Statement::Kind::DefineMember:
+            return DefineMember(statement);
+        case Statement::Kind::AppKind:
+            if (statement.noAppKind) {
+                host_->appKind.reset();
+            } else {
+                host_->appKind = statement.name;
+            }
+            return true;
+        case Statement::Kind::Movie:
+            host_->movieActive = statement.name == "on";
+            return true;
+        case Statement::Kind::Window:
+            host_->ShowMainWindow(statement.name == "show");
+            return true;
+        case Statement::Kind::Expect:
+            return Expect(statement);
+        case Statement::Kind::ExpectMessage:
+        case Statement::Kind::ExpectNoMessage:
+            return ExpectMessage(statement);
+        case Statement::Kind::Wait:
+        case Statement::Kind::WaitUntil:
+            return Wait(statement);
+        case Statement::Kind::AnswerDialog:
+            return QueueAnswer(statement);
+        case Statement::Kind::Key: {
+            BYTE keys[256] = {};
+            GetKeyboardState(keys);
+            keys[statement.keyCode] = statement.keyDown ? 0x80 : 0;
+            SetKeyboardState(keys);
+            return true;
+        }
     }
     return Fail(statement.line, "statement not understood");
 }
 
 bool Interpreter::QueueAnswer(const Statement& statement) {
-    DialogAnswer answer{statement.buttonId, statement.ms, std::nullopt, std::nullopt, statement.choices,
-                        statement.ticks, statement.report};
+    DialogAnswer answer{statement.buttonId, statement.ms,    std::nullopt,    std::nullopt,
+                        statement.choices,  statement.ticks, statement.report};
     if (statement.typesText) {
         answer.typed = statement.text;
     }
@@ -244,7 +244,8 @@ bool Interpreter::Expect(const Statement& statement) {
         return true;
     }
     const std::string op(ComparisonText(statement.comparison));
-    return Fail(statement.line, "expectation failed: got " + got + ", expected " + (op == "==" ? "" : op + " ") + wanted);
+    return Fail(statement.line,
+                "expectation failed: got " + got + ", expected " + (op == "==" ? "" : op + " ") + wanted);
 }
 
 bool Interpreter::ExpectMessage(const Statement& statement) {
@@ -290,79 +291,79 @@ bool Interpreter::DefineMember(const Statement& statement) {
 bool Interpreter::Evaluate(const Expr& expr, ScriptValue* out) {
     ValueStore& values = host_->values;
     switch (expr.kind) {
-    case Expr::Kind::Integer:
-        *out = ValueStore::Integer(expr.integer);
-        return true;
-    case Expr::Kind::Float:
-        *out = values.NewFloat(expr.number);
-        return true;
-    case Expr::Kind::String:
-        *out = values.NewString(expr.text);
-        return true;
-    case Expr::Kind::Symbol:
-        *out = ValueStore::SymbolValue(values.Intern(expr.text));
-        return true;
-    case Expr::Kind::Void:
-        *out = ValueStore::Void();
-        return true;
-    case Expr::Kind::List: {
-        ScriptValue list = values.NewList();
-        for (const Expr& item : expr.items) {
-            ScriptValue element = ValueStore::Void();
-            if (!Evaluate(item, &element)) {
-                values.Release(&list);
-                return false;
-            }
-            values.Append(list, element);  // the list takes the element over
-        }
-        *out = list;
-        return true;
-    }
-    case Expr::Kind::PropList: {
-        ScriptValue list = values.NewPropList();
-        for (size_t i = 0; i < expr.items.size(); ++i) {
-            ScriptValue key = ValueStore::Void();
-            ScriptValue value = ValueStore::Void();
-            if (!Evaluate(expr.keys[i], &key) || !Evaluate(expr.items[i], &value)) {
-                values.Release(&key);
-                values.Release(&list);
-                return false;
-            }
-            values.AddProp(list, key, value);
-            values.Release(&key);
-            values.Release(&value);
-        }
-        *out = list;
-        return true;
-    }
-    case Expr::Kind::Member: {
-        MemberRef reference{expr.castNumber, expr.integer};
-        if (expr.memberByName) {
-            const MemberDef* found = nullptr;
-            for (const MemberDef& member : host_->members) {
-                if (member.name == expr.text) {
-                    found = &member;
+        case Expr::Kind::Integer:
+            *out = ValueStore::Integer(expr.integer);
+            return true;
+        case Expr::Kind::Float:
+            *out = values.NewFloat(expr.number);
+            return true;
+        case Expr::Kind::String:
+            *out = values.NewString(expr.text);
+            return true;
+        case Expr::Kind::Symbol:
+            *out = ValueStore::SymbolValue(values.Intern(expr.text));
+            return true;
+        case Expr::Kind::Void:
+            *out = ValueStore::Void();
+            return true;
+        case Expr::Kind::List: {
+            ScriptValue list = values.NewList();
+            for (const Expr& item : expr.items) {
+                ScriptValue element = ValueStore::Void();
+                if (!Evaluate(item, &element)) {
+                    values.Release(&list);
+                    return false;
                 }
+                values.Append(list, element);  // the list takes the element over
             }
-            if (!found) {
-                return Fail(expr.line, "no member is named \"" + expr.text + "\"");
+            *out = list;
+            return true;
+        }
+        case Expr::Kind::PropList: {
+            ScriptValue list = values.NewPropList();
+            for (size_t i = 0; i < expr.items.size(); ++i) {
+                ScriptValue key = ValueStore::Void();
+                ScriptValue value = ValueStore::Void();
+                if (!Evaluate(expr.keys[i], &key) || !Evaluate(expr.items[i], &value)) {
+                    values.Release(&key);
+                    values.Release(&list);
+                    return false;
+                }
+                values.AddProp(list, key, value);
+                values.Release(&key);
+                values.Release(&value);
             }
-            reference = MemberRef{found->castNumber, found->memberNumber};
+            *out = list;
+            return true;
         }
-        *out = values.NewMemberRef(reference);
-        return true;
-    }
-    case Expr::Kind::Variable: {
-        auto found = variables_.find(expr.text);
-        if (found == variables_.end()) {
-            return Fail(expr.line, "unknown variable \"" + expr.text + "\"");
+        case Expr::Kind::Member: {
+            MemberRef reference{expr.castNumber, expr.integer};
+            if (expr.memberByName) {
+                const MemberDef* found = nullptr;
+                for (const MemberDef& member : host_->members) {
+                    if (member.name == expr.text) {
+                        found = &member;
+                    }
+                }
+                if (!found) {
+                    return Fail(expr.line, "no member is named \"" + expr.text + "\"");
+                }
+                reference = MemberRef{found->castNumber, found->memberNumber};
+            }
+            *out = values.NewMemberRef(reference);
+            return true;
         }
-        values.Retain(found->second);
-        *out = found->second;
-        return true;
-    }
-    case Expr::Kind::Call:
-        return EvaluateCall(expr, out);
+        case Expr::Kind::Variable: {
+            auto found = variables_.find(expr.text);
+            if (found == variables_.end()) {
+                return Fail(expr.line, "unknown variable \"" + expr.text + "\"");
+            }
+            values.Retain(found->second);
+            *out = found->second;
+            return true;
+        }
+        case Expr::Kind::Call:
+            return EvaluateCall(expr, out);
     }
     return Fail(expr.line, "value not understood");
 }
@@ -497,29 +498,37 @@ bool Interpreter::Compare(const Statement& statement, bool* holds, std::string* 
     *wanted = Text(right);
     bool ok = true;
     switch (statement.comparison) {
-    case Comparison::Equal:
-        *holds = values.Equal(left, right);
-        break;
-    case Comparison::NotEqual:
-        *holds = !values.Equal(left, right);
-        break;
-    default: {
-        double a = 0.0;
-        double b = 0.0;
-        if (!IsNumber(values.TypeOf(left)) || !IsNumber(values.TypeOf(right))) {
-            ok = Fail(statement.line, "only numbers can be ordered: " + *got + " " +
-                                          std::string(ComparisonText(statement.comparison)) + " " + *wanted);
+        case Comparison::Equal:
+            *holds = values.Equal(left, right);
             break;
+        case Comparison::NotEqual:
+            *holds = !values.Equal(left, right);
+            break;
+        default: {
+            double a = 0.0;
+            double b = 0.0;
+            if (!IsNumber(values.TypeOf(left)) || !IsNumber(values.TypeOf(right))) {
+                ok = Fail(statement.line, "only numbers can be ordered: " + *got + " " +
+                                              std::string(ComparisonText(statement.comparison)) + " " + *wanted);
+                break;
+            }
+            values.ToFloat(left, &a);
+            values.ToFloat(right, &b);
+            switch (statement.comparison) {
+                case Comparison::Less:
+                    *holds = a < b;
+                    break;
+                case Comparison::LessEqual:
+                    *holds = a <= b;
+                    break;
+                case Comparison::Greater:
+                    *holds = a > b;
+                    break;
+                default:
+                    *holds = a >= b;
+                    break;
+            }
         }
-        values.ToFloat(left, &a);
-        values.ToFloat(right, &b);
-        switch (statement.comparison) {
-        case Comparison::Less: *holds = a < b; break;
-        case Comparison::LessEqual: *holds = a <= b; break;
-        case Comparison::Greater: *holds = a > b; break;
-        default: *holds = a >= b; break;
-        }
-    }
     }
     values.Release(&left);
     values.Release(&right);

@@ -14,7 +14,7 @@
 namespace sonidrax::host {
 
 class Interpreter {
-  public:
+public:
     // Exit codes of a run.
     static constexpr int kPassed = 0;
     static constexpr int kFailed = 1;     // an expectation, a script error or a host fault
@@ -30,7 +30,7 @@ class Interpreter {
     // The line being run, for reports of a crash inside the plug-in.
     static int CurrentLine();
 
-  private:
+private:
     bool Execute(const Statement& statement);
     bool Assign(const Statement& statement);
     bool QueueAnswer(const Statement& statement);

@@ -62,8 +62,8 @@ bool ParseMethodTable(std::string_view text, MethodTable* out, std::string* erro
             ++nameEnd;
         }
         if (nameEnd == 0 || (nameEnd < line.size() && line[nameEnd] != ' ')) {
-            *error = "method table line " + std::to_string(i + 1) + " is not \"name parameters\": \"" +
-                     entry.line + "\"";
+            *error =
+                "method table line " + std::to_string(i + 1) + " is not \"name parameters\": \"" + entry.line + "\"";
             return false;
         }
         entry.name = std::string(line.substr(0, nameEnd));

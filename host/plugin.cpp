@@ -170,8 +170,8 @@ InstanceRecord* Plugin::CreateInstance(const std::string& name, Status* createSt
     if (!record) {
         return nullptr;
     }
-    const Status status = getInterface_(record->block, &kClsidSoundXtra, &kIidScripting,
-                                        reinterpret_cast<void**>(&record->scripting));
+    const Status status =
+        getInterface_(record->block, &kClsidSoundXtra, &kIidScripting, reinterpret_cast<void**>(&record->scripting));
     if (status != kOk || !record->scripting) {
         record->scripting = nullptr;
         *error = "DllGetInterface for the scripting interface answered " + FormatStatus(status);
@@ -189,8 +189,7 @@ InstanceRecord* Plugin::CreateInstance(const std::string& name, Status* createSt
     return record;
 }
 
-Status Plugin::Call(InstanceRecord* record, uint32_t index, const std::vector<ScriptValue>& args,
-                    ScriptValue* result) {
+Status Plugin::Call(InstanceRecord* record, uint32_t index, const std::vector<ScriptValue>& args, ScriptValue* result) {
     // Arguments past the count read as void: a handler that looks further than it
     // was given sees no value instead of the host's memory.
     std::vector<ScriptValue> padded(args);
@@ -248,8 +247,8 @@ std::string Plugin::Forget(InstanceRecord* record) {
 
 bool Plugin::Clean(const InstanceRecord& record) {
     return record.destroyed && record.blocks.empty() && record.self.refs == 0 && record.ServiceReferences() == 0 &&
-           record.movie.refs == 0 && record.liveMembers == 0 && record.liveMedia.empty() &&
-           record.resourcesHeld == 0 && record.modalHeld == 0;
+           record.movie.refs == 0 && record.liveMembers == 0 && record.liveMedia.empty() && record.resourcesHeld == 0 &&
+           record.modalHeld == 0;
 }
 
 std::string Plugin::Leftovers(const InstanceRecord& record) {
@@ -262,8 +261,7 @@ std::string Plugin::Leftovers(const InstanceRecord& record) {
         add("not destroyed");
     }
     if (!record.blocks.empty()) {
-        add(std::to_string(record.blocks.size()) + " allocations (" + std::to_string(record.LiveBytes()) +
-            " bytes)");
+        add(std::to_string(record.blocks.size()) + " allocations (" + std::to_string(record.LiveBytes()) + " bytes)");
     }
     if (record.self.refs != 0) {
         add(std::to_string(record.self.refs) + " instance references");

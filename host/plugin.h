@@ -11,7 +11,7 @@
 namespace sonidrax::host {
 
 class Plugin {
-  public:
+public:
     explicit Plugin(Host* host) : host_(host) {}
     ~Plugin();
     Plugin(const Plugin&) = delete;
@@ -43,7 +43,7 @@ class Plugin {
     Status CanUnloadNow() const;
     bool Loaded() const { return module_ != nullptr; }
 
-  private:
+private:
     bool ReadClassInfo(std::string* error);
     bool RegisterClasses(std::string* error);
     InstanceRecord* MakeInstance(const GUID& classId, const std::string& name, Status* createStatus,

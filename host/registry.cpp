@@ -69,17 +69,10 @@ Status __stdcall Put(HostDictionary* self, int32_t valueType, const void* data, 
 
 }  // namespace
 
-const HostRegistryOps kRegistryOps = {{RegistryQueryInterface, StaticAddRef, StaticRelease},
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      GetClassDictionary};
+const HostRegistryOps kRegistryOps = {
+    {RegistryQueryInterface, StaticAddRef, StaticRelease}, nullptr, nullptr, nullptr, nullptr, GetClassDictionary};
 
-const HostDictionaryOps kDictionaryOps = {{DictionaryQueryInterface, DictionaryAddRef, DictionaryRelease},
-                                          nullptr,
-                                          nullptr,
-                                          nullptr,
-                                          Put};
+const HostDictionaryOps kDictionaryOps = {
+    {DictionaryQueryInterface, DictionaryAddRef, DictionaryRelease}, nullptr, nullptr, nullptr, Put};
 
 }  // namespace sonidrax::host

@@ -43,8 +43,8 @@ std::string Host::ScratchFolder() {
         base += '\\';
     }
     for (int attempt = 0; attempt < 100 && scratchFolder_.empty(); ++attempt) {
-        const std::string folder = base + "sonidrax-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                   std::to_string(attempt);
+        const std::string folder =
+            base + "sonidrax-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
         if (CreateDirectoryA(folder.c_str(), nullptr)) {
             scratchFolder_ = folder;
         }

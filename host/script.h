@@ -17,7 +17,7 @@ struct Expr {
     int line = 0;
     int32_t integer = 0;  // Integer; member number of Member
     double number = 0.0;
-    std::string text;  // String, Symbol, Variable and Call names; member name of Member
+    std::string text;         // String, Symbol, Variable and Call names; member name of Member
     std::vector<Expr> items;  // List and PropList items; Call arguments
     std::vector<Expr> keys;   // PropList keys
     bool memberByName = false;
@@ -48,14 +48,14 @@ struct Statement {
     };
     Kind kind = Kind::Echo;
     int line = 0;
-    std::string name;  // variable, member name, application kind, movie/window state
-    std::string text;  // Echo text, member kind, member file, expected message
+    std::string name;        // variable, member name, application kind, movie/window state
+    std::string text;        // Echo text, member kind, member file, expected message
     bool noAppKind = false;  // app none
     bool typesText = false;  // answer dialog ... typing "text" (or selecting)
     std::vector<Expr> exprs;
     Comparison comparison = Comparison::Equal;
-    int32_t ms = 0;       // a wait's duration or limit; a dialog answer's delay
-    int32_t everyMs = 0;  // a wait's interval between calls of `every`
+    int32_t ms = 0;        // a wait's duration or limit; a dialog answer's delay
+    int32_t everyMs = 0;   // a wait's interval between calls of `every`
     int32_t buttonId = 0;  // the dialog button that an answer presses
     int32_t keyCode = 0;   // key CODE down | up
     bool keyDown = false;

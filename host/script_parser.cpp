@@ -18,7 +18,7 @@ struct Token {
 };
 
 class SyntaxError {
-  public:
+public:
     explicit SyntaxError(std::string text) : text(std::move(text)) {}
     std::string text;
 };
@@ -106,22 +106,32 @@ size_t ReadString(std::string_view line, size_t i, Token* token, std::string* er
             break;
         }
         switch (line[j]) {
-        case 'n': text += '\n'; break;
-        case 'r': text += '\r'; break;
-        case 't': text += '\t'; break;
-        case '"': text += '"'; break;
-        case '\\': text += '\\'; break;
-        case 'x':
-            if (j + 2 >= line.size() || !IsHexDigit(line[j + 1]) || !IsHexDigit(line[j + 2])) {
-                *error = "\\x needs two hexadecimal digits";
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case '"':
+                text += '"';
+                break;
+            case '\\':
+                text += '\\';
+                break;
+            case 'x':
+                if (j + 2 >= line.size() || !IsHexDigit(line[j + 1]) || !IsHexDigit(line[j + 2])) {
+                    *error = "\\x needs two hexadecimal digits";
+                    return 0;
+                }
+                text += static_cast<char>(std::strtol(std::string(line.substr(j + 1, 2)).c_str(), nullptr, 16));
+                j += 2;
+                break;
+            default:
+                *error = std::string("unknown escape \\") + line[j];
                 return 0;
-            }
-            text += static_cast<char>(std::strtol(std::string(line.substr(j + 1, 2)).c_str(), nullptr, 16));
-            j += 2;
-            break;
-        default:
-            *error = std::string("unknown escape \\") + line[j];
-            return 0;
         }
     }
     if (j >= line.size()) {
@@ -192,16 +202,14 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* er
 }
 
 class LineParser {
-  public:
+public:
     LineParser(std::string_view source, std::vector<Token> tokens, int line)
         : source_(source), tokens_(std::move(tokens)), line_(line) {}
 
     Statement ParseStatement();
 
-  private:
-    const Token& Peek(size_t ahead = 0) const {
-        return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)];
-    }
+private:
+    const Token& Peek(size_t ahead = 0) const { return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)]; }
     const Token& Next() {
         const Token& token = Peek();
         if (pos_ < tokens_.size() - 1) {
@@ -281,8 +289,8 @@ Comparison LineParser::ParseComparison() {
     static const struct {
         const char* text;
         Comparison comparison;
-    } kOps[] = {{"==", Comparison::Equal},    {"!=", Comparison::NotEqual},    {"<", Comparison::Less},
-                {"<=", Comparison::LessEqual}, {">", Comparison::Greater}, {">=", Comparison::GreaterEqual}};
+    } kOps[] = {{"==", Comparison::Equal},     {"!=", Comparison::NotEqual}, {"<", Comparison::Less},
+                {"<=", Comparison::LessEqual}, {">", Comparison::Greater},   {">=", Comparison::GreaterEqual}};
     for (const auto& op : kOps) {
         if (IsPunct(op.text)) {
             Next();
@@ -344,62 +352,62 @@ Expr LineParser::ParseExpr() {
     expr.line = line_;
     const Token& token = Peek();
     switch (token.kind) {
-    case Token::Kind::Integer:
-        expr.kind = Expr::Kind::Integer;
-        expr.integer = Next().integer;
-        return expr;
-    case Token::Kind::Float:
-        expr.kind = Expr::Kind::Float;
-        expr.number = Next().number;
-        return expr;
-    case Token::Kind::String:
-        expr.kind = Expr::Kind::String;
-        expr.text = Next().text;
-        return expr;
-    case Token::Kind::Symbol:
-        expr.kind = Expr::Kind::Symbol;
-        expr.text = Next().text;
-        return expr;
-    case Token::Kind::Punct:
-        if (token.text == "[") {
-            return ParseList();
-        }
-        break;
-    case Token::Kind::Ident:
-        if (token.text == "void") {
-            Next();
-            expr.kind = Expr::Kind::Void;
+        case Token::Kind::Integer:
+            expr.kind = Expr::Kind::Integer;
+            expr.integer = Next().integer;
             return expr;
-        }
-        if (token.text == "member") {
-            Next();
-            expr.kind = Expr::Kind::Member;
-            if (Peek().kind == Token::Kind::String) {
-                expr.memberByName = true;
-                expr.text = Next().text;
-            } else if (Peek().kind == Token::Kind::Integer) {
-                expr.integer = Next().integer;
-            } else {
-                throw SyntaxError("expected a member name or number " + Where());
+        case Token::Kind::Float:
+            expr.kind = Expr::Kind::Float;
+            expr.number = Next().number;
+            return expr;
+        case Token::Kind::String:
+            expr.kind = Expr::Kind::String;
+            expr.text = Next().text;
+            return expr;
+        case Token::Kind::Symbol:
+            expr.kind = Expr::Kind::Symbol;
+            expr.text = Next().text;
+            return expr;
+        case Token::Kind::Punct:
+            if (token.text == "[") {
+                return ParseList();
             }
-            if (IsWord("of")) {
+            break;
+        case Token::Kind::Ident:
+            if (token.text == "void") {
                 Next();
-                ExpectWord("castLib");
-                if (Peek().kind != Token::Kind::Integer) {
-                    throw SyntaxError("expected a cast number " + Where());
-                }
-                expr.castNumber = Next().integer;
+                expr.kind = Expr::Kind::Void;
+                return expr;
             }
+            if (token.text == "member") {
+                Next();
+                expr.kind = Expr::Kind::Member;
+                if (Peek().kind == Token::Kind::String) {
+                    expr.memberByName = true;
+                    expr.text = Next().text;
+                } else if (Peek().kind == Token::Kind::Integer) {
+                    expr.integer = Next().integer;
+                } else {
+                    throw SyntaxError("expected a member name or number " + Where());
+                }
+                if (IsWord("of")) {
+                    Next();
+                    ExpectWord("castLib");
+                    if (Peek().kind != Token::Kind::Integer) {
+                        throw SyntaxError("expected a cast number " + Where());
+                    }
+                    expr.castNumber = Next().integer;
+                }
+                return expr;
+            }
+            if (IsPunct("(", 1)) {
+                return ParseCallExpr();
+            }
+            expr.kind = Expr::Kind::Variable;
+            expr.text = Next().text;
             return expr;
-        }
-        if (IsPunct("(", 1)) {
-            return ParseCallExpr();
-        }
-        expr.kind = Expr::Kind::Variable;
-        expr.text = Next().text;
-        return expr;
-    case Token::Kind::End:
-        break;
+        case Token::Kind::End:
+            break;
     }
     throw SyntaxError("expected a value " + Where());
 }
@@ -593,12 +601,18 @@ Statement LineParser::ParseStatement() {
 
 std::string_view ComparisonText(Comparison comparison) {
     switch (comparison) {
-    case Comparison::Equal: return "==";
-    case Comparison::NotEqual: return "!=";
-    case Comparison::Less: return "<";
-    case Comparison::LessEqual: return "<=";
-    case Comparison::Greater: return ">";
-    case Comparison::GreaterEqual: return ">=";
+        case Comparison::Equal:
+            return "==";
+        case Comparison::NotEqual:
+            return "!=";
+        case Comparison::Less:
+            return "<";
+        case Comparison::LessEqual:
+            return "<=";
+        case Comparison::Greater:
+            return ">";
+        case Comparison::GreaterEqual:
+            return ">=";
     }
     return "?";
 }

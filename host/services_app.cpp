@@ -118,8 +118,8 @@ Status __stdcall EndModal(HostWindow* self, int32_t state) {
 
 }  // namespace
 
-const HostAppInfoOps kAppInfoOps = {{FaceQueryInterface<HostAppInfo>, FaceAddRef<HostAppInfo>, FaceRelease<HostAppInfo>},
-                                    GetProperty};
+const HostAppInfoOps kAppInfoOps = {
+    {FaceQueryInterface<HostAppInfo>, FaceAddRef<HostAppInfo>, FaceRelease<HostAppInfo>}, GetProperty};
 
 const HostMessagesOps kMessagesOps = {
     {FaceQueryInterface<HostMessages>, FaceAddRef<HostMessages>, FaceRelease<HostMessages>}, Show, ShowFormatted};

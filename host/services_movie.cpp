@@ -243,7 +243,8 @@ const HostMovieOps kMovieOps = {{FaceQueryInterface<HostMovie>, FaceAddRef<HostM
                                 nullptr,
                                 GetMember};
 
-const HostMemberOps kMemberOps = {{MemberQueryInterface, MemberAddRef, MemberRelease}, GetMemberProp, nullptr, GetMedia};
+const HostMemberOps kMemberOps = {
+    {MemberQueryInterface, MemberAddRef, MemberRelease}, GetMemberProp, nullptr, GetMedia};
 
 const HostMediaOps kMediaOps = {{FaceQueryInterface<HostMedia>, FaceAddRef<HostMedia>, FaceRelease<HostMedia>},
                                 nullptr,

@@ -134,13 +134,13 @@ bool ValueStore::IsValid(const ScriptValue& value) const { return TypeOf(value) 
 int32_t ValueStore::TypeOf(const ScriptValue& value) const {
     const int32_t type = static_cast<int32_t>(value.words[0]);
     switch (type) {
-    case kValueInteger:
-    case kValueSymbol:
-        return type;
-    case kValueVoid:
-        return value.words[1] == 0 ? type : 0;
-    default:
-        return Find(value) ? type : 0;
+        case kValueInteger:
+        case kValueSymbol:
+            return type;
+        case kValueVoid:
+            return value.words[1] == 0 ? type : 0;
+        default:
+            return Find(value) ? type : 0;
     }
 }
 
@@ -193,21 +193,21 @@ Status ValueStore::ToInteger(const ScriptValue& value, int32_t* out) const {
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueInteger:
-        *out = static_cast<int32_t>(value.words[1]);
-        return kOk;
-    case kValueFloat: {
-        const double number = Find(value)->number;
-        if (!(number >= -2147483648.0 && number <= 2147483647.0)) {
-            return kStatusOutOfRange;
+        case kValueInteger:
+            *out = static_cast<int32_t>(value.words[1]);
+            return kOk;
+        case kValueFloat: {
+            const double number = Find(value)->number;
+            if (!(number >= -2147483648.0 && number <= 2147483647.0)) {
+                return kStatusOutOfRange;
+            }
+            *out = static_cast<int32_t>(std::lround(number));
+            return kOk;
         }
-        *out = static_cast<int32_t>(std::lround(number));
-        return kOk;
-    }
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -216,16 +216,16 @@ Status ValueStore::ToFloat(const ScriptValue& value, double* out) const {
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueInteger:
-        *out = static_cast<int32_t>(value.words[1]);
-        return kOk;
-    case kValueFloat:
-        *out = Find(value)->number;
-        return kOk;
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case kValueInteger:
+            *out = static_cast<int32_t>(value.words[1]);
+            return kOk;
+        case kValueFloat:
+            *out = Find(value)->number;
+            return kOk;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -234,13 +234,13 @@ Status ValueStore::ToSymbol(const ScriptValue& value, Symbol* out) const {
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueSymbol:
-        *out = static_cast<Symbol>(value.words[1]);
-        return kOk;
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case kValueSymbol:
+            *out = static_cast<Symbol>(value.words[1]);
+            return kOk;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -249,13 +249,13 @@ Status ValueStore::ToText(const ScriptValue& value, std::string* out) const {
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueString:
-        *out = Find(value)->text;
-        return kOk;
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case kValueString:
+            *out = Find(value)->text;
+            return kOk;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -264,13 +264,13 @@ Status ValueStore::ToMemberRef(const ScriptValue& value, MemberRef* out) const {
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueMemberRef:
-        *out = Find(value)->member;
-        return kOk;
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case kValueMemberRef:
+            *out = Find(value)->member;
+            return kOk;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -279,13 +279,13 @@ Status ValueStore::ToObject(const ScriptValue& value, uint32_t* instanceId) cons
         return kStatusNullPointer;
     }
     switch (TypeOf(value)) {
-    case kValueObject:
-        *instanceId = Find(value)->object;
-        return kOk;
-    case 0:
-        return kStatusBadValue;
-    default:
-        return kStatusWrongType;
+        case kValueObject:
+            *instanceId = Find(value)->object;
+            return kOk;
+        case 0:
+            return kStatusBadValue;
+        default:
+            return kStatusWrongType;
     }
 }
 
@@ -371,16 +371,16 @@ bool ValueStore::KeyMatches(const ScriptValue& a, const ScriptValue& b) const {
         return false;
     }
     switch (type) {
-    case kValueInteger:
-    case kValueSymbol:
-    case kValueVoid:
-        return a.words[1] == b.words[1];
-    case kValueString:
-        return Find(a)->text == Find(b)->text;
-    case kValueFloat:
-        return Find(a)->number == Find(b)->number;
-    default:
-        return a.words[1] == b.words[1];
+        case kValueInteger:
+        case kValueSymbol:
+        case kValueVoid:
+            return a.words[1] == b.words[1];
+        case kValueString:
+            return Find(a)->text == Find(b)->text;
+        case kValueFloat:
+            return Find(a)->number == Find(b)->number;
+        default:
+            return a.words[1] == b.words[1];
     }
 }
 
@@ -465,20 +465,20 @@ bool ValueStore::Equal(const ScriptValue& a, const ScriptValue& b) const {
         return false;
     }
     switch (ta) {
-    case kValueSymbol:
-    case kValueVoid:
-        return a.words[1] == b.words[1];
-    case kValueString:
-        return Find(a)->text == Find(b)->text;
-    case kValueMemberRef: {
-        const MemberRef& x = Find(a)->member;
-        const MemberRef& y = Find(b)->member;
-        return x.castNumber == y.castNumber && x.memberNumber == y.memberNumber;
-    }
-    case kValueObject:
-        return Find(a)->object == Find(b)->object;
-    default:
-        break;
+        case kValueSymbol:
+        case kValueVoid:
+            return a.words[1] == b.words[1];
+        case kValueString:
+            return Find(a)->text == Find(b)->text;
+        case kValueMemberRef: {
+            const MemberRef& x = Find(a)->member;
+            const MemberRef& y = Find(b)->member;
+            return x.castNumber == y.castNumber && x.memberNumber == y.memberNumber;
+        }
+        case kValueObject:
+            return Find(a)->object == Find(b)->object;
+        default:
+            break;
     }
     const Cell* x = Find(a);
     const Cell* y = Find(b);

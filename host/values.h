@@ -29,7 +29,7 @@ namespace sonidrax::host {
 constexpr int32_t kValueObject = 12;
 
 class ValueStore {
-  public:
+public:
     using FaultSink = std::function<void(const std::string&)>;
 
     ValueStore();
@@ -86,14 +86,14 @@ class ValueStore {
     size_t LiveCells() const { return cells_.size(); }
     uint32_t FaultCount() const { return faults_; }
 
-  private:
+private:
     enum class CellKind : uint8_t { Float, String, List, PropList, MemberRef, Object };
     struct Cell {
         CellKind kind;
         int32_t refs = 1;
         double number = 0.0;
         std::string text;
-        std::vector<ScriptValue> keys;   // property lists only, parallel to items
+        std::vector<ScriptValue> keys;  // property lists only, parallel to items
         std::vector<ScriptValue> items;
         MemberRef member{};
         uint32_t object = 0;

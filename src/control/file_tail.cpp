@@ -14,7 +14,8 @@ Status ReadFileTail(const char* path, uint8_t (&block)[decoder::kId3v1TagBytes],
     DWORD read = 0;
     if (GetFileSizeEx(file, &size) && size.QuadPart >= static_cast<LONGLONG>(decoder::kId3v1TagBytes) &&
         SetFilePointerEx(file, back, nullptr, FILE_END) &&
-        ReadFile(file, block, static_cast<DWORD>(decoder::kId3v1TagBytes), &read, nullptr) && read == decoder::kId3v1TagBytes) {
+        ReadFile(file, block, static_cast<DWORD>(decoder::kId3v1TagBytes), &read, nullptr) &&
+        read == decoder::kId3v1TagBytes) {
         *found = true;
     }
     CloseHandle(file);

@@ -65,9 +65,7 @@ Status DsSetSampleRate(ScriptCall& call) {
 }
 
 Status DsSetSampleSize(ScriptCall& call) {
-    return SetPrimaryFormat(call, 1, 16, [](int32_t bits) {
-        return PrimaryChange{static_cast<uint16_t>(bits), 0, 0};
-    });
+    return SetPrimaryFormat(call, 1, 16, [](int32_t bits) { return PrimaryChange{static_cast<uint16_t>(bits), 0, 0}; });
 }
 
 Status DsSetChannelCount(ScriptCall& call) {

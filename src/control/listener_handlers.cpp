@@ -97,7 +97,8 @@ Status DsSetListenerOrientation(ScriptCall& call) {
     if (listener == nullptr) return kOk;
     D3DVECTOR front{};
     D3DVECTOR top{};
-    Status status = ReadVectorArgument(call.instance(), call.info(), kFirstVectorArgument, &front.x, &front.y, &front.z);
+    Status status =
+        ReadVectorArgument(call.instance(), call.info(), kFirstVectorArgument, &front.x, &front.y, &front.z);
     if (status != kOk) return status;
     status = ReadVectorArgument(call.instance(), call.info(), kSecondVectorArgument, &top.x, &top.y, &top.z);
     if (status != kOk) return status;

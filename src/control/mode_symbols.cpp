@@ -34,7 +34,8 @@ Status ModeOfSymbol(const ScriptInstance& instance, Symbol symbol, DWORD* mode) 
 
 Status SymbolOfMode(const ScriptInstance& instance, DWORD mode, Symbol* symbol) {
     for (const ModeName& entry : kModeNames) {
-        if (entry.mode == mode) return instance.hostValues->ops->StringToSymbol(instance.hostValues, entry.name, symbol);
+        if (entry.mode == mode)
+            return instance.hostValues->ops->StringToSymbol(instance.hostValues, entry.name, symbol);
     }
     return kBadArgument;
 }

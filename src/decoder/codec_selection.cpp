@@ -13,14 +13,12 @@ const CodecModuleRecord* ProbeCodecs(Decoder* decoder, const char* mimeType, con
     return nullptr;
 }
 
-Status CreateCodecInstance(Decoder* decoder, const CodecModuleRecord* record, const char* mimeType,
-                           const char* name) {
+Status CreateCodecInstance(Decoder* decoder, const CodecModuleRecord* record, const char* mimeType, const char* name) {
     DeleteCodecInstance(decoder);
     CodecState& codec = decoder->codec;
     codec.module = &record->module;
-    const Status s = GuardedCodecCall(decoder, [&] {
-        return record->module.newInstance(&codec.instance, mimeType, name, &record->head, decoder);
-    });
+    const Status s = GuardedCodecCall(
+        decoder, [&] { return record->module.newInstance(&codec.instance, mimeType, name, &record->head, decoder); });
     if (s != kSuccess || codec.instance == nullptr) {
         codec = CodecState{};
         return s != kSuccess ? s : kInternalError;

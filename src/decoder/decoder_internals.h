@@ -21,7 +21,7 @@ using CodecModuleRecord = RegistryRecord<CodecModule>;
 class DecoderInternals {
 public:
     alignas(8) std::int16_t buffer[kInternalBufferBytes / sizeof(std::int16_t)];
-    CodecParameters parameters{};  // bandGains owned
+    CodecParameters parameters{};              // bandGains owned
     InputFilterElement* inputChain = nullptr;  // first element; the terminal one when no filter
     InputFilterElement inputTerminal{};
     OutputFilterElement* outputChain = nullptr;

@@ -35,7 +35,10 @@ struct Prefix {
 
 // AIFF and Sun files get no header of their own: they hold raw samples.
 constexpr Prefix kPrefixes[] = {
-    {"raw:", FileFormat::kRaw}, {"wav:", FileFormat::kWave}, {"aiff:", FileFormat::kAiff}, {"sun:", FileFormat::kSun},
+    {"raw:", FileFormat::kRaw},
+    {"wav:", FileFormat::kWave},
+    {"aiff:", FileFormat::kAiff},
+    {"sun:", FileFormat::kSun},
 };
 constexpr const char* kStandardOutputName = "-";
 constexpr const char* kOpenFailure = "cannot open output file";
@@ -180,8 +183,8 @@ std::int32_t Write(void* instance, const void* pcm, std::int32_t byteCount, std:
 
 Status GetFileOutputModule(OutputModule* descriptor) {
     if (descriptor == nullptr) return kInvalidParameters;
-    *descriptor = OutputModule{kModuleVersion, Probe, Query, New, Delete, Open, Close, Write,
-                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    *descriptor = OutputModule{kModuleVersion, Probe,   Query,   New,     Delete,  Open,    Close,
+                               Write,          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     return kSuccess;
 }
 

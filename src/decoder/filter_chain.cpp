@@ -48,8 +48,8 @@ void LinkBefore(Element*& head, Element* element, Element* before) {
 }
 
 template <class Element, class Filter, class FillPassOns>
-Status AddFilter(Decoder* decoder, Element*& head, Element* terminal, const Filter* descriptor,
-                 std::int32_t where, FillPassOns fillPassOns) {
+Status AddFilter(Decoder* decoder, Element*& head, Element* terminal, const Filter* descriptor, std::int32_t where,
+                 FillPassOns fillPassOns) {
     if (decoder == nullptr || descriptor == nullptr || descriptor->name == nullptr || where < -1) {
         return kInvalidParameters;
     }
@@ -113,8 +113,7 @@ Status RemoveFilter(Decoder* decoder, Element*& head, Element* terminal, const c
 }
 
 template <class Element, class Visitor>
-Status ListFilters(Decoder* decoder, const Element* head, const Element* terminal, void* client,
-                   Visitor callback) {
+Status ListFilters(Decoder* decoder, const Element* head, const Element* terminal, void* client, Visitor callback) {
     if (decoder == nullptr || callback == nullptr) return kInvalidParameters;
     for (const Element* e = head; e != terminal;) {
         const Element* next = e->next;  // the visitor may not remove, but be safe against it

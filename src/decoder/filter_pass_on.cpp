@@ -32,7 +32,9 @@ Status OutSetFormat(OutputFilterElement* e, const OutputFormat* format, std::uin
 Status OutControls(OutputFilterElement* e, OutputControlBlock* record, std::int32_t mask) {
     return e->next->filter.controls(e->next, record, mask);
 }
-Status OutGetValue(OutputFilterElement* e, std::int32_t* valueOut) { return e->next->filter.getValue(e->next, valueOut); }
+Status OutGetValue(OutputFilterElement* e, std::int32_t* valueOut) {
+    return e->next->filter.getValue(e->next, valueOut);
+}
 std::uint32_t OutCaps(OutputFilterElement* e) { return e->next->filter.caps(e->next); }
 Status OutMessage(OutputFilterElement* e, std::intptr_t a, std::intptr_t b, std::intptr_t c) {
     return e->next->filter.message(e->next, a, b, c);

@@ -22,7 +22,7 @@ struct OutputFilterElement;
 
 struct InputFilter {
     std::uint32_t version;
-    const char* (*name)();  // required
+    const char* (*name)();                                                               // required
     Status (*newInstance)(void** instanceOut, std::int32_t filterId, Decoder* decoder);  // optional
     Status (*deleteInstance)(void* instance);                                            // optional
     Status (*open)(InputFilterElement* element);

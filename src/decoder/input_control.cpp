@@ -52,8 +52,7 @@ Status SelectInput(Decoder* decoder, const char* name, std::int32_t moduleId) {
     if (decoder == nullptr) return kInvalidParameters;
     if (name == nullptr) name = "";
     const bool probing = moduleId == kAutomaticModule;
-    const InputModuleRecord* record =
-        probing ? ProbeInputModules(decoder, name) : FindInputModule(decoder, moduleId);
+    const InputModuleRecord* record = probing ? ProbeInputModules(decoder, name) : FindInputModule(decoder, moduleId);
     if (record == nullptr) return probing ? kNoInputModuleAccepts : kNoSuchModule;
 
     InputState& input = decoder->input;
@@ -113,7 +112,8 @@ Status OpenInput(Decoder* decoder) {
     void* instance = decoder->codec.instance;
     if (codec->inputChanged != nullptr) {
         const char* mimeType = input.mimeType;
-        const Status told = GuardedCodecCall(decoder, [&] { return codec->inputChanged(instance, mimeType, input.name); });
+        const Status told =
+            GuardedCodecCall(decoder, [&] { return codec->inputChanged(instance, mimeType, input.name); });
         if (told != kSuccess) return FailOpen(decoder, told);
     }
     if ((input.caps & kInputSeekable) != 0 && codec->streamInfo != nullptr) {

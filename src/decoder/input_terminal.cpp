@@ -65,8 +65,8 @@ void InitializeInputTerminal(Decoder* decoder, InputFilterElement* element) {
     *element = InputFilterElement{};
     element->id = 0;
     element->instance = decoder;
-    element->filter = InputFilter{kModuleVersion, TerminalName, nullptr, nullptr, Open, Close, Read, Seek,
-                                  Caps, Size, Message};
+    element->filter =
+        InputFilter{kModuleVersion, TerminalName, nullptr, nullptr, Open, Close, Read, Seek, Caps, Size, Message};
 }
 
 }  // namespace sonidrax::decoder

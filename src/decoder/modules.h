@@ -43,9 +43,9 @@ struct InputModule {
     // Required: count when all count bytes were read, 0 at end of input, or a
     // negative code.
     std::int32_t (*read)(void* instance, void* buffer, std::int32_t count);
-    Status (*seek)(void* instance, std::uint32_t byteOffset);  // optional: kNotAvailable
-    std::uint32_t (*caps)(void* instance);                     // optional: 0
-    std::uint32_t (*size)(void* instance);                     // optional: 0 (unknown)
+    Status (*seek)(void* instance, std::uint32_t byteOffset);                              // optional: kNotAvailable
+    std::uint32_t (*caps)(void* instance);                                                 // optional: 0
+    std::uint32_t (*size)(void* instance);                                                 // optional: 0 (unknown)
     Status (*message)(void* instance, std::intptr_t a, std::intptr_t b, std::intptr_t c);  // optional: kNotAvailable
 };
 
@@ -99,11 +99,12 @@ struct CodecModule {
     // format in advance. Its result is ignored.
     Status (*streamInfo)(void* instance, DecoderStatus* status);
     float (*positionOfOffset)(void* instance, std::uint32_t byteOffset);  // optional, 0.0 to 1.0
-    float (*offsetOfPosition)(void* instance, float position);           // optional
-    Status (*inputChanged)(void* instance, const char* mimeType, const char* name);  // optional; non-zero fails the open
-    Status (*inputClosed)(void* instance);                                 // optional
-    Status (*seekDone)(void* instance, std::uint32_t byteOffset);          // optional, before the input moves
-    Status (*reset)(void* instance);                                       // optional
+    float (*offsetOfPosition)(void* instance, float position);            // optional
+    Status (*inputChanged)(void* instance, const char* mimeType,
+                           const char* name);                      // optional; non-zero fails the open
+    Status (*inputClosed)(void* instance);                         // optional
+    Status (*seekDone)(void* instance, std::uint32_t byteOffset);  // optional, before the input moves
+    Status (*reset)(void* instance);                               // optional
     Status (*setParameters)(void* instance, const CodecParameters* parameters, std::int32_t mask);  // optional
     Status (*getParameters)(void* instance, CodecParameters* parameters, std::int32_t mask);        // optional
     void* reserved;

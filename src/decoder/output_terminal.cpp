@@ -26,8 +26,8 @@ Status Close(OutputFilterElement* element) {
     return d->output.module->close(d->output.instance);
 }
 
-std::int32_t Write(OutputFilterElement* element, const void* pcm, std::int32_t byteCount,
-                   std::int32_t bytesPerSample, std::int32_t channels, std::int32_t sampleRate) {
+std::int32_t Write(OutputFilterElement* element, const void* pcm, std::int32_t byteCount, std::int32_t bytesPerSample,
+                   std::int32_t channels, std::int32_t sampleRate) {
     Decoder* d = OwnerOf(element);
     if (const Status s = CheckOutput(d); s != kSuccess) return s;
     return d->output.module->write(d->output.instance, pcm, byteCount, bytesPerSample, channels, sampleRate);
@@ -86,8 +86,8 @@ void InitializeOutputTerminal(Decoder* decoder, OutputFilterElement* element) {
     *element = OutputFilterElement{};
     element->id = 0;
     element->instance = decoder;
-    element->filter = OutputFilter{kModuleVersion, TerminalName, nullptr, nullptr, Open, Close, Write,
-                                   GetBuffer, SetFormat, Controls, GetValue, Caps, Message};
+    element->filter = OutputFilter{kModuleVersion, TerminalName, nullptr,  nullptr,  Open, Close,  Write,
+                                   GetBuffer,      SetFormat,    Controls, GetValue, Caps, Message};
 }
 
 }  // namespace sonidrax::decoder

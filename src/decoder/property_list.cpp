@@ -25,7 +25,7 @@ struct PropertyWatcher {
 };
 
 struct PropertyList {
-    Property* properties = nullptr;  // newest first
+    Property* properties = nullptr;       // newest first
     PropertyWatcher* watchers = nullptr;  // newest first
     PropertyEntry* lastEnumeration = nullptr;
 };
@@ -48,8 +48,9 @@ void FreeProperty(Property* p) {
 // The watchers see the value field itself: the integer, or the pointer to the text.
 void TellWatchers(const PropertyList* list, const Property* p, bool deleted) {
     const void* value = nullptr;
-    if (!deleted) value = (p->type == kIntegerProperty) ? static_cast<const void*>(&p->value.integer)
-                                                        : static_cast<const void*>(&p->value.text);
+    if (!deleted)
+        value = (p->type == kIntegerProperty) ? static_cast<const void*>(&p->value.integer)
+                                              : static_cast<const void*>(&p->value.text);
     for (const PropertyWatcher* w = list->watchers; w != nullptr; w = w->next) {
         if (std::strcmp(w->name, p->name) == 0) w->callback(w->client, p->name, value);
     }

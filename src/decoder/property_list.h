@@ -52,8 +52,8 @@ Status GetStringProperty(const PropertyList* list, const char* name, char* textO
 Status GetStringProperty(const PropertyList* list, const char* name, char* textOut, std::size_t capacity);
 Status DeleteProperty(PropertyList* list, const char* name);
 
-Status AddPropertyWatcher(PropertyList* list, const char* name, void* client,
-                          PropertyWatchCallback callback, PropertyWatcher** handleOut);
+Status AddPropertyWatcher(PropertyList* list, const char* name, void* client, PropertyWatchCallback callback,
+                          PropertyWatcher** handleOut);
 Status RemovePropertyWatcher(PropertyList* list, PropertyWatcher* handle);
 
 // The array stays valid until the next enumeration or the list's destruction.

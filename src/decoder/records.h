@@ -81,11 +81,11 @@ struct CodecParameters {
 };
 
 // ModuleInfo, filled by a module's query. Its byte layout is fixed.
-inline constexpr std::int32_t kQueryModule = 1;        // name and description of the module
-inline constexpr std::int32_t kQueryDeviceCount = 2;   // number of devices into index
-inline constexpr std::int32_t kQueryDevice = 4;        // device number `index`: name, description, flags
-inline constexpr std::int32_t kQueryMaxOutput = 8;     // codecs: maxOutputBytes
-inline constexpr std::int32_t kQueryCodecCaps = 16;    // codecs: capability bits into flags
+inline constexpr std::int32_t kQueryModule = 1;          // name and description of the module
+inline constexpr std::int32_t kQueryDeviceCount = 2;     // number of devices into index
+inline constexpr std::int32_t kQueryDevice = 4;          // device number `index`: name, description, flags
+inline constexpr std::int32_t kQueryMaxOutput = 8;       // codecs: maxOutputBytes
+inline constexpr std::int32_t kQueryCodecCaps = 16;      // codecs: capability bits into flags
 inline constexpr std::int32_t kDeviceNameIsPattern = 1;  // ModuleInfo::flags of a device
 inline constexpr std::size_t kModuleInfoTextSize = 255;
 
@@ -101,7 +101,7 @@ static_assert(offsetof(ModuleInfo, description) == 263);
 static_assert(offsetof(ModuleInfo, maxOutputBytes) == 520);
 
 // Called for every internal error and module failure report, when set.
-using ErrorCallback = void (*)(void* userValue, std::int32_t moduleId, std::int32_t reserved,
-                               const char* category, const char* detail);
+using ErrorCallback = void (*)(void* userValue, std::int32_t moduleId, std::int32_t reserved, const char* category,
+                               const char* detail);
 
 }  // namespace sonidrax::decoder

@@ -81,13 +81,14 @@ Status QueryRecord(const RegistryRecord<Descriptor>* head, std::int32_t moduleId
 Status RegisterInputModule(Decoder* decoder, const InputModule* descriptor) {
     if (decoder == nullptr || descriptor == nullptr) return kInvalidParameters;
     if (!IsAcceptedVersion(descriptor->version)) return kVersionMismatch;
-    const Status check = CheckRequired(decoder, {
-        {descriptor->newInstance != nullptr, "null 'new' method in module"},
-        {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
-        {descriptor->open != nullptr, "null 'open' method in module"},
-        {descriptor->close != nullptr, "null 'close' method in module"},
-        {descriptor->read != nullptr, "null 'read' method in module"},
-    });
+    const Status check =
+        CheckRequired(decoder, {
+                                   {descriptor->newInstance != nullptr, "null 'new' method in module"},
+                                   {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
+                                   {descriptor->open != nullptr, "null 'open' method in module"},
+                                   {descriptor->close != nullptr, "null 'close' method in module"},
+                                   {descriptor->read != nullptr, "null 'read' method in module"},
+                               });
     if (check != kSuccess) return check;
     return AddRecord(decoder->internals->inputModules, decoder->moduleCounts[kInputKind], *descriptor);
 }
@@ -95,13 +96,14 @@ Status RegisterInputModule(Decoder* decoder, const InputModule* descriptor) {
 Status RegisterOutputModule(Decoder* decoder, const OutputModule* descriptor) {
     if (decoder == nullptr || descriptor == nullptr) return kInvalidParameters;
     if (!IsAcceptedVersion(descriptor->version)) return kVersionMismatch;
-    const Status check = CheckRequired(decoder, {
-        {descriptor->newInstance != nullptr, "null 'new' method in module"},
-        {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
-        {descriptor->open != nullptr, "null 'open' method in module"},
-        {descriptor->close != nullptr, "null 'close' method in module"},
-        {descriptor->write != nullptr, "null 'write' method in module"},
-    });
+    const Status check =
+        CheckRequired(decoder, {
+                                   {descriptor->newInstance != nullptr, "null 'new' method in module"},
+                                   {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
+                                   {descriptor->open != nullptr, "null 'open' method in module"},
+                                   {descriptor->close != nullptr, "null 'close' method in module"},
+                                   {descriptor->write != nullptr, "null 'write' method in module"},
+                               });
     if (check != kSuccess) return check;
     return AddRecord(decoder->internals->outputModules, decoder->moduleCounts[kOutputKind], *descriptor);
 }
@@ -109,13 +111,14 @@ Status RegisterOutputModule(Decoder* decoder, const OutputModule* descriptor) {
 Status RegisterCodecModule(Decoder* decoder, const CodecModule* descriptor) {
     if (decoder == nullptr || descriptor == nullptr) return kInvalidParameters;
     if (!IsAcceptedVersion(descriptor->version)) return kVersionMismatch;
-    const Status check = CheckRequired(decoder, {
-        {descriptor->query != nullptr, "null 'query' method"},
-        {descriptor->probe != nullptr, "null 'probe' method in module"},
-        {descriptor->newInstance != nullptr, "null 'new' method in module"},
-        {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
-        {descriptor->decode != nullptr, "null 'decode' method in module"},
-    });
+    const Status check =
+        CheckRequired(decoder, {
+                                   {descriptor->query != nullptr, "null 'query' method"},
+                                   {descriptor->probe != nullptr, "null 'probe' method in module"},
+                                   {descriptor->newInstance != nullptr, "null 'new' method in module"},
+                                   {descriptor->deleteInstance != nullptr, "null 'delete' method in module"},
+                                   {descriptor->decode != nullptr, "null 'decode' method in module"},
+                               });
     if (check != kSuccess) return check;
     return AddRecord(decoder->internals->codecModules, decoder->moduleCounts[kCodecKind], *descriptor);
 }

@@ -85,8 +85,8 @@ Status SeekSeconds(Decoder* decoder, float seconds) {
 
 Status SeekTimecode(Decoder* decoder, const Timecode* timecode) {
     if (decoder == nullptr || timecode == nullptr) return kInvalidParameters;
-    const double seconds = timecode->hours * 3600.0 + timecode->minutes * 60.0 + timecode->seconds +
-                           timecode->hundredths * 0.01;
+    const double seconds =
+        timecode->hours * 3600.0 + timecode->minutes * 60.0 + timecode->seconds + timecode->hundredths * 0.01;
     return SeekSeconds(decoder, static_cast<float>(seconds));
 }
 

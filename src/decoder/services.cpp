@@ -94,9 +94,9 @@ Status RemoveSettingWatcher(Decoder* d, PropertyWatcher* handle) {
 
 void InstallServices(Decoder* decoder) {
     decoder->services = DecoderServices{
-        ReadInput,         SeekInput,         ResetCodec,        SetIntegerStatus, GetIntegerStatus,
-        SetStringStatus,   GetStringStatus,   DeleteStatus,      SetIntegerSetting, GetIntegerSetting,
-        SetStringSetting,  GetStringSetting,  DeleteSetting,     AddSettingWatcher, RemoveSettingWatcher,
+        ReadInput,        SeekInput,        ResetCodec,    SetIntegerStatus,  GetIntegerStatus,
+        SetStringStatus,  GetStringStatus,  DeleteStatus,  SetIntegerSetting, GetIntegerSetting,
+        SetStringSetting, GetStringSetting, DeleteSetting, AddSettingWatcher, RemoveSettingWatcher,
     };
 }
 

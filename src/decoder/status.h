@@ -42,8 +42,6 @@ inline constexpr Status kPropertyTypeMismatch = -901;
 inline constexpr std::uint32_t kModuleVersion = 0x00040300;
 inline constexpr std::uint32_t kModuleVersionMask = 0x00FFFF00;
 
-constexpr bool IsAcceptedVersion(std::uint32_t word) {
-    return (word & kModuleVersionMask) == kModuleVersion;
-}
+constexpr bool IsAcceptedVersion(std::uint32_t word) { return (word & kModuleVersionMask) == kModuleVersion; }
 
 }  // namespace sonidrax::decoder

@@ -27,7 +27,7 @@ private:
 
 // Always 16-bit samples: the decoder delivers nothing else.
 std::array<std::uint8_t, kWaveHeaderBytes> MakeWaveHeader(std::uint32_t dataBytes, std::int32_t channels,
-                                                           std::int32_t sampleRate) {
+                                                          std::int32_t sampleRate) {
     const auto ch = static_cast<std::uint32_t>(channels);
     const auto rate = static_cast<std::uint32_t>(sampleRate);
     std::array<std::uint8_t, kWaveHeaderBytes> header{};

@@ -9,6 +9,6 @@ namespace sonidrax::decoder {
 inline constexpr std::size_t kWaveHeaderBytes = 44;
 
 std::array<std::uint8_t, kWaveHeaderBytes> MakeWaveHeader(std::uint32_t dataBytes, std::int32_t channels,
-                                                           std::int32_t sampleRate);
+                                                          std::int32_t sampleRate);
 
 }  // namespace sonidrax::decoder

@@ -23,8 +23,8 @@ bool IsSoundMember(const SoundXtra& xtra, HostMember* member) {
 Status FetchFromMember(SoundXtra& xtra, HostMember* member, MediaRequest& request) {
     if (!IsSoundMember(xtra, member)) return kNotASound;
     HostMedia* media = xtra.hostMedia;
-    Status status = media->ops->NewMediaRequest(media, SymbolOf(xtra, "sound"), SymbolOf(xtra, "winWAVE"), 0, 0, 0,
-                                                &request);
+    Status status =
+        media->ops->NewMediaRequest(media, SymbolOf(xtra, "sound"), SymbolOf(xtra, "winWAVE"), 0, 0, 0, &request);
     if (status != kOk) return status;
     return member->ops->GetMedia(member, &request);
 }

@@ -31,8 +31,8 @@ Status ReadPlacement(ScriptCall& call, int32_t position, Placement& placement) {
     int32_t type = 0;
     Status status = call.typeOf(position, &type);
     if (status != kOk || type != kValueList) return status;
-    status = ReadVectorArgument(call.instance(), call.info(), position + 1, &placement.position.x, &placement.position.y,
-                                &placement.position.z);
+    status = ReadVectorArgument(call.instance(), call.info(), position + 1, &placement.position.x,
+                                &placement.position.y, &placement.position.z);
     placement.is3D = status == kOk;
     return status;
 }

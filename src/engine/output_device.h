@@ -8,7 +8,7 @@ namespace sonidrax {
 
 struct OutputDevice {
     OutputDevice* next;
-    IDirectSound* directSound;        // made on first selection
+    IDirectSound* directSound;  // made on first selection
     IDirectSoundBuffer* primary;
     IDirectSound3DListener* listener;  // made on first request
     GUID* guid;                        // null for the default device and the primary driver entry

@@ -29,18 +29,9 @@ Status ReadApplicationKind(SoundXtra& xtra) {
 }  // namespace
 
 SoundXtra::SoundXtra(const HostHeader& filledHeader)
-    : ScriptInstance(filledHeader),
-      mainWindow(nullptr),
-      appInstance(nullptr),
-      inPlugin(true),
-      dialogsAllowed(false),
-      sounds(nullptr),
-      deviceList(nullptr),
-      currentDevice(nullptr),
-      applyMode(0),
-      dialogTimer(0),
-      fileInputModule{},
-      codecModule{} {}
+    : ScriptInstance(filledHeader), mainWindow(nullptr), appInstance(nullptr), inPlugin(true), dialogsAllowed(false),
+      sounds(nullptr), deviceList(nullptr), currentDevice(nullptr), applyMode(0),
+      dialogTimer(0), fileInputModule{}, codecModule{} {}
 
 // The host services are released after this, by the ScriptInstance part.
 SoundXtra::~SoundXtra() { StopSoundEngine(*this); }

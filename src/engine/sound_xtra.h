@@ -21,7 +21,7 @@ struct SoundXtra : ScriptInstance {
     SoundBuffer* sounds;  // first sound of the table's chain
     OutputDevice* deviceList;
     OutputDevice* currentDevice;
-    uint32_t applyMode;  // DS3D_IMMEDIATE (0) or DS3D_DEFERRED (1)
+    uint32_t applyMode;    // DS3D_IMMEDIATE (0) or DS3D_DEFERRED (1)
     uint32_t dialogTimer;  // the movie timer of an open dialog, 0 when none
     // What every streamed sound registers with its own decoder, filled once.
     decoder::InputModule fileInputModule;

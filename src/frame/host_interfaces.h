@@ -113,7 +113,7 @@ struct HostInstance {
 struct HostAllocator;
 struct HostAllocatorOps : UnknownSlots<HostAllocator> {
     void*(__stdcall* Alloc)(HostAllocator* self, uint32_t byteCount);  // 3; null on failure
-    void(__stdcall* Free)(HostAllocator* self, void* block);            // 4
+    void(__stdcall* Free)(HostAllocator* self, void* block);           // 4
 };
 struct HostAllocator {
     const HostAllocatorOps* ops;
@@ -155,8 +155,7 @@ struct HostDictionaryOps : UnknownSlots<HostDictionary> {
     UnusedSlot slot4;
     UnusedSlot slot5;
     // 6: stores a value of the given type under a key.
-    Status(__stdcall* Put)(HostDictionary* self, int32_t valueType, const void* data, int32_t size,
-                           const char* key);
+    Status(__stdcall* Put)(HostDictionary* self, int32_t valueType, const void* data, int32_t size, const char* key);
 };
 struct HostDictionary {
     const HostDictionaryOps* ops;
@@ -192,10 +191,10 @@ struct HostValuesOps : UnknownSlots<HostValues> {
     UnusedSlot slot4;
     Status(__stdcall* GetType)(HostValues* self, const ScriptValue* value, int32_t* type);  // 5
     UnusedSlot slot6;
-    Status(__stdcall* ReleaseValue)(HostValues* self, ScriptValue* value);                   // 7
-    Status(__stdcall* ToInteger)(HostValues* self, const ScriptValue* value, int32_t* out);  // 8
-    Status(__stdcall* ToSymbol)(HostValues* self, const ScriptValue* value, Symbol* out);    // 9
-    Status(__stdcall* ToFloat)(HostValues* self, const ScriptValue* value, double* out);     // 10
+    Status(__stdcall* ReleaseValue)(HostValues* self, ScriptValue* value);                      // 7
+    Status(__stdcall* ToInteger)(HostValues* self, const ScriptValue* value, int32_t* out);     // 8
+    Status(__stdcall* ToSymbol)(HostValues* self, const ScriptValue* value, Symbol* out);       // 9
+    Status(__stdcall* ToFloat)(HostValues* self, const ScriptValue* value, double* out);        // 10
     Status(__stdcall* StringLength)(HostValues* self, const ScriptValue* value, int32_t* out);  // 11
     Status(__stdcall* ToString)(HostValues* self, const ScriptValue* value, char* text,
                                 int32_t size);  // 12
@@ -224,13 +223,12 @@ struct HostListsOps : UnknownSlots<HostLists> {
     Status(__stdcall* GetAt)(HostLists* self, const ScriptValue* list, int32_t position,
                              ScriptValue* out);  // 6, positions count from 1
     Status(__stdcall* SetAt)(HostLists* self, ScriptValue* list, int32_t position,
-                             const ScriptValue* element);  // 7
+                             const ScriptValue* element);               // 7
     Status(__stdcall* NewPropList)(HostLists* self, ScriptValue* out);  // 8
     Status(__stdcall* AddProp)(HostLists* self, ScriptValue* list, const ScriptValue* key,
                                const ScriptValue* value);  // 9
     // 10: non-zero when the key is absent.
-    Status(__stdcall* GetProp)(HostLists* self, const ScriptValue* list, const ScriptValue* key,
-                               ScriptValue* out);
+    Status(__stdcall* GetProp)(HostLists* self, const ScriptValue* list, const ScriptValue* key, ScriptValue* out);
 };
 struct HostLists {
     const HostListsOps* ops;
@@ -251,8 +249,8 @@ struct HostWindowOps : UnknownSlots<HostWindow> {
     UnusedSlot slot3;
     Status(__stdcall* GetWindows)(HostWindow* self, HINSTANCE* appInstance, HWND* mainWindow);  // 4
     // 5: runs a modal dialog from a template; answers the dialog's end code.
-    INT_PTR(__stdcall* RunDialog)(HostWindow* self, HANDLE resources, int32_t dialogId,
-                                  DLGPROC procedure, LPARAM record);
+    INT_PTR(__stdcall* RunDialog)
+    (HostWindow* self, HANDLE resources, int32_t dialogId, DLGPROC procedure, LPARAM record);
     Status(__stdcall* BeginModal)(HostWindow* self, int32_t* state);  // 6
     Status(__stdcall* EndModal)(HostWindow* self, int32_t state);     // 7
 };
@@ -278,8 +276,8 @@ struct HostMovieOps : UnknownSlots<HostMovie> {
     UnusedSlot slot6;
     UnusedSlot slot7;
     // 8: calls a handler of the movie; the plug-in passes no arguments and wants no result.
-    Status(__stdcall* CallHandler)(HostMovie* self, Symbol handler, int32_t argCount,
-                                   const ScriptValue* args, ScriptValue* result);
+    Status(__stdcall* CallHandler)(HostMovie* self, Symbol handler, int32_t argCount, const ScriptValue* args,
+                                   ScriptValue* result);
     UnusedSlot slot9;
     UnusedSlot slot10;
     UnusedSlot slot11;
@@ -315,7 +313,7 @@ struct HostMediaOps : UnknownSlots<HostMedia> {
     UnusedSlot slot4;
     Status(__stdcall* NewMediaRequest)(HostMedia* self, Symbol label, Symbol format, uintptr_t mediaData,
                                        uint32_t options, uint32_t auxiliary, MediaRequest* out);  // 5
-    Status(__stdcall* ReleaseMedia)(HostMedia* self, MediaRequest* request);  // 6
+    Status(__stdcall* ReleaseMedia)(HostMedia* self, MediaRequest* request);                      // 6
 };
 struct HostMedia {
     const HostMediaOps* ops;
@@ -382,10 +380,9 @@ using ClassCreateFn = Status(__stdcall*)(void* instance);
 using ClassDestroyFn = Status(__stdcall*)(void* instance);
 
 // The plug-in's exports, as a host resolves them.
-using DllGetClassFormFn = Status(__stdcall*)(const GUID* classId, uint32_t* instanceSize,
-                                             ClassCreateFn* create, ClassDestroyFn* destroy);
-using DllGetInterfaceFn = Status(__stdcall*)(void* instance, const GUID* classId, const GUID* interfaceId,
-                                             void** out);
+using DllGetClassFormFn = Status(__stdcall*)(const GUID* classId, uint32_t* instanceSize, ClassCreateFn* create,
+                                             ClassDestroyFn* destroy);
+using DllGetInterfaceFn = Status(__stdcall*)(void* instance, const GUID* classId, const GUID* interfaceId, void** out);
 using DllGetClassInfoFn = Status(__stdcall*)(HostAllocator* allocator, ClassInfoRecord** out);
 using DllGetClassObjectFn = Status(__stdcall*)(const GUID*, const GUID*, void**);
 using DllCanUnloadNowFn = Status(__stdcall*)();

@@ -104,11 +104,17 @@ constexpr std::array<int32_t, std::size(kMethods)> NumberHandlers() {
     int32_t next = 0;
     for (size_t i = 0; i < std::size(kMethods); ++i) {
         switch (kMethods[i].kind) {
-            case Host: numbers[i] = -1; break;
+            case Host:
+                numbers[i] = -1;
+                break;
             case NewSound:
-            case Handler: numbers[i] = next++; break;
+            case Handler:
+                numbers[i] = next++;
+                break;
             case ReverseSound:
-            case Alias: numbers[i] = numbers[kMethods[i].target]; break;
+            case Alias:
+                numbers[i] = numbers[kMethods[i].target];
+                break;
         }
     }
     return numbers;

@@ -8,17 +8,17 @@
 namespace sonidrax {
 
 enum class MethodKind : uint8_t {
-    Host,           // "new" and "forget": the host's own; Call does nothing
-    NewSound,       // dsNewSound's handler with the reverse flag clear
-    ReverseSound,   // the same handler with the reverse flag set
-    Handler,        // a handler of its own
-    Alias,          // another name for the handler of `target`
+    Host,          // "new" and "forget": the host's own; Call does nothing
+    NewSound,      // dsNewSound's handler with the reverse flag clear
+    ReverseSound,  // the same handler with the reverse flag set
+    Handler,       // a handler of its own
+    Alias,         // another name for the handler of `target`
 };
 
 struct MethodEntry {
     const char* line;  // the line of the table text, without its newline
     MethodKind kind;
-    uint8_t target;    // for an alias: the method index it stands for
+    uint8_t target;  // for an alias: the method index it stands for
 };
 
 constexpr uint32_t kLastMethodIndex = 84;

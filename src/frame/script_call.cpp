@@ -14,19 +14,22 @@ const ScriptValue* ScriptCall::argument(int32_t position) const {
 
 int32_t ScriptCall::integer(int32_t position, int32_t preset) const {
     int32_t value = preset;
-    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToInteger(instance_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position))
+        instance_.hostValues->ops->ToInteger(instance_.hostValues, arg, &value);
     return value;
 }
 
 double ScriptCall::number(int32_t position, double preset) const {
     double value = preset;
-    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToFloat(instance_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position))
+        instance_.hostValues->ops->ToFloat(instance_.hostValues, arg, &value);
     return value;
 }
 
 Symbol ScriptCall::symbol(int32_t position, Symbol preset) const {
     Symbol value = preset;
-    if (const ScriptValue* arg = argument(position)) instance_.hostValues->ops->ToSymbol(instance_.hostValues, arg, &value);
+    if (const ScriptValue* arg = argument(position))
+        instance_.hostValues->ops->ToSymbol(instance_.hostValues, arg, &value);
     return value;
 }
 

@@ -21,16 +21,14 @@ void ReleaseService(Service*& service) {
 }  // namespace
 
 ScriptInstance::ScriptInstance(const HostHeader& filledHeader)
-    : header(filledHeader),
-      hostAppInfo(QueryService<HostAppInfo>(filledHeader.callback, kIidHostAppInfo)),
+    : header(filledHeader), hostAppInfo(QueryService<HostAppInfo>(filledHeader.callback, kIidHostAppInfo)),
       hostValues(QueryService<HostValues>(filledHeader.callback, kIidHostValues)),
       hostMessages(QueryService<HostMessages>(filledHeader.callback, kIidHostMessages)),
       hostLists(QueryService<HostLists>(filledHeader.callback, kIidHostLists)),
       hostWindow(QueryService<HostWindow>(filledHeader.callback, kIidHostWindow)),
       hostPlayer(QueryService<HostPlayer>(filledHeader.callback, kIidHostPlayer)),
       hostMedia(QueryService<HostMedia>(filledHeader.callback, kIidHostMedia)),
-      hostMemberRefs(QueryService<HostMemberRefs>(filledHeader.callback, kIidHostMemberRefs)),
-      lastError(0) {}
+      hostMemberRefs(QueryService<HostMemberRefs>(filledHeader.callback, kIidHostMemberRefs)), lastError(0) {}
 
 ScriptInstance::~ScriptInstance() {
     ReleaseService(hostAppInfo);

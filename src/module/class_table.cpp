@@ -11,19 +11,17 @@ namespace sonidrax {
 const ClassEntry classTable[2] = {
     {&kClsidXtraRegistrar, sizeof(HostHeader), RegistrarCreate, RegistrarDestroy, &kIidRegistration,
      CreateRegistrarInterface},
-    {&kClsidSoundXtra, sizeof(SoundXtra), SoundXtraCreate, SoundXtraDestroy, &kIidScripting,
-     CreateScriptInterface},
+    {&kClsidSoundXtra, sizeof(SoundXtra), SoundXtraCreate, SoundXtraDestroy, &kIidScripting, CreateScriptInterface},
 };
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
-Status WalkClasses(const GUID* filter, ClassVisitor classVisitor, InterfaceVisitor interfaceVisitor,
-                   void* context) {
+Status WalkClasses(const GUID* filter, ClassVisitor classVisitor, InterfaceVisitor interfaceVisitor, void* context) {
     for (const ClassEntry& entry : classTable) {
         if (filter != nullptr && !SameGuid(*filter, *entry.classId)) continue;
         if (classVisitor != nullptr) {
-            Status s = classVisitor(*entry.classId, kXtraVersion, entry.instanceSize, entry.create, entry.destroy,
-                                    context);
+            Status s =
+                classVisitor(*entry.classId, kXtraVersion, entry.instanceSize, entry.create, entry.destroy, context);
             if (s != 0) return s;
         }
         if (interfaceVisitor != nullptr) {

@@ -87,8 +87,8 @@ Status __stdcall DllGetInterface(void* instance, const GUID* classId, const GUID
 Status __stdcall DllGetClassInfo(HostAllocator* allocator, ClassInfoRecord** out) {
     uint32_t count = 0;
     WalkClasses(nullptr, CountClass, CountInterface, &count);
-    auto* records = static_cast<ClassInfoRecord*>(
-        allocator->ops->Alloc(allocator, (count + 1) * sizeof(ClassInfoRecord)));
+    auto* records =
+        static_cast<ClassInfoRecord*>(allocator->ops->Alloc(allocator, (count + 1) * sizeof(ClassInfoRecord)));
     *out = records;
     if (records == nullptr) return kOutOfMemory;
     ClassInfoRecord* next = records;

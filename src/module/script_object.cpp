@@ -26,11 +26,15 @@ Status __stdcall Call(InterfaceObject* self, CallInfo* info) {
     if (index > kLastMethodIndex) return kNoSuchMethod;
     const auto* ops = static_cast<const ScriptObjectOps*>(self->ops);
     switch (Methods()[index].kind) {
-        case MethodKind::Host: return kOk;
-        case MethodKind::NewSound: return ops->newSound(self, info, 0);
-        case MethodKind::ReverseSound: return ops->newSound(self, info, 1);
+        case MethodKind::Host:
+            return kOk;
+        case MethodKind::NewSound:
+            return ops->newSound(self, info, 0);
+        case MethodKind::ReverseSound:
+            return ops->newSound(self, info, 1);
         case MethodKind::Handler:
-        case MethodKind::Alias: break;
+        case MethodKind::Alias:
+            break;
     }
     return ops->handlers[HandlerNumberOf(index) - 1](self, info);
 }

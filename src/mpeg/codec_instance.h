@@ -15,24 +15,24 @@ inline constexpr char kMpegMimeType[] = "audio/mpeg";
 // One decoded stream's codec state; everything a frame needs lives here, so nothing is
 // allocated per frame.
 struct MpegCodecInstance {
-  decoder::Decoder* decoder = nullptr;
-  int32_t channelOption = 0;
-  int32_t rateOption = 0;
-  SynthesisChannel leftSynthesis;
-  const char* mimeType = kMpegMimeType;
-  SynthesisChannel rightSynthesis;
-  FrameReader reader;
-  FrameHeader frame;
-  Layer3Decoder layer3;  // the hybrid filter bank's overlap between frames
-  bool vbr = false;
-  StreamParams params;
-  uint32_t bitrateAverage = 0;  // in 1/1024 kbit/s
-  bool hasSeekTable = false;
-  uint8_t seekTable[100] = {};
-  uint32_t dataLength = 0;
-  uint32_t dataStart = 0;
-  uint32_t samplesSinceSeek = 0;
-  uint32_t seekPosition = 0;
+    decoder::Decoder* decoder = nullptr;
+    int32_t channelOption = 0;
+    int32_t rateOption = 0;
+    SynthesisChannel leftSynthesis;
+    const char* mimeType = kMpegMimeType;
+    SynthesisChannel rightSynthesis;
+    FrameReader reader;
+    FrameHeader frame;
+    Layer3Decoder layer3;  // the hybrid filter bank's overlap between frames
+    bool vbr = false;
+    StreamParams params;
+    uint32_t bitrateAverage = 0;  // in 1/1024 kbit/s
+    bool hasSeekTable = false;
+    uint8_t seekTable[100] = {};
+    uint32_t dataLength = 0;
+    uint32_t dataStart = 0;
+    uint32_t samplesSinceSeek = 0;
+    uint32_t seekPosition = 0;
 };
 
 // The Layer III decoder's part of a frame, and of a reset.

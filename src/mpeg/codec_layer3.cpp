@@ -3,7 +3,7 @@
 namespace sonidrax::mpeg {
 
 int32_t decodeLayer3Frame(MpegCodecInstance& codec, const OutputChannels& out) {
-  return codec.layer3.decodeFrame(codec.reader, codec.frame, out);
+    return codec.layer3.decodeFrame(codec.reader, codec.frame, out);
 }
 
 void resetLayer3State(MpegCodecInstance& codec) { codec.layer3.reset(); }

@@ -5,18 +5,18 @@ namespace sonidrax::mpeg {
 
 // The 32-bit frame header, unpacked. Bit 31 is the first bit in the stream.
 struct FrameHeader {
-  uint32_t version = 0;        // 0 MPEG-2, 1 MPEG-1, 2 MPEG-2.5, 3 reserved
-  uint32_t layer = 0;          // as coded: 3 Layer I, 2 Layer II, 1 Layer III, 0 reserved
-  uint32_t protection = 0;     // 0: a 16-bit CRC follows the header
-  uint32_t bitrateIndex = 0;
-  uint32_t samplingIndex = 0;
-  uint32_t padding = 0;
-  uint32_t privateBit = 0;
-  uint32_t mode = 0;           // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
-  uint32_t modeExtension = 0;
-  uint32_t copyright = 0;
-  uint32_t original = 0;
-  uint32_t emphasis = 0;
+    uint32_t version = 0;     // 0 MPEG-2, 1 MPEG-1, 2 MPEG-2.5, 3 reserved
+    uint32_t layer = 0;       // as coded: 3 Layer I, 2 Layer II, 1 Layer III, 0 reserved
+    uint32_t protection = 0;  // 0: a 16-bit CRC follows the header
+    uint32_t bitrateIndex = 0;
+    uint32_t samplingIndex = 0;
+    uint32_t padding = 0;
+    uint32_t privateBit = 0;
+    uint32_t mode = 0;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+    uint32_t modeExtension = 0;
+    uint32_t copyright = 0;
+    uint32_t original = 0;
+    uint32_t emphasis = 0;
 };
 
 inline constexpr uint32_t kVersionMpeg2 = 0;
@@ -32,13 +32,13 @@ inline constexpr uint32_t kSyncMask = 0xFFE00000u;
 
 // What one header says about the stream, as the codec publishes it.
 struct StreamParams {
-  uint32_t level = 0;        // 1 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-  uint32_t layerNumber = 0;  // 1, 2 or 3
-  uint32_t bitrate = 0;      // kbit/s
-  uint32_t sampleRate = 0;   // Hz
-  uint32_t mode = 0;
+    uint32_t level = 0;        // 1 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    uint32_t layerNumber = 0;  // 1, 2 or 3
+    uint32_t bitrate = 0;      // kbit/s
+    uint32_t sampleRate = 0;   // Hz
+    uint32_t mode = 0;
 
-  bool operator==(const StreamParams&) const = default;
+    bool operator==(const StreamParams&) const = default;
 };
 
 FrameHeader unpackHeader(uint32_t word);

@@ -12,22 +12,22 @@ const float* scaleFactors();
 // three samples and resolve it through `groupTable`: three requantised values per code,
 // least significant digit first. Ungrouped codes requantise as (code - offset) * step.
 struct QuantClass {
-  uint32_t codeBits = 0;      // 0 for the empty class (allocation 0)
-  const float* groupTable = nullptr;
-  float step = 0.0f;
-  float offset = 0.0f;
+    uint32_t codeBits = 0;  // 0 for the empty class (allocation 0)
+    const float* groupTable = nullptr;
+    float step = 0.0f;
+    float offset = 0.0f;
 };
 
 // The allocation record of a Layer II subband: `nbal` bits select one of its classes.
 struct AllocationRecord {
-  uint32_t nbal;
-  const QuantClass* classes[16];
+    uint32_t nbal;
+    const QuantClass* classes[16];
 };
 
 // The allocation table chosen for a Layer II frame.
 struct Layer2Table {
-  uint32_t sblimit;
-  const AllocationRecord* const* records;  // one per subband below sblimit
+    uint32_t sblimit;
+    const AllocationRecord* const* records;  // one per subband below sblimit
 };
 
 const Layer2Table& chooseLayer2Table(const FrameHeader& header);

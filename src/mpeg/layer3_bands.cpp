@@ -31,20 +31,20 @@ constexpr BandEdges kEdges[9] = {
 }  // namespace
 
 const BandEdges& bandEdges(uint32_t version, uint32_t samplingIndex) {
-  const uint32_t row = 3u * (version > 2 ? 1u : version) + (samplingIndex > 2 ? 0u : samplingIndex);
-  return kEdges[row];
+    const uint32_t row = 3u * (version > 2 ? 1u : version) + (samplingIndex > 2 ? 0u : samplingIndex);
+    return kEdges[row];
 }
 
 unsigned mixedLongBandCount(const BandEdges& edges) {
-  unsigned band = 0;
-  while (band < kLongBands && edges.longEdges[band + 1] <= kMixedLongValues) ++band;
-  return band;
+    unsigned band = 0;
+    while (band < kLongBands && edges.longEdges[band + 1] <= kMixedLongValues) ++band;
+    return band;
 }
 
 unsigned mixedFirstShortBand(const BandEdges& edges) {
-  unsigned band = 0;
-  while (band < kShortBands && 3u * edges.shortEdges[band] < kMixedLongValues) ++band;
-  return band;
+    unsigned band = 0;
+    while (band < kShortBands && 3u * edges.shortEdges[band] < kMixedLongValues) ++band;
+    return band;
 }
 
 }  // namespace sonidrax::mpeg

@@ -6,8 +6,8 @@ namespace sonidrax::mpeg {
 // Scale-factor band edges for one sampling frequency: 22 long bands over the 576
 // spectral values, and 13 short bands over the 192 values of one window.
 struct BandEdges {
-  uint16_t longEdges[23];
-  uint16_t shortEdges[14];
+    uint16_t longEdges[23];
+    uint16_t shortEdges[14];
 };
 
 // `version` as in the frame header (0 MPEG-2, 1 MPEG-1, 2 MPEG-2.5), samplingIndex 0-2.

@@ -15,33 +15,33 @@ namespace sonidrax::mpeg {
 // (the overlap of the hybrid filter bank) lives inside the object; a frame allocates
 // nothing.
 class Layer3Decoder {
- public:
-  Layer3Decoder() { reset(); }
+public:
+    Layer3Decoder() { reset(); }
 
-  // Decodes the Layer III frame the reader has just delivered (CRC skipped) and
-  // synthesises 18 blocks per granule into `out`. A frame whose main data reaches
-  // back before the reservoir's start comes out as silence of the full length and
-  // clears the overlap. Returns 0, or kDecodeAborted for forbidden side information
-  // (nothing is output then).
-  int32_t decodeFrame(FrameReader& reader, const FrameHeader& header, const OutputChannels& out);
+    // Decodes the Layer III frame the reader has just delivered (CRC skipped) and
+    // synthesises 18 blocks per granule into `out`. A frame whose main data reaches
+    // back before the reservoir's start comes out as silence of the full length and
+    // clears the overlap. Returns 0, or kDecodeAborted for forbidden side information
+    // (nothing is output then).
+    int32_t decodeFrame(FrameReader& reader, const FrameHeader& header, const OutputChannels& out);
 
-  // Forgets the overlap of the hybrid filter bank (a new stream or a seek).
-  void reset();
+    // Forgets the overlap of the hybrid filter bank (a new stream or a seek).
+    void reset();
 
- private:
-  void decodeGranule(const FrameHeader& header, BitReader& bits, uint32_t& position, unsigned gr,
-                     const OutputChannels& out);
-  void silence(unsigned granules, const OutputChannels& out);
+private:
+    void decodeGranule(const FrameHeader& header, BitReader& bits, uint32_t& position, unsigned gr,
+                       const OutputChannels& out);
+    void silence(unsigned granules, const OutputChannels& out);
 
-  static constexpr unsigned kValues = 576;
+    static constexpr unsigned kValues = 576;
 
-  SideInfo side_;
-  ScaleFactors scale_[2];
-  alignas(16) float spectrum_[2][kValues];
-  alignas(16) float overlap_[2][kValues];
-  alignas(16) float time_[2][kValues];  // 18 synthesis blocks of 32 subband samples
-  unsigned overlapSubbands_[2] = {};
-  unsigned dirty_[2] = {};  // spectrum_ values at or above are zero
+    SideInfo side_;
+    ScaleFactors scale_[2];
+    alignas(16) float spectrum_[2][kValues];
+    alignas(16) float overlap_[2][kValues];
+    alignas(16) float time_[2][kValues];  // 18 synthesis blocks of 32 subband samples
+    unsigned overlapSubbands_[2] = {};
+    unsigned dirty_[2] = {};  // spectrum_ values at or above are zero
 };
 
 }  // namespace sonidrax::mpeg

@@ -7,6 +7,8 @@
 namespace sonidrax::mpeg {
 namespace {
 
+// The rows of the standard's code tables, as printed there.
+// clang-format off
 constexpr uint16_t kCodes1[] = {1, 1, 1, 0};
 constexpr uint8_t kLengths1[] = {1, 3, 2, 3};
 
@@ -223,13 +225,13 @@ constexpr uint8_t kLengthsA[] = {1, 4, 4, 5, 4, 6, 5, 6, 4, 5, 5, 6, 5, 6, 6, 6}
 constexpr uint16_t kCodesB[] = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
 constexpr uint8_t kLengthsB[] = {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
 
+// clang-format on
 constexpr HuffmanCodeTable kTables[kHuffmanCodeTableCount] = {
-    {2, kCodes1, kLengths1},   {3, kCodes2, kLengths2},   {3, kCodes3, kLengths3},
-    {4, kCodes5, kLengths5},   {4, kCodes6, kLengths6},   {6, kCodes7, kLengths7},
-    {6, kCodes8, kLengths8},   {6, kCodes9, kLengths9},   {8, kCodes10, kLengths10},
-    {8, kCodes11, kLengths11}, {8, kCodes12, kLengths12}, {16, kCodes13, kLengths13},
-    {16, kCodes15, kLengths15}, {16, kCodes16, kLengths16}, {16, kCodes24, kLengths24},
-    {4, kCodesA, kLengthsA},   {4, kCodesB, kLengthsB},
+    {2, kCodes1, kLengths1},    {3, kCodes2, kLengths2},    {3, kCodes3, kLengths3},    {4, kCodes5, kLengths5},
+    {4, kCodes6, kLengths6},    {6, kCodes7, kLengths7},    {6, kCodes8, kLengths8},    {6, kCodes9, kLengths9},
+    {8, kCodes10, kLengths10},  {8, kCodes11, kLengths11},  {8, kCodes12, kLengths12},  {16, kCodes13, kLengths13},
+    {16, kCodes15, kLengths15}, {16, kCodes16, kLengths16}, {16, kCodes24, kLengths24}, {4, kCodesA, kLengthsA},
+    {4, kCodesB, kLengthsB},
 };
 
 }  // namespace

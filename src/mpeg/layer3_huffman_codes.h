@@ -6,9 +6,9 @@ namespace sonidrax::mpeg {
 // One code table of the standard: size × size pairs (or the 16 count1 quadruples),
 // each with its code word and length.
 struct HuffmanCodeTable {
-  uint8_t size;
-  const uint16_t* codes;
-  const uint8_t* lengths;
+    uint8_t size;
+    const uint16_t* codes;
+    const uint8_t* lengths;
 };
 
 // The distinct code tables, in this order: 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13,

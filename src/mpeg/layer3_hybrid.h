@@ -17,8 +17,8 @@ namespace sonidrax::mpeg {
 // output rate) caps the subbands that are transformed at all. Skipped subbands
 // output their overlap and clear it.
 struct HybridState {
-  float* overlap;             // 576 values: sample t of subband sb at 32 t + sb
-  unsigned* overlapSubbands;  // 0 to 32
+    float* overlap;             // 576 values: sample t of subband sb at 32 t + sb
+    unsigned* overlapSubbands;  // 0 to 32
 };
 void hybridSynthesis(float* spectrum, const HybridState& state, float* out, const GranuleInfo& g, unsigned extent,
                      unsigned subbandLimit);

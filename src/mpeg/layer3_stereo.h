@@ -19,18 +19,18 @@ namespace sonidrax::mpeg {
 // `extents` holds each channel's spectral extent (values at or above it are zero)
 // and is updated.
 struct StereoGranule {
-  const FrameHeader* header;
-  const GranuleInfo* right;        // side information of the right channel
-  const ScaleFactors* rightScale;  // its scale factors: the intensity positions
-  const BandEdges* edges;
+    const FrameHeader* header;
+    const GranuleInfo* right;        // side information of the right channel
+    const ScaleFactors* rightScale;  // its scale factors: the intensity positions
+    const BandEdges* edges;
 };
 
 void applyJointStereo(const StereoGranule& granule, float* left, float* right, unsigned extents[2]);
 
 // Intensity factors for one position: left = m × kl, right = m × kr.
 struct IntensityFactors {
-  float left;
-  float right;
+    float left;
+    float right;
 };
 IntensityFactors mpeg1Intensity(unsigned position);
 IntensityFactors lsfIntensity(unsigned position, unsigned intensityScale);

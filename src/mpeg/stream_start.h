@@ -7,11 +7,11 @@ namespace sonidrax::mpeg {
 
 // What the first frame of a stream tells about the whole stream.
 struct StreamStart {
-  StreamParams params;
-  uint32_t durationMs = 0;
-  bool vbr = false;  // a "Xing", "Lame" or "VBRI" header gave the frame count
-  bool hasSeekTable = false;
-  uint8_t seekTable[100] = {};
+    StreamParams params;
+    uint32_t durationMs = 0;
+    bool vbr = false;  // a "Xing", "Lame" or "VBRI" header gave the frame count
+    bool hasSeekTable = false;
+    uint8_t seekTable[100] = {};
 };
 
 // How many bytes of the stream's start the analysis looks at.

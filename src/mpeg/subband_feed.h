@@ -9,15 +9,15 @@ namespace sonidrax::mpeg {
 // chosen), or both may be the same object (the two channels mixed into one). A
 // single-channel stream has only `left`.
 struct OutputChannels {
-  SynthesisChannel* left = nullptr;
-  SynthesisChannel* right = nullptr;
+    SynthesisChannel* left = nullptr;
+    SynthesisChannel* right = nullptr;
 
-  bool mixed() const { return left != nullptr && left == right; }
-  // The rate shift in force for this frame (the codec sets the same on both).
-  uint32_t rateShift() const {
-    if (left != nullptr) return left->getRateShift();
-    return right != nullptr ? right->getRateShift() : 0;
-  }
+    bool mixed() const { return left != nullptr && left == right; }
+    // The rate shift in force for this frame (the codec sets the same on both).
+    uint32_t rateShift() const {
+        if (left != nullptr) return left->getRateShift();
+        return right != nullptr ? right->getRateShift() : 0;
+    }
 };
 
 // Hands one block of subband samples per coded channel to the chosen synthesis

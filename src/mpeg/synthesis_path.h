@@ -6,9 +6,9 @@ namespace sonidrax::mpeg {
 // sum is formed in the same order, with every product rounded before it is added (no
 // fused multiply-adds), so a decoded stream never depends on the processor.
 enum class SynthesisPath {
-  kPortable,  // plain C++, for any processor
-  kSse2,      // four sums at a time
-  kAvx2,      // eight sums at a time, on processors with AVX2
+    kPortable,  // plain C++, for any processor
+    kSse2,      // four sums at a time
+    kAvx2,      // eight sums at a time, on processors with AVX2
 };
 
 inline constexpr SynthesisPath kSynthesisPaths[] = {SynthesisPath::kPortable, SynthesisPath::kSse2,

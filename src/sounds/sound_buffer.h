@@ -23,8 +23,8 @@ constexpr uint32_t kFileNameSize = 260;      // with the terminator
 constexpr uint32_t kMaxRefillBytes = 65536;  // one refill step writes at most this much
 // A 3D buffer has no pan control and no global focus.
 constexpr DWORD kFlags3D = DSBCAPS_CTRL3D | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME;
-constexpr DWORD kFlagsPlain = DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME |
-                              DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY;
+constexpr DWORD kFlagsPlain =
+    DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY;
 
 // Where the ring of a streaming sound stands.
 struct RingState {

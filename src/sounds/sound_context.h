@@ -11,7 +11,7 @@ namespace sonidrax {
 
 struct SoundContext {
     HostAllocator* allocator;
-    HostMessages* messages;      // null when the host has none
+    HostMessages* messages;     // null when the host has none
     IDirectSound* directSound;  // null without a device: no buffer can be made
 };
 

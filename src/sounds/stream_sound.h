@@ -47,7 +47,7 @@ private:
 
     StreamModules modules_;
     uint32_t blockOffset_ = 0;  // bytes of the current decoded block already delivered
-    uint32_t blockBytes_ = 0;  // size of the current decoded block; 0 when there is none
+    uint32_t blockBytes_ = 0;   // size of the current decoded block; 0 when there is none
 };
 
 }  // namespace sonidrax

@@ -10,11 +10,11 @@ namespace {
 constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
 constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
-constexpr uint32_t kPcmFormatBytes = 16;      // the PCMWAVEFORMAT part of "fmt "
-constexpr uint32_t kFormatBytes = 18;         // WAVEFORMATEX up to its extra bytes
-constexpr LONG kDiskBufferBytes = 65536;      // the I/O buffer of a disk file
+constexpr uint32_t kPcmFormatBytes = 16;  // the PCMWAVEFORMAT part of "fmt "
+constexpr uint32_t kFormatBytes = 18;     // WAVEFORMATEX up to its extra bytes
+constexpr LONG kDiskBufferBytes = 65536;  // the I/O buffer of a disk file
 constexpr LONG kMemoryGrowBytes = 8192;
-constexpr uint32_t kRingFrames = 4;           // a ring holds whole frames in each quarter
+constexpr uint32_t kRingFrames = 4;  // a ring holds whole frames in each quarter
 
 }  // namespace
 
@@ -125,8 +125,8 @@ Status WaveFileSound::ReadHeader() {
     if (format == nullptr) return kOutOfMemory;
     std::memcpy(format, &pcm, kPcmFormatBytes);
     format->cbSize = extra;
-    bool ok = extra == 0 ||
-              mmioRead(file, reinterpret_cast<HPSTR>(format) + kFormatBytes, extra) == static_cast<LONG>(extra);
+    bool ok =
+        extra == 0 || mmioRead(file, reinterpret_cast<HPSTR>(format) + kFormatBytes, extra) == static_cast<LONG>(extra);
     if (ok) ok = mmioAscend(file, &fmt, 0) == MMSYSERR_NOERROR;
     if (!ok) {
         FreeFormat();

@@ -33,7 +33,7 @@ private:
 
     MMCKINFO dataChunk_{};  // its size counts the data bytes still to be read
     MMCKINFO riffChunk_{};
-    uint32_t filePos_ = 0;    // data position the file itself is at
+    uint32_t filePos_ = 0;     // data position the file itself is at
     uint32_t imageBytes_ = 0;  // size of the whole image, which no chunk may pass
 };
 

@@ -8,9 +8,7 @@ namespace sonidrax {
 
 namespace {
 
-PrefsRecord* RecordOf(HWND dialog) {
-    return reinterpret_cast<PrefsRecord*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-}
+PrefsRecord* RecordOf(HWND dialog) { return reinterpret_cast<PrefsRecord*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)); }
 
 void FillDeviceCombo(HWND combo, const SoundXtra& xtra) {
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);

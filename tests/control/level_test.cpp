@@ -159,7 +159,7 @@ TEST_F(Levels, FormatSettersChangeOnePartOfThePrimaryFormatAndItsDerivedFields) 
 
 TEST_F(Levels, FormatValuesOutsideTheirRangesAreRefusedAndLastErrorKept) {
     const std::pair<std::string, int32_t> cases[] = {
-        {"dsSetSampleRate", 44101}, {"dsSetSampleRate", 0}, {"dsSetSampleSize", 17},
+        {"dsSetSampleRate", 44101}, {"dsSetSampleRate", 0},   {"dsSetSampleSize", 17},
         {"dsSetSampleSize", 0},     {"dsSetChannelCount", 3}, {"dsSetChannelCount", 0},
     };
     for (const auto& [method, value] : cases) {

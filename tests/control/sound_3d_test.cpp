@@ -121,8 +121,8 @@ TEST_F(Sound3D, GettersWhoseDirectSoundCallFailsAnswerNothing) {
                                  "Listener.GetOrientation", "Listener.GetRolloffFactor"}) {
         fake.Refuse(op, DSERR_GENERIC);
     }
-    for (const std::string method : {"dsGet3DPosition", "dsGet3DMode", "dsGetInsideAngle", "dsGetMinDistance",
-                                     "dsGetOutsideVolume"}) {
+    for (const std::string method :
+         {"dsGet3DPosition", "dsGet3DMode", "dsGetInsideAngle", "dsGetMinDistance", "dsGetOutsideVolume"}) {
         ASSERT_EQ(Call(method, {Int(id)}), 0) << method;
         EXPECT_TRUE(NoResult()) << method;
     }
@@ -179,14 +179,22 @@ TEST_F(Sound3D, ASoundMadeWithout3DIgnoresEvery3DCall) {
     ASSERT_EQ(Sound(flat)->Buffer3D(), nullptr);
     const size_t callsBefore = fake.calls.size();
     const std::vector<std::pair<std::string, std::vector<ScriptValue>>> calls = {
-        {"dsGet3DMode", {}},         {"dsSet3DMode", {host.SymbolValue("dsListenerRelative")}},
-        {"dsGet3DPosition", {}},     {"dsSet3DPosition", {Numbers({1.0, 2.0})}},
-        {"dsGetVelocity", {}},       {"dsSetVelocity", {List({1.0, 0.0, 0.0})}},
-        {"dsGetOrientation", {}},    {"dsSetOrientation", {List({1.0, 0.0, 0.0})}},
-        {"dsGetOutsideVolume", {}},  {"dsSetOutsideVolume", {Int(10)}},
-        {"dsGetInsideAngle", {}},    {"dsGetOutsideAngle", {}},
-        {"dsSetAngles", {Int(10), Int(20)}}, {"dsGetMinDistance", {}},
-        {"dsSetMinDistance", {Float(2.0)}}, {"dsGetMaxDistance", {}},
+        {"dsGet3DMode", {}},
+        {"dsSet3DMode", {host.SymbolValue("dsListenerRelative")}},
+        {"dsGet3DPosition", {}},
+        {"dsSet3DPosition", {Numbers({1.0, 2.0})}},
+        {"dsGetVelocity", {}},
+        {"dsSetVelocity", {List({1.0, 0.0, 0.0})}},
+        {"dsGetOrientation", {}},
+        {"dsSetOrientation", {List({1.0, 0.0, 0.0})}},
+        {"dsGetOutsideVolume", {}},
+        {"dsSetOutsideVolume", {Int(10)}},
+        {"dsGetInsideAngle", {}},
+        {"dsGetOutsideAngle", {}},
+        {"dsSetAngles", {Int(10), Int(20)}},
+        {"dsGetMinDistance", {}},
+        {"dsSetMinDistance", {Float(2.0)}},
+        {"dsGetMaxDistance", {}},
         {"dsSetMaxDistance", {Float(2.0)}},
     };
     for (const auto& [method, extra] : calls) {
@@ -207,9 +215,9 @@ TEST_F(NoListener, EveryCallDoesNothingButTheModeSwitch) {
     xtra().lastError = kUntouched;
     ASSERT_EQ(Call("dsQueueSettings"), 0);
     EXPECT_EQ(xtra().applyMode, DWORD{DS3D_DEFERRED});
-    for (const std::string getter : {"dsGetListenerPosition", "dsGetListenerVelocity", "dsGetListenerOrientationFront",
-                                     "dsGetListenerOrientationTop", "dsGetRolloff", "dsGetDoppler",
-                                     "dsGetDistanceFactor"}) {
+    for (const std::string getter :
+         {"dsGetListenerPosition", "dsGetListenerVelocity", "dsGetListenerOrientationFront",
+          "dsGetListenerOrientationTop", "dsGetRolloff", "dsGetDoppler", "dsGetDistanceFactor"}) {
         ASSERT_EQ(Call(getter), 0) << getter;
         EXPECT_TRUE(NoResult()) << getter;
     }

@@ -106,8 +106,8 @@ TEST_F(SoundClass, HandlersCallTheClassesOwnOperations) {
 }
 
 TEST_F(SoundClass, ASoundWithoutFormatBufferOrFileAnswersZerosAndEmptyLists) {
-    for (const std::string method : {"dsGetSampleRate", "dsGetSampleSize", "dsGetChannelCount", "dsGetDuration",
-                                     "dsGetTime", "dsGetSize"}) {
+    for (const std::string method :
+         {"dsGetSampleRate", "dsGetSampleSize", "dsGetChannelCount", "dsGetDuration", "dsGetTime", "dsGetSize"}) {
         ASSERT_EQ(Call(method, {Int(1)}), 0) << method;
         EXPECT_EQ(ResultInteger(), 0) << method;
     }

@@ -88,8 +88,8 @@ TEST_F(ControlTest, OpeningChoosesTheNewestAcceptingCodecAndKeepsItAcrossOpens) 
     CodecEvents().clear();
     ASSERT_EQ(OpenInput(decoder), kSuccess);
     EXPECT_EQ(decoder->codec.instance, instance);
-    EXPECT_EQ(CodecEvents(), (Events{"c:probe", "b:probe", "a:probe", "a:inputChanged unknown mem:song",
-                                     "a:streamInfo"}));
+    EXPECT_EQ(CodecEvents(),
+              (Events{"c:probe", "b:probe", "a:probe", "a:inputChanged unknown mem:song", "a:streamInfo"}));
     // Another codec replaces the instance.
     ASSERT_EQ(CloseInput(decoder), kSuccess);
     const CodecModule d = MakeTestCodec({.label = "d"});
@@ -190,8 +190,9 @@ TEST_F(ControlTest, OpeningAnOutputTakesItsCapsAndForgetsTheFormat) {
         EXPECT_EQ(decoder->output.caps, 0u);
         EXPECT_EQ(decoder->output.state, kClosed);
         ASSERT_EQ(OpenOutput(decoder), kSuccess);
-        EXPECT_EQ(decoder->outputBuffer.channels + decoder->outputBuffer.sampleRate +
-                      decoder->outputBuffer.bytesPerSample, 0);
+        EXPECT_EQ(
+            decoder->outputBuffer.channels + decoder->outputBuffer.sampleRate + decoder->outputBuffer.bytesPerSample,
+            0);
         ASSERT_EQ(ReleaseOutput(decoder), kSuccess);
     }
 }

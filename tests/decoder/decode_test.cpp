@@ -129,9 +129,8 @@ TEST_F(DecodeTest, DecodeAndPlayTellsTheFormatThenWritesWhatTheOutputAccepts) {
     OpenStream(stream, {.blockBytes = 64, .maxOutputBytes = 64});
     for (int i = 0; i < 3; ++i) ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
     EXPECT_EQ(DecodeAndPlay(decoder), kEndOfInput);
-    EXPECT_EQ(Recorded().events,
-              (Events{"new", "open", "setFormat 2 44100 2 bits 7", "write 64 2 2 44100", "write 64 2 2 44100",
-                      "setFormat 2 22050 1 bits 6", "write 64 2 1 22050"}));
+    EXPECT_EQ(Recorded().events, (Events{"new", "open", "setFormat 2 44100 2 bits 7", "write 64 2 2 44100",
+                                         "write 64 2 2 44100", "setFormat 2 22050 1 bits 6", "write 64 2 1 22050"}));
     EXPECT_EQ(Recorded().bytes, stream);
     EXPECT_EQ(decoder->outputBuffer.outputValue, 0);
 
@@ -216,12 +215,13 @@ TEST_F(SeekTest, PositionsSecondsAndTimecodesSeekByTheirShareClampedToTheStream)
         {{}, [&] { return SeekPosition(decoder, std::numeric_limits<float>::quiet_NaN()); }, 0},
         // the codec maps the position: by half, and beyond the end
         {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.8f); }, 4000},
-        {{.withOffsetOfPosition = true, .offsetOfPositionScale = 3.0f}, [&] { return SeekPosition(decoder, 0.9f); },
+        {{.withOffsetOfPosition = true, .offsetOfPositionScale = 3.0f},
+         [&] { return SeekPosition(decoder, 0.9f); },
          10000},
         {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 5.0f); }, 2500},
         {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, -5.0f); }, 0},
         {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 100.0f); }, 10000},
-        {{.withStreamInfo = false}, [&] { return SeekSeconds(decoder, 3.0f); }, 0},  // no duration: the start
+        {{.withStreamInfo = false}, [&] { return SeekSeconds(decoder, 3.0f); }, 0},      // no duration: the start
         {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &minute); }, 3025},  // 60.5 s of 200 s
         {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &huge); }, 10000},
     };
@@ -248,8 +248,9 @@ TEST(SecondsToTimecode, SplitsHoursMinutesSecondsAndHundredthsAndGivesZeroForNon
     const struct {
         double seconds;
         Timecode expected;
-    } cases[] = {{3725.5, {1, 2, 5, 50}}, {59.99, {0, 0, 59, 99}}, {86400.25, {24, 0, 0, 25}},
-                 {-1.0, {}},              {std::nan(""), {}},    {0.0, {}}};
+    } cases[] = {{3725.5, {1, 2, 5, 50}},    {59.99, {0, 0, 59, 99}},
+                 {86400.25, {24, 0, 0, 25}}, {-1.0, {}},
+                 {std::nan(""), {}},         {0.0, {}}};
     for (const auto& c : cases) {
         const Timecode t = SecondsToTimecode(c.seconds);
         EXPECT_EQ((std::vector<int>{t.hours, t.minutes, t.seconds, t.hundredths}),

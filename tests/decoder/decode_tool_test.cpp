@@ -93,9 +93,9 @@ TEST_F(DecodeToolTest, BadCommandLinesAreExplained) {
 TEST_F(DecodeToolTest, WithoutAnOutputThePropertiesAreShown) {
     folder.Write("song.mp3", Concat({Block(4608), Block(4608), Id3Tag("A Title   ", 17)}));
     ASSERT_EQ(Run({"@song.mp3"}), kExitSuccess) << err;
-    for (const char* line : {"Stream:      audio/x-test\n", "Sample rate: 44100 Hz\n", "Channels:    2\n",
-                             "Bit rate:    128 kbit/s\n", "Duration:    unknown\n", "Title:       A Title\n",
-                             "Genre:       17\n"}) {
+    for (const char* line :
+         {"Stream:      audio/x-test\n", "Sample rate: 44100 Hz\n", "Channels:    2\n", "Bit rate:    128 kbit/s\n",
+          "Duration:    unknown\n", "Title:       A Title\n", "Genre:       17\n"}) {
         EXPECT_NE(out.find(line), std::string::npos) << line << out;
     }
     EXPECT_TRUE(err.empty()) << err;
@@ -135,7 +135,9 @@ TEST_F(DecodeToolTest, FailuresAreExplained) {
         {{"@missing.mp3", "@never.wav"}, decoder::testing::MakeTestCodec(), false, "missing.mp3': file not found"},
         {{"@empty.bin", "@o.wav"}, decoder::testing::MakeTestCodec(), false, "no audio found in '"},
         {{"@empty.bin"}, decoder::testing::MakeTestCodec(), false, "no audio found"},
-        {{"@in.wav", "@o.pcm"}, decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable}), false,
+        {{"@in.wav", "@o.pcm"},
+         decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable}),
+         false,
          "no codec knows this stream"},
         {{"@in.wav", "@no/such/folder/o.wav"}, decoder::testing::MakeTestCodec(), false, "cannot open output file '"},
         {{"@in.wav", "-"}, decoder::testing::MakeTestCodec(), true, "standard output is a terminal"},

@@ -72,8 +72,8 @@ protected:
 TEST_F(FileModulesTest, TagFieldsAreTrimmedAtBlanksOrNulAndTheGenreIsSigned) {
     std::vector<std::uint8_t> audio(1000, 0x55);
     audio[0] = 0xAB;
-    folder.Write("song.mp3", Concat({audio, Tag({"Hello" + std::string(25, ' '), "Artist", "Album", "1999",
-                                                 "note  x  "}, 0xFF)}));
+    folder.Write("song.mp3",
+                 Concat({audio, Tag({"Hello" + std::string(25, ' '), "Artist", "Album", "1999", "note  x  "}, 0xFF)}));
     folder.Write("a.mp3", Concat({audio, Tag({std::string("Ti\0le", 5), "", std::string(30, ' ')}, 17)}));
     ASSERT_EQ(OpenFile(folder.Path("song.mp3")), kSuccess);
     EXPECT_NE(decoder->status.changedBits & kStatusPropertiesChanged, 0u);
@@ -200,9 +200,9 @@ TEST_F(FileModulesTest, WaveFilesHaveTheRightSizesAndTheFirstBlocksFormat) {
         EXPECT_EQ(std::string(file.begin(), file.begin() + 4) + std::string(file.begin() + 8, file.begin() + 16) +
                       std::string(file.begin() + 36, file.begin() + 40),
                   "RIFFWAVEfmt data");
-        const std::uint32_t fields[] = {Word(file, 4),     Word(file, 16),    Word(file, 20, 2), Word(file, 22, 2),
-                                        Word(file, 24),    Word(file, 28),    Word(file, 32, 2), Word(file, 34, 2),
-                                        Word(file, 40)};
+        const std::uint32_t fields[] = {Word(file, 4),     Word(file, 16),    Word(file, 20, 2),
+                                        Word(file, 22, 2), Word(file, 24),    Word(file, 28),
+                                        Word(file, 32, 2), Word(file, 34, 2), Word(file, 40)};
         const std::uint32_t ch = static_cast<std::uint32_t>(c.channels), rate = static_cast<std::uint32_t>(c.rate);
         const std::uint32_t expected[] = {data + 36, 16, 1, ch, rate, rate * ch * 2, ch * 2, 16, data};
         EXPECT_EQ(std::vector<std::uint32_t>(fields, fields + 9), std::vector<std::uint32_t>(expected, expected + 9));

@@ -23,9 +23,14 @@ protected:
         MemoryInputs::Put("mem:b", Block(256, "MONO"));
         inputs_[0] = MakeMemoryInput();
         inputs_[1] = MakeMemoryInput({.seekable = false});
-        codecs_[0] = MakeTestCodec({.label = "x", .blockBytes = 256, .maxOutputBytes = 256, .durationMs = 9000,
-                                    .withPositionOfOffset = true, .withOffsetOfPosition = true});
-        codecs_[1] = MakeTestCodec({.label = "y", .probeResult = kNotAvailable, .blockBytes = 256, .maxOutputBytes = 256});
+        codecs_[0] = MakeTestCodec({.label = "x",
+                                    .blockBytes = 256,
+                                    .maxOutputBytes = 256,
+                                    .durationMs = 9000,
+                                    .withPositionOfOffset = true,
+                                    .withOffsetOfPosition = true});
+        codecs_[1] =
+            MakeTestCodec({.label = "y", .probeResult = kNotAvailable, .blockBytes = 256, .maxOutputBytes = 256});
         output_ = MakeRecordingOutput({.withGetBuffer = true, .withGetValue = true});
     }
 
@@ -46,40 +51,77 @@ protected:
         const int op = pick(random);
         const int small = static_cast<int>(random() % 5);
         switch (op) {
-            case 0: return RegisterInputModule(decoder, &inputs_[small % 2]);
-            case 1: return RegisterCodecModule(decoder, &codecs_[small % 2]);
-            case 2: return RegisterOutputModule(decoder, &output_);
-            case 3: return SelectInput(decoder, names[small], small == 4 ? kAutomaticModule : small % 3 - 1);
-            case 4: case 5: case 6: case 7: return OpenInput(decoder);
+            case 0:
+                return RegisterInputModule(decoder, &inputs_[small % 2]);
+            case 1:
+                return RegisterCodecModule(decoder, &codecs_[small % 2]);
+            case 2:
+                return RegisterOutputModule(decoder, &output_);
+            case 3:
+                return SelectInput(decoder, names[small], small == 4 ? kAutomaticModule : small % 3 - 1);
+            case 4:
+            case 5:
+            case 6:
+            case 7:
+                return OpenInput(decoder);
             // Closing seldom, so that most steps find the input open.
-            case 8: return small == 0 ? CloseInput(decoder) : Decode(decoder, nullptr);
-            case 9: return small == 0 ? ReleaseInput(decoder) : Decode(decoder, nullptr);
-            case 10: case 11: case 12: case 13: case 14: return Decode(decoder, nullptr);
-            case 15: case 16: return Decode(decoder, buffer_);
-            case 17: case 18: return SeekBytes(decoder, static_cast<std::uint32_t>(random() % 4000));
-            case 19: return SeekPosition(decoder, static_cast<float>(random() % 300) / 100.0f - 1.0f);
-            case 20: return SeekSeconds(decoder, static_cast<float>(random() % 20) - 5.0f);
-            case 21: return SelectOutput(decoder, small == 0 ? nullptr : "out", small % 2 - 1);
-            case 22: case 23: return OpenOutput(decoder);
-            case 24: return CloseOutput(decoder);
-            case 25: return ReleaseOutput(decoder);
-            case 26: case 27: case 28: case 29: case 30: return DecodeAndPlay(decoder);
-            case 31: return SetCodecOption1(decoder, small);
-            case 32: return SetBandGains(decoder, small == 0 ? nullptr : gains_);
+            case 8:
+                return small == 0 ? CloseInput(decoder) : Decode(decoder, nullptr);
+            case 9:
+                return small == 0 ? ReleaseInput(decoder) : Decode(decoder, nullptr);
+            case 10:
+            case 11:
+            case 12:
+            case 13:
+            case 14:
+                return Decode(decoder, nullptr);
+            case 15:
+            case 16:
+                return Decode(decoder, buffer_);
+            case 17:
+            case 18:
+                return SeekBytes(decoder, static_cast<std::uint32_t>(random() % 4000));
+            case 19:
+                return SeekPosition(decoder, static_cast<float>(random() % 300) / 100.0f - 1.0f);
+            case 20:
+                return SeekSeconds(decoder, static_cast<float>(random() % 20) - 5.0f);
+            case 21:
+                return SelectOutput(decoder, small == 0 ? nullptr : "out", small % 2 - 1);
+            case 22:
+            case 23:
+                return OpenOutput(decoder);
+            case 24:
+                return CloseOutput(decoder);
+            case 25:
+                return ReleaseOutput(decoder);
+            case 26:
+            case 27:
+            case 28:
+            case 29:
+            case 30:
+                return DecodeAndPlay(decoder);
+            case 31:
+                return SetCodecOption1(decoder, small);
+            case 32:
+                return SetBandGains(decoder, small == 0 ? nullptr : gains_);
             case 33: {
                 InputFilter f{};
                 f.version = kModuleVersion;
                 f.name = [] { return "f"; };
                 return AddInputFilter(decoder, &f, small - 1);
             }
-            case 34: return RemoveInputFilter(decoder, "f", small - 2);
-            case 35: return InputMessage(decoder, 1, 1, 1);
+            case 34:
+                return RemoveInputFilter(decoder, "f", small - 2);
+            case 35:
+                return InputMessage(decoder, 1, 1, 1);
             case 36: {
                 OutputControlBlock block{};
                 return OutputControls(decoder, &block, 0);
             }
-            case 37: return decoder->services.seekInput(decoder, static_cast<std::uint32_t>(random() % 3000));
-            default: return decoder->services.readInput(decoder, buffer_, 100);
+            case 37:
+                return decoder->services.seekInput(decoder, static_cast<std::uint32_t>(random() % 3000));
+            default:
+                return decoder->services.readInput(decoder, buffer_, 100);
         }
     }
 
@@ -112,9 +154,9 @@ protected:
 
 TEST_F(OperationSequenceTest, AnyOrderOfOperationsKeepsTheDecoderConsistent) {
     // Registration answers ids; every other operation a status of the library.
-    const std::set<Status> known = {kSuccess,       kNotAvailable,         kInvalidParameters, kInternalError,
-                                    kNoSuchModule,  kNoInputModuleAccepts, kNoOutputModuleAccepts,
-                                    kFileNotFound,  kEndOfInput,           kNoCodecAccepts,    kDecodeAborted, 3};
+    const std::set<Status> known = {kSuccess,      kNotAvailable,         kInvalidParameters,     kInternalError,
+                                    kNoSuchModule, kNoInputModuleAccepts, kNoOutputModuleAccepts, kFileNotFound,
+                                    kEndOfInput,   kNoCodecAccepts,       kDecodeAborted,         3};
     for (unsigned seed = 1; seed <= 20; ++seed) {
         std::mt19937 random(seed);
         RegisterAll();

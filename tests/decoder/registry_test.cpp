@@ -73,7 +73,7 @@ struct Requirement {
 };
 
 template <class Module, class Member, class Make>
-std::function<Status(Decoder*)> Without(Make make, Member Module::* method,
+std::function<Status(Decoder*)> Without(Make make, Member Module::*method,
                                         Status (*registerModule)(Decoder*, const Module*)) {
     return [=](Decoder* d) {
         Module m = make();

@@ -74,10 +74,10 @@ TEST_F(ServicesTest, StatusPropertyWritesMarkTheStatusAndDecoderPropertiesAreSep
 
     int told = 0;
     PropertyWatcher* handle = nullptr;
-    ASSERT_EQ(s.addDecoderPropertyWatcher(
-                  decoder, "quality", &told, [](void* c, const char*, const void*) { ++*static_cast<int*>(c); },
-                  &handle),
-              kSuccess);
+    ASSERT_EQ(
+        s.addDecoderPropertyWatcher(
+            decoder, "quality", &told, [](void* c, const char*, const void*) { ++*static_cast<int*>(c); }, &handle),
+        kSuccess);
     ASSERT_EQ(s.setIntegerDecoderProperty(decoder, "quality", 5), kSuccess);
     ASSERT_EQ(s.setStringDecoderProperty(decoder, "device", "card"), kSuccess);
     EXPECT_EQ(told, 1);

@@ -8,8 +8,8 @@
 namespace sonidrax {
 namespace {
 
-using testing::XtraTest;
 using testing::FakeDirectSound;
+using testing::XtraTest;
 
 class Devices : public XtraTest {};
 

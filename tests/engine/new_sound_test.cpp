@@ -99,8 +99,19 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
         std::vector<std::string> messages;
     };
     const Case cases[] = {
-        {"two numbers", [&] { return std::vector{Member(1), Numbers({1.0, 2.0})}; }, 0x800407D8, -9, {kCannotParse}},
-        {"file, one number", [&] { return std::vector{host.String(wave), Int(0), Numbers({0.5})}; }, 0x800407D8, -9,
+        {"two numbers",
+         [&] {
+             return std::vector{Member(1), Numbers({1.0, 2.0})};
+         },
+         0x800407D8,
+         -9,
+         {kCannotParse}},
+        {"file, one number",
+         [&] {
+             return std::vector{host.String(wave), Int(0), Numbers({0.5})};
+         },
+         0x800407D8,
+         -9,
          {kCannotParse}},
         {"integer source", [&] { return std::vector{Int(3)}; }, 0x800407EF, -9, {kCannotParse}},
         {"no source", [&] { return std::vector<ScriptValue>{}; }, 0x800407D8, -9, {kCannotParse}},
@@ -110,25 +121,41 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
              host.AddMember(1, 4).type = "bitmap";
              return std::vector{picture};
          },
-         0x80040BBC, -4, {kCannotParse}},
+         0x80040BBC,
+         -4,
+         {kCannotParse}},
         {"media that do not parse",
          [&] {
              ScriptValue member = Member(5);
              host.AddMember(1, 5).media = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '};
              return std::vector{member};
          },
-         0x80040BBE, -4, {kBadMember, kUnsupported}},
+         0x80040BBE,
+         -4,
+         {kBadMember, kUnsupported}},
         {"refused buffer",
          [&] {
              fake.Refuse("DirectSound.CreateSoundBuffer", DSERR_OUTOFMEMORY, 1);
              return std::vector{Member(6)};
          },
-         0x80040BBE, -4, {kBadMember, kUnsupported}},
-        {"missing file", [&] { return std::vector{host.String("no_such_file.wav"), Int(0)}; }, 0x80040BBE, -4,
+         0x80040BBE,
+         -4,
+         {kBadMember, kUnsupported}},
+        {"missing file",
+         [&] {
+             return std::vector{host.String("no_such_file.wav"), Int(0)};
+         },
+         0x80040BBE,
+         -4,
          {kUnsupported}},
         {"foreign file", [&] { return std::vector{host.String(movie)}; }, 0x80040BBE, -4, {kUnsupported}},
-        {"name too long", [&] { return std::vector{host.String(std::string(300, 'n') + ".wav"), Int(0)}; },
-         0x80040BBE, -4, {kUnsupported}},
+        {"name too long",
+         [&] {
+             return std::vector{host.String(std::string(300, 'n') + ".wav"), Int(0)};
+         },
+         0x80040BBE,
+         -4,
+         {kUnsupported}},
         // A short name that the host resolves to a path too long for one is refused,
         // not cut back to a path that names another file (last: the prefix stays).
         {"resolved name too long",
@@ -139,7 +166,9 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
              host.resolvePrefix = prefix + "cut.wav";  // 259 characters, the most a path holds
              return std::vector{host.String("zz")};
          },
-         0x80040BBE, -4, {kUnsupported}},
+         0x80040BBE,
+         -4,
+         {kUnsupported}},
     };
     for (const Case& c : cases) {
         host.messages.clear();

@@ -9,9 +9,18 @@ namespace {
 
 TEST(MapHostError, MapsTheHostCodesScriptsKnowAndPassesTheRest) {
     const std::pair<uint32_t, int32_t> cases[] = {
-        {0x80040002, -7}, {0x80040006, -3}, {0x8004000E, -8}, {0x80040014, -1},
-        {0x800407D0, -11}, {0x800407D8, -9}, {0x800407EF, -9}, {0x80040BBC, -4},
-        {0x80040BBE, -4}, {0x80040003, static_cast<int32_t>(0x80040003)}, {0, 0}, {static_cast<uint32_t>(-5), -5},
+        {0x80040002, -7},
+        {0x80040006, -3},
+        {0x8004000E, -8},
+        {0x80040014, -1},
+        {0x800407D0, -11},
+        {0x800407D8, -9},
+        {0x800407EF, -9},
+        {0x80040BBC, -4},
+        {0x80040BBE, -4},
+        {0x80040003, static_cast<int32_t>(0x80040003)},
+        {0, 0},
+        {static_cast<uint32_t>(-5), -5},
     };
     for (const auto& [status, error] : cases) EXPECT_EQ(MapHostError(static_cast<Status>(status)), error) << status;
 }

@@ -23,31 +23,31 @@ struct DialogRecord {
 
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        SetTimer(dialog, 1, 20, nullptr);
-        return TRUE;
-    case WM_TIMER: {
-        auto* record = reinterpret_cast<DialogRecord*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-        if (wParam == 1 && record) {
-            record->movie->ops->CallHandler(record->movie, record->frameEvent, 0, nullptr, nullptr);
-            ++record->ticks;
+        case WM_INITDIALOG:
+            SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+            SetTimer(dialog, 1, 20, nullptr);
+            return TRUE;
+        case WM_TIMER: {
+            auto* record = reinterpret_cast<DialogRecord*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+            if (wParam == 1 && record) {
+                record->movie->ops->CallHandler(record->movie, record->frameEvent, 0, nullptr, nullptr);
+                ++record->ticks;
+            }
+            return TRUE;
         }
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            KillTimer(dialog, 1);
-            EndDialog(dialog, LOWORD(wParam));
-        }
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                KillTimer(dialog, 1);
+                EndDialog(dialog, LOWORD(wParam));
+            }
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
 class DialogTest : public ::testing::Test {
-  protected:
+protected:
     DialogTest() : record(host.NewRecord("x")) { InstallDialogAnswers(&host); }
     ~DialogTest() override { RemoveDialogAnswers(); }
 
@@ -58,8 +58,8 @@ class DialogTest : public ::testing::Test {
         HostCallback* callback = &record->callback.iface;
         int32_t saved = -1;
         HANDLE resources = callback->ops->UseModuleResources(callback, GetModuleHandleA(nullptr), &saved);
-        const INT_PTR result = window->ops->RunDialog(window, resources, kTestDialog, TestDialogProc,
-                                                      reinterpret_cast<LPARAM>(dialog));
+        const INT_PTR result =
+            window->ops->RunDialog(window, resources, kTestDialog, TestDialogProc, reinterpret_cast<LPARAM>(dialog));
         EXPECT_EQ(callback->ops->RestoreResources(callback, GetModuleHandleA(nullptr), saved), kOk);
         window->ops->Release(window);
         return result;

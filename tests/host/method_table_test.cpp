@@ -10,9 +10,10 @@ namespace {
 TEST(MethodTableTest, IndicesCountFromTheLineAfterTheName) {
     MethodTable table;
     std::string error;
-    ASSERT_TRUE(ParseMethodTable("xtra sonidrax\nnew object me\nforget object me\ndsPlay object me, integer, *\n"
-                                 "*dsGetDate\n*dsKeyState integer\n",
-                                 &table, &error))
+    ASSERT_TRUE(
+        ParseMethodTable("xtra sonidrax\nnew object me\nforget object me\ndsPlay object me, integer, *\n"
+                         "*dsGetDate\n*dsKeyState integer\n",
+                         &table, &error))
         << error;
     EXPECT_EQ(table.xtraName, "sonidrax");
     ASSERT_EQ(table.methods.size(), 5u);
@@ -35,12 +36,12 @@ TEST(MethodTableTest, TextsThatAreNoMethodTableAreRefused) {
     std::string error;
     const char* bad[] = {
         "",
-        "xtra sonidrax\nnew object me",                     // no final line break
-        "sonidrax\nnew object me\n",                        // no "xtra NAME"
-        "xtra sonidrax\ndsPlay integer\n",                  // neither global nor "object me"
-        "xtra sonidrax\nnew object me\nnew object me\n",    // a name twice
-        "xtra sonidrax\n\n",                                // an empty line
-        "xtra sonidrax\nds-Play object me\n",               // not a name
+        "xtra sonidrax\nnew object me",                   // no final line break
+        "sonidrax\nnew object me\n",                      // no "xtra NAME"
+        "xtra sonidrax\ndsPlay integer\n",                // neither global nor "object me"
+        "xtra sonidrax\nnew object me\nnew object me\n",  // a name twice
+        "xtra sonidrax\n\n",                              // an empty line
+        "xtra sonidrax\nds-Play object me\n",             // not a name
     };
     for (const char* text : bad) {
         EXPECT_FALSE(ParseMethodTable(text, &table, &error)) << text;

@@ -32,8 +32,23 @@ constexpr char kMethodTable[] =
     "probeDialog object me\n";
 
 enum Method : uint32_t {
-    kNew, kForget, kMessage, kFormatted, kLeak, kMedia, kResolve, kUpdate, kKeepModal, kDoubleRelease,
-    kAppKind, kWindow, kType, kArgCount, kCrash, kGlobal, kDialog,
+    kNew,
+    kForget,
+    kMessage,
+    kFormatted,
+    kLeak,
+    kMedia,
+    kResolve,
+    kUpdate,
+    kKeepModal,
+    kDoubleRelease,
+    kAppKind,
+    kWindow,
+    kType,
+    kArgCount,
+    kCrash,
+    kGlobal,
+    kDialog,
 };
 
 // The dialog template in the probe's own resources (dialog_test.rc).
@@ -89,8 +104,8 @@ ULONG __stdcall InterfaceRelease(Self* self) {
 
 Status __stdcall Register(RegistrationInterface*, HostRegistry* registry, uint32_t token) {
     HostDictionary* dictionary = nullptr;
-    const Status status = registry->ops->GetClassDictionary(registry, token, &kClsidSoundXtra, &kIidScripting,
-                                                            &dictionary);
+    const Status status =
+        registry->ops->GetClassDictionary(registry, token, &kClsidSoundXtra, &kIidScripting, &dictionary);
     if (status != 0) {
         return status;
     }
@@ -156,32 +171,32 @@ Status ProbeMedia(Probe* probe, CallInfo* call) {
 // and the pressed button as the end code.
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        SetTimer(dialog, 1, 20, nullptr);
-        return TRUE;
-    case WM_TIMER: {
-        auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-        HostMovie* movie = nullptr;
-        if (wParam != 1 || probe->player->ops->GetActiveMovie(probe->player, &movie) != 0) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+            SetTimer(dialog, 1, 20, nullptr);
+            return TRUE;
+        case WM_TIMER: {
+            auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+            HostMovie* movie = nullptr;
+            if (wParam != 1 || probe->player->ops->GetActiveMovie(probe->player, &movie) != 0) {
+                return TRUE;
+            }
+            Symbol symbol = 0;
+            probe->values->ops->StringToSymbol(probe->values, "frameEvent", &symbol);
+            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+            probe->values->ops->StringToSymbol(probe->values, "updatestage", &symbol);
+            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+            movie->ops->Release(movie);
             return TRUE;
         }
-        Symbol symbol = 0;
-        probe->values->ops->StringToSymbol(probe->values, "frameEvent", &symbol);
-        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-        probe->values->ops->StringToSymbol(probe->values, "updatestage", &symbol);
-        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-        movie->ops->Release(movie);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            KillTimer(dialog, 1);
-            EndDialog(dialog, LOWORD(wParam));
-        }
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                KillTimer(dialog, 1);
+                EndDialog(dialog, LOWORD(wParam));
+            }
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -189,8 +204,8 @@ Status ProbeDialog(Probe* probe, CallInfo* call) {
     HostCallback* callback = probe->header.callback;
     int32_t saved = 0;
     HANDLE resources = callback->ops->UseModuleResources(callback, g_module, &saved);
-    const INT_PTR result =
-        probe->window->ops->RunDialog(probe->window, resources, kProbeDialog, DialogProc, reinterpret_cast<LPARAM>(probe));
+    const INT_PTR result = probe->window->ops->RunDialog(probe->window, resources, kProbeDialog, DialogProc,
+                                                         reinterpret_cast<LPARAM>(probe));
     const Status status = callback->ops->RestoreResources(callback, g_module, saved);
     probe->values->ops->FromInteger(probe->values, static_cast<int32_t>(result), &call->result);
     return status;
@@ -202,87 +217,88 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
     char text[260] = "";
     int32_t number = 0;
     switch (call->methodIndex) {
-    case kNew:
-    case kForget:
-        return 0;
-    case kMessage:
-        values->ops->ToString(values, &call->args[1], text, sizeof text);
-        return probe->messages->ops->Show(probe->messages, text);
-    case kFormatted:
-        values->ops->ToString(values, &call->args[1], text, sizeof text);
-        values->ops->ToInteger(values, &call->args[2], &number);
-        return probe->messages->ops->ShowFormatted(probe->messages, text, number);
-    case kLeak:
-        values->ops->ToInteger(values, &call->args[1], &number);
-        probe->header.allocator->ops->Alloc(probe->header.allocator, static_cast<uint32_t>(number));
-        return 0;
-    case kMedia:
-        return ProbeMedia(probe, call);
-    case kResolve: {
-        values->ops->ToString(values, &call->args[1], text, sizeof text);
-        char path[260] = "";
-        const Status status = probe->player->ops->ResolveFileName(probe->player, text, path, sizeof path);
-        SetText(probe, call, path);
-        return status;
-    }
-    case kUpdate: {
-        HostMovie* movie = nullptr;
-        const Status status = probe->player->ops->GetActiveMovie(probe->player, &movie);
-        if (status != 0) {
+        case kNew:
+        case kForget:
+            return 0;
+        case kMessage:
+            values->ops->ToString(values, &call->args[1], text, sizeof text);
+            return probe->messages->ops->Show(probe->messages, text);
+        case kFormatted:
+            values->ops->ToString(values, &call->args[1], text, sizeof text);
+            values->ops->ToInteger(values, &call->args[2], &number);
+            return probe->messages->ops->ShowFormatted(probe->messages, text, number);
+        case kLeak:
+            values->ops->ToInteger(values, &call->args[1], &number);
+            probe->header.allocator->ops->Alloc(probe->header.allocator, static_cast<uint32_t>(number));
+            return 0;
+        case kMedia:
+            return ProbeMedia(probe, call);
+        case kResolve: {
+            values->ops->ToString(values, &call->args[1], text, sizeof text);
+            char path[260] = "";
+            const Status status = probe->player->ops->ResolveFileName(probe->player, text, path, sizeof path);
+            SetText(probe, call, path);
             return status;
         }
-        Symbol symbol = 0;
-        values->ops->StringToSymbol(values, "frameEvent", &symbol);
-        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-        values->ops->StringToSymbol(values, "updatestage", &symbol);
-        movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-        movie->ops->Release(movie);
-        return 0;
-    }
-    case kKeepModal: {
-        int32_t state = 0;
-        return probe->window->ops->BeginModal(probe->window, &state);
-    }
-    case kDoubleRelease: {
-        ScriptValue value{};
-        values->ops->FromString(values, "twice", &value);
-        const ScriptValue copy = value;
-        values->ops->ReleaseValue(values, &value);
-        value = copy;
-        return values->ops->ReleaseValue(values, &value);
-    }
-    case kAppKind: {
-        const Status status = probe->appInfo->ops->GetProperty(probe->appInfo, kAppPropertyKind, text, 32);
-        SetText(probe, call, text);
-        return status;
-    }
-    case kWindow: {
-        HINSTANCE instance = nullptr;
-        HWND window = nullptr;
-        probe->window->ops->GetWindows(probe->window, &instance, &window);
-        return values->ops->FromInteger(values, IsWindow(window) && instance == GetModuleHandleA(nullptr), &call->result);
-    }
-    case kType: {
-        int32_t type = 0;
-        const Status status = values->ops->GetType(values, &call->args[1], &type);
-        values->ops->FromInteger(values, type, &call->result);
-        return status;
-    }
-    case kArgCount:
-        // Reads one past the count: the host answers void there.
-        values->ops->GetType(values, &call->args[call->argCount], &number);
-        values->ops->FromInteger(values, call->argCount * 100 + number, &call->result);
-        return 0;
-    case kCrash:
-        *static_cast<volatile int*>(nullptr) = 1;
-        return 0;
-    case kGlobal:
-        values->ops->ToInteger(values, &call->args[0], &number);
-        return values->ops->FromInteger(values, number * 2, &call->result);
-    case kDialog:
-        return ProbeDialog(probe, call);
-    default:
-        return static_cast<Status>(0x80040BC9);
+        case kUpdate: {
+            HostMovie* movie = nullptr;
+            const Status status = probe->player->ops->GetActiveMovie(probe->player, &movie);
+            if (status != 0) {
+                return status;
+            }
+            Symbol symbol = 0;
+            values->ops->StringToSymbol(values, "frameEvent", &symbol);
+            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+            values->ops->StringToSymbol(values, "updatestage", &symbol);
+            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
+            movie->ops->Release(movie);
+            return 0;
+        }
+        case kKeepModal: {
+            int32_t state = 0;
+            return probe->window->ops->BeginModal(probe->window, &state);
+        }
+        case kDoubleRelease: {
+            ScriptValue value{};
+            values->ops->FromString(values, "twice", &value);
+            const ScriptValue copy = value;
+            values->ops->ReleaseValue(values, &value);
+            value = copy;
+            return values->ops->ReleaseValue(values, &value);
+        }
+        case kAppKind: {
+            const Status status = probe->appInfo->ops->GetProperty(probe->appInfo, kAppPropertyKind, text, 32);
+            SetText(probe, call, text);
+            return status;
+        }
+        case kWindow: {
+            HINSTANCE instance = nullptr;
+            HWND window = nullptr;
+            probe->window->ops->GetWindows(probe->window, &instance, &window);
+            return values->ops->FromInteger(values, IsWindow(window) && instance == GetModuleHandleA(nullptr),
+                                            &call->result);
+        }
+        case kType: {
+            int32_t type = 0;
+            const Status status = values->ops->GetType(values, &call->args[1], &type);
+            values->ops->FromInteger(values, type, &call->result);
+            return status;
+        }
+        case kArgCount:
+            // Reads one past the count: the host answers void there.
+            values->ops->GetType(values, &call->args[call->argCount], &number);
+            values->ops->FromInteger(values, call->argCount * 100 + number, &call->result);
+            return 0;
+        case kCrash:
+            *static_cast<volatile int*>(nullptr) = 1;
+            return 0;
+        case kGlobal:
+            values->ops->ToInteger(values, &call->args[0], &number);
+            return values->ops->FromInteger(values, number * 2, &call->result);
+        case kDialog:
+            return ProbeDialog(probe, call);
+        default:
+            return static_cast<Status>(0x80040BC9);
     }
 }
 
@@ -350,8 +366,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD, LPVOID) {
 // Exported by name through probe_plugin.def.
 extern "C" {
 
-Status __stdcall DllGetClassForm(const GUID* classId, uint32_t* size, ClassCreateFn* create,
-                                                       ClassDestroyFn* destroy) {
+Status __stdcall DllGetClassForm(const GUID* classId, uint32_t* size, ClassCreateFn* create, ClassDestroyFn* destroy) {
     if (Same(*classId, kClsidXtraRegistrar)) {
         *size = sizeof(HostHeader);
         *create = Nothing;
@@ -367,8 +382,7 @@ Status __stdcall DllGetClassForm(const GUID* classId, uint32_t* size, ClassCreat
     return static_cast<Status>(0x80040005);
 }
 
-Status __stdcall DllGetInterface(void* instance, const GUID* classId, const GUID* interfaceId,
-                                                       void** out) {
+Status __stdcall DllGetInterface(void* instance, const GUID* classId, const GUID* interfaceId, void** out) {
     if (Same(*classId, kClsidXtraRegistrar) && Same(*interfaceId, kIidRegistration)) {
         return MakeInterface(instance, &kRegistrationOps, out);
     }
@@ -390,9 +404,7 @@ Status __stdcall DllGetClassInfo(HostAllocator* allocator, ClassInfoRecord** out
     return 0;
 }
 
-HRESULT __stdcall DllGetClassObject(REFCLSID, REFIID, LPVOID*) {
-    return static_cast<Status>(0x80040005);
-}
+HRESULT __stdcall DllGetClassObject(REFCLSID, REFIID, LPVOID*) { return static_cast<Status>(0x80040005); }
 
 HRESULT __stdcall DllCanUnloadNow() { return g_liveInterfaces > 0 ? 0x80040003 : 0; }
 

@@ -25,7 +25,8 @@ std::vector<ScriptError> Errors(const char* source) {
 }
 
 TEST(ScriptParserTest, ValuesParseToTheirKinds) {
-    const Script script = Parse("v = [1, -2.5, 1e3, 0x80040BC9, -0x10, \"a\\n\\\"b\\x41\\\\\", #dsNormal, void, [], [:]]\n");
+    const Script script =
+        Parse("v = [1, -2.5, 1e3, 0x80040BC9, -0x10, \"a\\n\\\"b\\x41\\\\\", #dsNormal, void, [], [:]]\n");
     ASSERT_EQ(script.statements.size(), 1u);
     const Expr& list = script.statements[0].exprs[0];
     ASSERT_EQ(list.kind, Expr::Kind::List);

@@ -19,7 +19,7 @@ Iface* Service(InstanceRecord* record, const GUID& iid) {
 }
 
 class ServicesTest : public ::testing::Test {
-  protected:
+protected:
     ServicesTest() : record(host.NewRecord("x")) {}
     Host host;
     InstanceRecord* record;
@@ -265,8 +265,8 @@ TEST_F(ServicesTest, ModalStateAndModuleResourcesNest) {
 TEST_F(ServicesTest, TheRegistryKeepsTheMethodTableOfARegisteredClass) {
     HostRegistry* registry = host.Registry();
     HostDictionary* dictionary = nullptr;
-    EXPECT_EQ(registry->ops->GetClassDictionary(registry, host.registrationToken + 1, &kClsidSoundXtra,
-                                                &kIidScripting, &dictionary),
+    EXPECT_EQ(registry->ops->GetClassDictionary(registry, host.registrationToken + 1, &kClsidSoundXtra, &kIidScripting,
+                                                &dictionary),
               kStatusBadState);
     ASSERT_EQ(registry->ops->GetClassDictionary(registry, host.registrationToken, &kClsidSoundXtra, &kIidScripting,
                                                 &dictionary),
@@ -281,8 +281,8 @@ TEST_F(ServicesTest, TheRegistryKeepsTheMethodTableOfARegisteredClass) {
 
 TEST_F(ServicesTest, TheInstanceIsItsOwnReferenceCountedObject) {
     // The header's word 0 is the operation table and word 1 the host's record.
-    HostHeader header{&kInstanceOps, reinterpret_cast<uintptr_t>(record),
-                      &record->callback.iface, &record->allocator.iface};
+    HostHeader header{&kInstanceOps, reinterpret_cast<uintptr_t>(record), &record->callback.iface,
+                      &record->allocator.iface};
     auto* self = reinterpret_cast<HostInstance*>(&header);
     record->self.refs = 1;
     EXPECT_EQ(header.instanceOps->AddRef(self), 2u);

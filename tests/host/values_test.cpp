@@ -12,7 +12,7 @@ namespace sonidrax::host {
 namespace {
 
 class ValueStoreTest : public ::testing::Test {
-  protected:
+protected:
     ValueStoreTest() {
         store.SetFaultSink([this](const std::string& text) { faults.push_back(text); });
     }

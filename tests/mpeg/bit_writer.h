@@ -6,49 +6,49 @@
 namespace sonidrax::mpeg::testing {
 
 class BitWriter {
- public:
-  void put(uint32_t value, unsigned bits) {
-    // More than 32 bits are leading zeros.
-    for (unsigned i = bits; i-- > 0;) putBit(i < 32 ? (value >> i) & 1u : 0u);
-  }
-  void putBit(uint32_t bit) {
-    if (used_ == 0) bytes_.push_back(0);
-    if (bit) bytes_.back() |= static_cast<uint8_t>(0x80u >> used_);
-    used_ = (used_ + 1) & 7;
-  }
-  // Zero bits up to `length` bytes in all.
-  void padTo(size_t length) {
-    while (bytes_.size() < length || used_ != 0) putBit(0);
-  }
-  size_t bitCount() const { return bytes_.size() * 8 - (used_ == 0 ? 0 : 8 - used_); }
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
+public:
+    void put(uint32_t value, unsigned bits) {
+        // More than 32 bits are leading zeros.
+        for (unsigned i = bits; i-- > 0;) putBit(i < 32 ? (value >> i) & 1u : 0u);
+    }
+    void putBit(uint32_t bit) {
+        if (used_ == 0) bytes_.push_back(0);
+        if (bit) bytes_.back() |= static_cast<uint8_t>(0x80u >> used_);
+        used_ = (used_ + 1) & 7;
+    }
+    // Zero bits up to `length` bytes in all.
+    void padTo(size_t length) {
+        while (bytes_.size() < length || used_ != 0) putBit(0);
+    }
+    size_t bitCount() const { return bytes_.size() * 8 - (used_ == 0 ? 0 : 8 - used_); }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
 
- private:
-  std::vector<uint8_t> bytes_;
-  unsigned used_ = 0;
+private:
+    std::vector<uint8_t> bytes_;
+    unsigned used_ = 0;
 };
 
 // Header fields in stream order. version: 1 MPEG-1, 0 MPEG-2, 2 MPEG-2.5; layer as
 // coded (3 = Layer I, 2 = Layer II, 1 = Layer III).
 struct HeaderFields {
-  uint32_t version = 1;
-  uint32_t layer = 2;
-  uint32_t protection = 1;
-  uint32_t bitrateIndex = 8;
-  uint32_t samplingIndex = 0;
-  uint32_t padding = 0;
-  uint32_t mode = 0;
-  uint32_t modeExtension = 0;
+    uint32_t version = 1;
+    uint32_t layer = 2;
+    uint32_t protection = 1;
+    uint32_t bitrateIndex = 8;
+    uint32_t samplingIndex = 0;
+    uint32_t padding = 0;
+    uint32_t mode = 0;
+    uint32_t modeExtension = 0;
 };
 
 inline uint32_t headerWord(const HeaderFields& f) {
-  const uint32_t versionBits = f.version == 1 ? 3u : (f.version == 0 ? 2u : (f.version == 2 ? 0u : 1u));
-  return 0xFFE00000u | (versionBits << 19) | (f.layer << 17) | (f.protection << 16) | (f.bitrateIndex << 12) |
-         (f.samplingIndex << 10) | (f.padding << 9) | (f.mode << 6) | (f.modeExtension << 4);
+    const uint32_t versionBits = f.version == 1 ? 3u : (f.version == 0 ? 2u : (f.version == 2 ? 0u : 1u));
+    return 0xFFE00000u | (versionBits << 19) | (f.layer << 17) | (f.protection << 16) | (f.bitrateIndex << 12) |
+           (f.samplingIndex << 10) | (f.padding << 9) | (f.mode << 6) | (f.modeExtension << 4);
 }
 
 inline void appendWord(std::vector<uint8_t>& bytes, uint32_t word) {
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
 }
 
 }  // namespace sonidrax::mpeg::testing

@@ -17,17 +17,17 @@ namespace sonidrax::mpeg::testing {
 namespace {
 
 enum class Rule {
-  kOverlap,    // compare where both have samples (padded reference, or one missing frame)
-  kEqual,      // the lengths must be equal
-  kReportOnly  // reference from another decoder: figures reported, not judged
+    kOverlap,    // compare where both have samples (padded reference, or one missing frame)
+    kEqual,      // the lengths must be equal
+    kReportOnly  // reference from another decoder: figures reported, not judged
 };
 
 struct Stream {
-  const char* name;
-  int channels;  // for the comparison (a stream mixing mono and stereo frames: 1)
-  long decodedPerChannel;
-  long offset;  // leading decoded sample frames skipped in the comparison
-  Rule rule;
+    const char* name;
+    int channels;  // for the comparison (a stream mixing mono and stereo frames: 1)
+    long decodedPerChannel;
+    long offset;  // leading decoded sample frames skipped in the comparison
+    Rule rule;
 };
 
 const Stream kStreams[] = {
@@ -64,46 +64,46 @@ const Stream kStreams[] = {
 const std::string kDirectory = SONIDRAX_CONFORMANCE_DIR;
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return true;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
 }
 
 std::vector<int16_t> samplesOf(const std::vector<uint8_t>& bytes) {
-  std::vector<int16_t> samples(bytes.size() / 2);
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  return samples;
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return samples;
 }
 
 struct Comparison {
-  long compared = 0;
-  double rms = 0.0;
-  int maxError = 0;
+    long compared = 0;
+    double rms = 0.0;
+    int maxError = 0;
 };
 
 Comparison compare(const std::vector<int16_t>& decoded, const std::vector<int16_t>& reference, const Stream& s) {
-  Comparison c;
-  const size_t start = static_cast<size_t>(s.offset) * static_cast<size_t>(s.channels);
-  if (decoded.size() <= start) return c;
-  const size_t n = std::min(decoded.size() - start, reference.size());
-  double squares = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    const int difference = decoded[start + i] - reference[i];
-    squares += static_cast<double>(difference) * difference;
-    c.maxError = std::max(c.maxError, std::abs(difference));
-  }
-  c.compared = static_cast<long>(n);
-  c.rms = n != 0 ? std::sqrt(squares / static_cast<double>(n)) : 0.0;
-  return c;
+    Comparison c;
+    const size_t start = static_cast<size_t>(s.offset) * static_cast<size_t>(s.channels);
+    if (decoded.size() <= start) return c;
+    const size_t n = std::min(decoded.size() - start, reference.size());
+    double squares = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const int difference = decoded[start + i] - reference[i];
+        squares += static_cast<double>(difference) * difference;
+        c.maxError = std::max(c.maxError, std::abs(difference));
+    }
+    c.compared = static_cast<long>(n);
+    c.rms = n != 0 ? std::sqrt(squares / static_cast<double>(n)) : 0.0;
+    return c;
 }
 
 const char* accuracyClass(const Comparison& c) {
-  if (c.compared == 0) return "fail";
-  if (c.rms < 1.0 / std::sqrt(12.0) && c.maxError <= 2) return "full";
-  if (c.rms < 16.0 / std::sqrt(12.0)) return "limited";
-  return "fail";
+    if (c.compared == 0) return "fail";
+    if (c.rms < 1.0 / std::sqrt(12.0) && c.maxError <= 2) return "full";
+    if (c.rms < 16.0 / std::sqrt(12.0)) return "limited";
+    return "fail";
 }
 
 class Conformance : public ::testing::TestWithParam<Stream> {};
@@ -111,59 +111,60 @@ class Conformance : public ::testing::TestWithParam<Stream> {};
 // Decodes the stream on the given synthesis path and checks it against the reference.
 std::vector<int16_t> decodeAndCompare(const Stream& s, const std::vector<uint8_t>& bitstream,
                                       const std::vector<int16_t>& reference, SynthesisPath path) {
-  EXPECT_TRUE(selectSynthesisPath(path));
-  CodecHarness harness(bitstream);
-  // A stream that starts mid-way (l3-sin1k0db) has no frame to analyse at its start;
-  // the frames are still found by the sync search.
-  const int32_t opened = harness.open();
-  EXPECT_TRUE(opened == 0 || opened == -1) << opened;
-  std::vector<int16_t> decoded;
-  int32_t aborted = 0;
-  EXPECT_EQ(harness.decodeAll(decoded, &aborted), decoder::kEndOfInput);
-  EXPECT_EQ(aborted, 0);
-  EXPECT_EQ(static_cast<long>(decoded.size()), s.decodedPerChannel * s.channels);
-  if (s.rule == Rule::kEqual) {
-    EXPECT_EQ(decoded.size(), reference.size());
-  }
-  const Comparison c = compare(decoded, reference, s);
-  static bool headed = false;
-  if (!headed) {
-    std::printf("| %-20s | %-8s | %8s | %9s | %3s | %-7s |\n", "stream", "path", "samples", "RMS (LSB)", "max",
-                "class");
-    headed = true;
-  }
-  std::printf("| %-20s | %-8s | %8ld | %9.4f | %3d | %-7s |%s\n", s.name, synthesisPathName(path), c.compared, c.rms,
-              c.maxError, accuracyClass(c), s.rule == Rule::kReportOnly ? " reported only" : "");
-  if (s.rule == Rule::kReportOnly) return decoded;
-  EXPECT_GT(c.compared, 0);
-  EXPECT_LT(c.rms, 1.0 / std::sqrt(12.0)) << s.name;
-  EXPECT_LE(c.maxError, 2) << s.name;
-  return decoded;
+    EXPECT_TRUE(selectSynthesisPath(path));
+    CodecHarness harness(bitstream);
+    // A stream that starts mid-way (l3-sin1k0db) has no frame to analyse at its start;
+    // the frames are still found by the sync search.
+    const int32_t opened = harness.open();
+    EXPECT_TRUE(opened == 0 || opened == -1) << opened;
+    std::vector<int16_t> decoded;
+    int32_t aborted = 0;
+    EXPECT_EQ(harness.decodeAll(decoded, &aborted), decoder::kEndOfInput);
+    EXPECT_EQ(aborted, 0);
+    EXPECT_EQ(static_cast<long>(decoded.size()), s.decodedPerChannel * s.channels);
+    if (s.rule == Rule::kEqual) {
+        EXPECT_EQ(decoded.size(), reference.size());
+    }
+    const Comparison c = compare(decoded, reference, s);
+    static bool headed = false;
+    if (!headed) {
+        std::printf("| %-20s | %-8s | %8s | %9s | %3s | %-7s |\n", "stream", "path", "samples", "RMS (LSB)", "max",
+                    "class");
+        headed = true;
+    }
+    std::printf("| %-20s | %-8s | %8ld | %9.4f | %3d | %-7s |%s\n", s.name, synthesisPathName(path), c.compared, c.rms,
+                c.maxError, accuracyClass(c), s.rule == Rule::kReportOnly ? " reported only" : "");
+    if (s.rule == Rule::kReportOnly) return decoded;
+    EXPECT_GT(c.compared, 0);
+    EXPECT_LT(c.rms, 1.0 / std::sqrt(12.0)) << s.name;
+    EXPECT_LE(c.maxError, 2) << s.name;
+    return decoded;
 }
 
 // On every synthesis path the processor has, and the same samples on all of them.
 TEST_P(Conformance, DecodesToFullAccuracyWithTheExactLengthOnEveryPath) {
-  const Stream& s = GetParam();
-  std::vector<uint8_t> bitstream, referenceBytes;
-  if (!readFile(kDirectory + "/" + s.name + ".bit", bitstream) ||
-      !readFile(kDirectory + "/" + s.name + ".pcm", referenceBytes))
-    GTEST_SKIP() << "conformance streams not found in " << kDirectory;
-  const std::vector<int16_t> reference = samplesOf(referenceBytes);
-  const SynthesisPath chosen = synthesisPath();
-  const std::vector<int16_t> portable = decodeAndCompare(s, bitstream, reference, SynthesisPath::kPortable);
-  for (const SynthesisPath path : {SynthesisPath::kSse2, SynthesisPath::kAvx2}) {
-    if (!synthesisPathSupported(path)) continue;
-    EXPECT_TRUE(decodeAndCompare(s, bitstream, reference, path) == portable) << synthesisPathName(path) << " differs";
-  }
-  selectSynthesisPath(chosen);
+    const Stream& s = GetParam();
+    std::vector<uint8_t> bitstream, referenceBytes;
+    if (!readFile(kDirectory + "/" + s.name + ".bit", bitstream) ||
+        !readFile(kDirectory + "/" + s.name + ".pcm", referenceBytes))
+        GTEST_SKIP() << "conformance streams not found in " << kDirectory;
+    const std::vector<int16_t> reference = samplesOf(referenceBytes);
+    const SynthesisPath chosen = synthesisPath();
+    const std::vector<int16_t> portable = decodeAndCompare(s, bitstream, reference, SynthesisPath::kPortable);
+    for (const SynthesisPath path : {SynthesisPath::kSse2, SynthesisPath::kAvx2}) {
+        if (!synthesisPathSupported(path)) continue;
+        EXPECT_TRUE(decodeAndCompare(s, bitstream, reference, path) == portable)
+            << synthesisPathName(path) << " differs";
+    }
+    selectSynthesisPath(chosen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, Conformance, ::testing::ValuesIn(kStreams),
                          [](const ::testing::TestParamInfo<Stream>& info) {
-                           std::string name = info.param.name;
-                           for (char& ch : name)
-                             if (ch == '-') ch = '_';
-                           return name;
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (ch == '-') ch = '_';
+                             return name;
                          });
 
 }  // namespace

@@ -67,8 +67,8 @@ protected:
             uint64_t pos = sound->GetPosition();
             if (expected == 0 && pos == data.size()) pos = 0;
             if (pos != expected) {
-                return ::testing::AssertionFailure() << "position " << pos << " after "
-                                                     << listener.heard() << ", expected " << expected;
+                return ::testing::AssertionFailure()
+                       << "position " << pos << " after " << listener.heard() << ", expected " << expected;
             }
         }
         return ::testing::AssertionSuccess();

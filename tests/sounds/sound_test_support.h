@@ -205,8 +205,8 @@ public:
             int heard = buffer_.Bytes()[buffer_.playCursor];
             int expected = Expected(heard_);
             if (heard != expected) {
-                return ::testing::AssertionFailure() << "byte " << heard_ << " after the start: heard " << heard
-                                                     << ", expected " << expected;
+                return ::testing::AssertionFailure()
+                       << "byte " << heard_ << " after the start: heard " << heard << ", expected " << expected;
             }
             buffer_.Advance(1);
             ++heard_;

@@ -109,9 +109,8 @@ HRESULT WINAPI FakeDirectSoundSystem::Create(const GUID* device, IDirectSound** 
 
     FakeDeviceInfo info;  // the default device
     if (device != nullptr && !Same(*device, DSDEVID_DefaultPlayback) && !Same(*device, GUID_NULL)) {
-        auto match = std::find_if(system->devices.begin(), system->devices.end(), [&](const FakeDeviceInfo& d) {
-            return d.hasGuid && Same(*device, d.guid);
-        });
+        auto match = std::find_if(system->devices.begin(), system->devices.end(),
+                                  [&](const FakeDeviceInfo& d) { return d.hasGuid && Same(*device, d.guid); });
         if (match == system->devices.end()) return DSERR_NODRIVER;
         info = *match;
     }
@@ -245,8 +244,8 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) return DSERR_INVALIDPARAM;
         if (primary == nullptr) {
             int n = static_cast<int>(system.buffers.size()) + 1;
-            system.buffers.push_back(std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, kPrimaryBytes,
-                                                                       nullptr, nullptr));
+            system.buffers.push_back(
+                std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, kPrimaryBytes, nullptr, nullptr));
             primary = system.buffers.back().get();
             WAVEFORMATEX initial{WAVE_FORMAT_PCM, 2, 22050, 22050 * 2, 2, 8, 0};
             primary->format = CopyFormat(&initial);
@@ -530,8 +529,8 @@ HRESULT FakeSoundBuffer::Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) {
     return DSERR_ALREADYINITIALIZED;
 }
 
-HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2,
-                              LPDWORD bytes2, DWORD lockFlags) {
+HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2, LPDWORD bytes2,
+                              DWORD lockFlags) {
     HRESULT r = DS_OK;
     if (part1 != nullptr) *part1 = nullptr;
     if (bytes1 != nullptr) *bytes1 = 0;
@@ -718,7 +717,6 @@ ULONG FakeSound3DBuffer::Release() {
     return static_cast<ULONG>(--refs);
 }
 
-
 template <typename T>
 HRESULT FakeSound3DBuffer::Get(const char* operation, T* out, const T& value) {
     HRESULT r = DS_OK;
@@ -903,8 +901,8 @@ HRESULT FakeListener::SetDopplerFactor(D3DVALUE factor, DWORD apply) {
     return Set("SetDopplerFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
 }
 
-HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop,
-                                     D3DVALUE yTop, D3DVALUE zTop, DWORD apply) {
+HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop, D3DVALUE yTop,
+                                     D3DVALUE zTop, DWORD apply) {
     return Set("SetOrientation", apply, true, [&](DS3DLISTENER& t) {
         t.vOrientFront = {xFront, yFront, zFront};
         t.vOrientTop = {xTop, yTop, zTop};

@@ -38,9 +38,13 @@ struct FakeHostOps {
         return static_cast<Status>(0x80004002);
     }
     template <typename Self>
-    static ULONG __stdcall ServiceAddRef(Self* self) { return ++H(self).serviceRefs_; }
+    static ULONG __stdcall ServiceAddRef(Self* self) {
+        return ++H(self).serviceRefs_;
+    }
     template <typename Self>
-    static ULONG __stdcall ServiceRelease(Self* self) { return --H(self).serviceRefs_; }
+    static ULONG __stdcall ServiceRelease(Self* self) {
+        return --H(self).serviceRefs_;
+    }
 
     static void* __stdcall Alloc(HostAllocator* self, uint32_t n) {
         FakeHost& h = H(self);
@@ -101,9 +105,12 @@ struct FakeHostOps {
     static Status __stdcall ReleaseValue(HostValues*, ScriptValue*) { return 0; }
     static Status __stdcall ToInteger(HostValues* self, const ScriptValue* v, int32_t* out) {
         FakeHost& h = H(self);
-        if (v->words[0] == kInt) *out = static_cast<int32_t>(v->words[1]);
-        else if (v->words[0] == kFloat) *out = static_cast<int32_t>(h.floats_[v->words[1]]);
-        else return static_cast<Status>(0x800407D8);
+        if (v->words[0] == kInt)
+            *out = static_cast<int32_t>(v->words[1]);
+        else if (v->words[0] == kFloat)
+            *out = static_cast<int32_t>(h.floats_[v->words[1]]);
+        else
+            return static_cast<Status>(0x800407D8);
         return 0;
     }
     static Status __stdcall ToSymbol(HostValues*, const ScriptValue* v, Symbol* out) {
@@ -113,9 +120,12 @@ struct FakeHostOps {
     }
     static Status __stdcall ToFloat(HostValues* self, const ScriptValue* v, double* out) {
         FakeHost& h = H(self);
-        if (v->words[0] == kInt) *out = static_cast<int32_t>(v->words[1]);
-        else if (v->words[0] == kFloat) *out = h.floats_[v->words[1]];
-        else return static_cast<Status>(0x800407D8);
+        if (v->words[0] == kInt)
+            *out = static_cast<int32_t>(v->words[1]);
+        else if (v->words[0] == kFloat)
+            *out = h.floats_[v->words[1]];
+        else
+            return static_cast<Status>(0x800407D8);
         return 0;
     }
     static Status __stdcall StringLength(HostValues* self, const ScriptValue* v, int32_t* out) {
@@ -160,7 +170,8 @@ struct FakeHostOps {
     }
     static Status __stdcall GetAt(HostLists* self, const ScriptValue* list, int32_t pos, ScriptValue* out) {
         FakeList* l = ListOf(H(self), list);
-        if (l == nullptr || pos < 1 || pos > static_cast<int32_t>(l->items.size())) return static_cast<Status>(0x800407D8);
+        if (l == nullptr || pos < 1 || pos > static_cast<int32_t>(l->items.size()))
+            return static_cast<Status>(0x800407D8);
         *out = l->items[pos - 1];
         return 0;
     }
@@ -233,7 +244,9 @@ struct FakeHostOps {
     static ULONG __stdcall MovieRelease(HostMovie* self) { return --H(self).movieRefs_; }
     static ULONG __stdcall MovieAddRef(HostMovie* self) { return ++H(self).movieRefs_; }
     static Status __stdcall GetMember(HostMovie* self, const MemberRef* reference, HostMember** out);
-    static FakeHost::MemberService& M(const void* self) { return *static_cast<FakeHost::MemberService*>(const_cast<void*>(self)); }
+    static FakeHost::MemberService& M(const void* self) {
+        return *static_cast<FakeHost::MemberService*>(const_cast<void*>(self));
+    }
     static ULONG __stdcall MemberAddRef(HostMember* self) { return ++M(self).host->memberRefs_count_; }
     static ULONG __stdcall MemberRelease(HostMember* self) { return --M(self).host->memberRefs_count_; }
     static Status __stdcall MemberQI(HostMember*, const GUID*, void** out) {
@@ -294,81 +307,127 @@ struct Unknown {
     static constexpr auto release = &FakeHostOps::ServiceRelease<Self>;
 };
 
-const HostInstanceOps kInstanceOps = {{FakeHostOps::InstanceQI, FakeHostOps::InstanceAddRef,
-                                       FakeHostOps::InstanceRelease}};
+const HostInstanceOps kInstanceOps = {
+    {FakeHostOps::InstanceQI, FakeHostOps::InstanceAddRef, FakeHostOps::InstanceRelease}};
 
 const HostAllocatorOps kAllocatorOps = {
     {Unknown<HostAllocator>::qi, Unknown<HostAllocator>::addRef, Unknown<HostAllocator>::release},
-    FakeHostOps::Alloc, FakeHostOps::Free};
+    FakeHostOps::Alloc,
+    FakeHostOps::Free};
 
 const HostCallbackOps kCallbackOps = {
-    {FakeHostOps::CallbackQI, Unknown<HostCallback>::addRef, Unknown<HostCallback>::release}, nullptr, nullptr,
-    nullptr, nullptr};
+    {FakeHostOps::CallbackQI, Unknown<HostCallback>::addRef, Unknown<HostCallback>::release},
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr};
 
 const HostRegistryOps kRegistryOps = {
     {Unknown<HostRegistry>::qi, Unknown<HostRegistry>::addRef, Unknown<HostRegistry>::release},
-    nullptr, nullptr, nullptr, nullptr, FakeHostOps::GetClassDictionary};
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    FakeHostOps::GetClassDictionary};
 
 const HostDictionaryOps kDictionaryOps = {
     {Unknown<HostDictionary>::qi, Unknown<HostDictionary>::addRef, Unknown<HostDictionary>::release},
-    nullptr, nullptr, nullptr, FakeHostOps::Put};
+    nullptr,
+    nullptr,
+    nullptr,
+    FakeHostOps::Put};
 
 const HostAppInfoOps kAppInfoOps = {
-    {Unknown<HostAppInfo>::qi, Unknown<HostAppInfo>::addRef, Unknown<HostAppInfo>::release},
-    FakeHostOps::GetProperty};
+    {Unknown<HostAppInfo>::qi, Unknown<HostAppInfo>::addRef, Unknown<HostAppInfo>::release}, FakeHostOps::GetProperty};
 
-const HostValuesOps kValuesOps = {
-    {Unknown<HostValues>::qi, Unknown<HostValues>::addRef, Unknown<HostValues>::release},
-    FakeHostOps::StringToSymbol, nullptr, FakeHostOps::GetType, nullptr, FakeHostOps::ReleaseValue,
-    FakeHostOps::ToInteger, FakeHostOps::ToSymbol, FakeHostOps::ToFloat, FakeHostOps::StringLength,
-    FakeHostOps::ToString, nullptr, nullptr, nullptr, nullptr, FakeHostOps::FromInteger,
-    FakeHostOps::FromSymbol, FakeHostOps::FromFloat, FakeHostOps::FromString};
+const HostValuesOps kValuesOps = {{Unknown<HostValues>::qi, Unknown<HostValues>::addRef, Unknown<HostValues>::release},
+                                  FakeHostOps::StringToSymbol,
+                                  nullptr,
+                                  FakeHostOps::GetType,
+                                  nullptr,
+                                  FakeHostOps::ReleaseValue,
+                                  FakeHostOps::ToInteger,
+                                  FakeHostOps::ToSymbol,
+                                  FakeHostOps::ToFloat,
+                                  FakeHostOps::StringLength,
+                                  FakeHostOps::ToString,
+                                  nullptr,
+                                  nullptr,
+                                  nullptr,
+                                  nullptr,
+                                  FakeHostOps::FromInteger,
+                                  FakeHostOps::FromSymbol,
+                                  FakeHostOps::FromFloat,
+                                  FakeHostOps::FromString};
 
-const HostListsOps kListsOps = {
-    {Unknown<HostLists>::qi, Unknown<HostLists>::addRef, Unknown<HostLists>::release},
-    FakeHostOps::NewList, nullptr, FakeHostOps::Count, FakeHostOps::GetAt, FakeHostOps::SetAt,
-    FakeHostOps::NewPropList, FakeHostOps::AddProp, FakeHostOps::GetProp};
+const HostListsOps kListsOps = {{Unknown<HostLists>::qi, Unknown<HostLists>::addRef, Unknown<HostLists>::release},
+                                FakeHostOps::NewList,
+                                nullptr,
+                                FakeHostOps::Count,
+                                FakeHostOps::GetAt,
+                                FakeHostOps::SetAt,
+                                FakeHostOps::NewPropList,
+                                FakeHostOps::AddProp,
+                                FakeHostOps::GetProp};
 
 const HostMessagesOps kMessagesOps = {
     {Unknown<HostMessages>::qi, Unknown<HostMessages>::addRef, Unknown<HostMessages>::release},
-    FakeHostOps::Show, FakeHostOps::ShowFormatted};
+    FakeHostOps::Show,
+    FakeHostOps::ShowFormatted};
 
-const HostWindowOps kWindowOps = {
-    {Unknown<HostWindow>::qi, Unknown<HostWindow>::addRef, Unknown<HostWindow>::release},
-    nullptr, FakeHostOps::GetWindows, nullptr, nullptr, nullptr};
+const HostWindowOps kWindowOps = {{Unknown<HostWindow>::qi, Unknown<HostWindow>::addRef, Unknown<HostWindow>::release},
+                                  nullptr,
+                                  FakeHostOps::GetWindows,
+                                  nullptr,
+                                  nullptr,
+                                  nullptr};
 
-const HostPlayerOps kPlayerOps = {
-    {Unknown<HostPlayer>::qi, Unknown<HostPlayer>::addRef, Unknown<HostPlayer>::release},
-    nullptr, nullptr, nullptr, FakeHostOps::GetActiveMovie, nullptr, nullptr, FakeHostOps::ResolveFileName};
+const HostPlayerOps kPlayerOps = {{Unknown<HostPlayer>::qi, Unknown<HostPlayer>::addRef, Unknown<HostPlayer>::release},
+                                  nullptr,
+                                  nullptr,
+                                  nullptr,
+                                  FakeHostOps::GetActiveMovie,
+                                  nullptr,
+                                  nullptr,
+                                  FakeHostOps::ResolveFileName};
 const HostMediaOps kMediaOps = {{Unknown<HostMedia>::qi, Unknown<HostMedia>::addRef, Unknown<HostMedia>::release},
-                                nullptr, nullptr, FakeHostOps::NewMediaRequest, FakeHostOps::ReleaseMedia};
+                                nullptr,
+                                nullptr,
+                                FakeHostOps::NewMediaRequest,
+                                FakeHostOps::ReleaseMedia};
 const HostMemberRefsOps kMemberRefsOps = {
     {Unknown<HostMemberRefs>::qi, Unknown<HostMemberRefs>::addRef, Unknown<HostMemberRefs>::release},
     FakeHostOps::ToMemberRef};
-const HostMovieOps kMovieOps = {
-    {Unknown<HostMovie>::qi, FakeHostOps::MovieAddRef, FakeHostOps::MovieRelease},
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, FakeHostOps::GetMember};
+const HostMovieOps kMovieOps = {{Unknown<HostMovie>::qi, FakeHostOps::MovieAddRef, FakeHostOps::MovieRelease},
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                nullptr,
+                                FakeHostOps::GetMember};
 const HostMemberOps kMemberOps = {{FakeHostOps::MemberQI, FakeHostOps::MemberAddRef, FakeHostOps::MemberRelease},
-                                  FakeHostOps::GetMemberProp, nullptr, FakeHostOps::GetMedia};
+                                  FakeHostOps::GetMemberProp,
+                                  nullptr,
+                                  FakeHostOps::GetMedia};
 
 }  // namespace
 
 FakeHost::FakeHost()
-    : allocator_{&kAllocatorOps, this},
-      callback_{&kCallbackOps, this},
-      instanceOps_{&kInstanceOps, this},
-      appInfo_{&kAppInfoOps, this},
-      values_{&kValuesOps, this},
-      messages_{&kMessagesOps, this},
-      lists_{&kListsOps, this},
-      window_{&kWindowOps, this},
-      player_{&kPlayerOps, this},
-      media_{&kMediaOps, this},
-      memberRefs_{&kMemberRefsOps, this},
-      dictionary_{&kDictionaryOps, this},
-      registry_{&kRegistryOps, this},
-      movie_{&kMovieOps, this} {}
+    : allocator_{&kAllocatorOps, this}, callback_{&kCallbackOps, this}, instanceOps_{&kInstanceOps, this},
+      appInfo_{&kAppInfoOps, this}, values_{&kValuesOps, this}, messages_{&kMessagesOps, this}, lists_{&kListsOps,
+                                                                                                       this},
+      window_{&kWindowOps, this}, player_{&kPlayerOps, this}, media_{&kMediaOps, this}, memberRefs_{&kMemberRefsOps,
+                                                                                                    this},
+      dictionary_{&kDictionaryOps, this}, registry_{&kRegistryOps, this}, movie_{&kMovieOps, this} {}
 
 FakeHost::~FakeHost() {
     for (auto& [block, size] : blocks_) std::free(block);
@@ -381,10 +440,10 @@ void* FakeHost::ServiceFor(const GUID& iid, std::string* name) {
         Service* service;
     };
     const Entry entries[] = {
-        {&kIidHostAppInfo, "HostAppInfo", &appInfo_},     {&kIidHostValues, "HostValues", &values_},
-        {&kIidHostMessages, "HostMessages", &messages_},  {&kIidHostLists, "HostLists", &lists_},
-        {&kIidHostWindow, "HostWindow", &window_},        {&kIidHostPlayer, "HostPlayer", &player_},
-        {&kIidHostMedia, "HostMedia", &media_},           {&kIidHostMemberRefs, "HostMemberRefs", &memberRefs_},
+        {&kIidHostAppInfo, "HostAppInfo", &appInfo_},    {&kIidHostValues, "HostValues", &values_},
+        {&kIidHostMessages, "HostMessages", &messages_}, {&kIidHostLists, "HostLists", &lists_},
+        {&kIidHostWindow, "HostWindow", &window_},       {&kIidHostPlayer, "HostPlayer", &player_},
+        {&kIidHostMedia, "HostMedia", &media_},          {&kIidHostMemberRefs, "HostMemberRefs", &memberRefs_},
     };
     for (const Entry& e : entries) {
         if (SameGuid(*e.iid, iid)) {
@@ -417,8 +476,8 @@ Status __stdcall FakeHostOps::GetMember(HostMovie* self, const MemberRef* refere
     *out = nullptr;
     auto found = h.members_.find({reference->castNumber, reference->memberNumber});
     if (found == h.members_.end()) return static_cast<Status>(0x80040BC1);
-    h.memberServices_.push_back(std::make_unique<FakeHost::MemberService>(
-        FakeHost::MemberService{&kMemberOps, &h, &found->second}));
+    h.memberServices_.push_back(
+        std::make_unique<FakeHost::MemberService>(FakeHost::MemberService{&kMemberOps, &h, &found->second}));
     ++h.memberRefs_count_;
     *out = reinterpret_cast<HostMember*>(h.memberServices_.back().get());
     return 0;

@@ -64,13 +64,13 @@ public:
 
     // Cast members, the movie that holds them and their media.
     struct Member {
-        std::string type = "sound";       // the #type property
+        std::string type = "sound";        // the #type property
         std::vector<unsigned char> media;  // the "winWAVE" image
     };
     ScriptValue MemberValue(int32_t castNumber, int32_t memberNumber);
     Member& AddMember(int32_t castNumber, int32_t memberNumber);
     bool noActiveMovie = false;
-    Status mediaFailure = 0;           // GetMedia answers this when not 0
+    Status mediaFailure = 0;  // GetMedia answers this when not 0
     int32_t LiveMovieRefs() const { return movieRefs_; }
     int32_t LiveMemberRefs() const { return memberRefs_count_; }
     int32_t LiveMedia() const { return liveMedia_; }

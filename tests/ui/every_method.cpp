@@ -20,7 +20,8 @@ constexpr uint32_t kNewSound = 2;
 constexpr uint32_t kDeleteAllSounds = 6;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
-    std::printf("the plug-in crashed (exception 0x%08lX)\n", static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+    std::printf("the plug-in crashed (exception 0x%08lX)\n",
+                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
     ExitProcess(3);
 }
@@ -46,10 +47,18 @@ std::vector<ScriptValue> Kinds(ValueStore& values) {
     values.AddProp(settings, key, text);
     values.Release(&key);
     values.Release(&text);
-    return {ValueStore::Integer(1), values.NewFloat(2.5), values.NewString("sonidrax"),
-            values.NewString(std::string(600, 'a')), ValueStore::SymbolValue(values.Intern("dsNormal")),
-            ValueStore::Void(), ListOf(values, 0), ListOf(values, 2), ListOf(values, 3), ListOf(values, 4),
-            settings, values.NewMemberRef({1, 1})};
+    return {ValueStore::Integer(1),
+            values.NewFloat(2.5),
+            values.NewString("sonidrax"),
+            values.NewString(std::string(600, 'a')),
+            ValueStore::SymbolValue(values.Intern("dsNormal")),
+            ValueStore::Void(),
+            ListOf(values, 0),
+            ListOf(values, 2),
+            ListOf(values, 3),
+            ListOf(values, 4),
+            settings,
+            values.NewMemberRef({1, 1})};
 }
 
 // Declared arguments after "object me"; "*" counts as one.
@@ -117,6 +126,7 @@ int main(int argc, char** argv) {
     std::printf("%zu methods, %d calls, %d without a status; host faults: %u; instance: %s; values alive: %zu\n",
                 plugin.Methods().methods.size(), calls, failures, host.FaultCount(), left.c_str(),
                 host.values.LiveCells());
-    const bool whole = failures == 0 && host.FaultCount() == 0 && left == "nothing left" && host.values.LiveCells() == 0;
+    const bool whole =
+        failures == 0 && host.FaultCount() == 0 && left == "nothing left" && host.values.LiveCells() == 0;
     return whole && plugin.Methods().methods.size() == 85 ? 0 : 1;
 }

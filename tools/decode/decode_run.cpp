@@ -34,15 +34,24 @@ void Remember(void* user, std::int32_t, std::int32_t, const char* category, cons
 
 const char* StatusText(Status status) {
     switch (status) {
-        case kOutOfMemory: return "out of memory";
-        case kCannotOpenFile: return "cannot open the file";
-        case kPermissionDenied: return "permission denied";
-        case kFileNotFound: return "file not found";
-        case kEndOfInput: return "unexpected end of the input";
-        case kNoCodecAccepts: return "no codec knows this stream";
-        case kDecodeAborted: return "damaged stream";
-        case kNoOutputModuleAccepts: return "the output cannot take the stream's format";
-        default: return "internal error";
+        case kOutOfMemory:
+            return "out of memory";
+        case kCannotOpenFile:
+            return "cannot open the file";
+        case kPermissionDenied:
+            return "permission denied";
+        case kFileNotFound:
+            return "file not found";
+        case kEndOfInput:
+            return "unexpected end of the input";
+        case kNoCodecAccepts:
+            return "no codec knows this stream";
+        case kDecodeAborted:
+            return "damaged stream";
+        case kNoOutputModuleAccepts:
+            return "the output cannot take the stream's format";
+        default:
+            return "internal error";
     }
 }
 
@@ -54,7 +63,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 class DecodeRun {
 public:
     DecodeRun(const DecodeOptions& options, const ToolEnvironment& environment)
-        : options_(options), env_(environment), progress_(environment.err, environment.errIsTerminal && !options.quiet) {}
+        : options_(options), env_(environment),
+          progress_(environment.err, environment.errIsTerminal && !options.quiet) {}
     ~DecodeRun() { DestroyDecoder(decoder_); }
     DecodeRun(const DecodeRun&) = delete;
     DecodeRun& operator=(const DecodeRun&) = delete;
@@ -136,7 +146,8 @@ private:
             }
             if (s != kSuccess) return Finish(Fail(Explain(s, InputLabel())));
             if (check->failed) {
-                return Finish(Fail("cannot write " + OutputLabel() + ": " + std::generic_category().message(check->error)));
+                return Finish(
+                    Fail("cannot write " + OutputLabel() + ": " + std::generic_category().message(check->error)));
             }
             if (frames++ == 0 && !options_.quiet) {
                 std::fputs(DescribeStream(decoder_, options_.input).c_str(), info);

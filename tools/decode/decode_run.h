@@ -17,10 +17,10 @@ inline constexpr int kExitUsage = 2;
 
 struct ToolEnvironment {
     std::vector<decoder::CodecModule> codecs;  // registered in this order
-    std::FILE* out = stdout;  // the properties, unless the samples go there
-    std::FILE* err = stderr;  // messages and the progress line
-    bool errIsTerminal = false;  // show progress on err
-    bool stdoutIsTerminal = false;  // samples are not written to a terminal
+    std::FILE* out = stdout;                   // the properties, unless the samples go there
+    std::FILE* err = stderr;                   // messages and the progress line
+    bool errIsTerminal = false;                // show progress on err
+    bool stdoutIsTerminal = false;             // samples are not written to a terminal
 };
 
 int RunDecode(const DecodeOptions& options, const ToolEnvironment& environment);

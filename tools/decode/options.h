@@ -11,7 +11,7 @@ namespace sonidrax::tools {
 enum class OutputFormat { kChosenByName, kWave, kRaw };
 
 struct DecodeOptions {
-    std::string input;             // a file name, or "-" for standard input
+    std::string input;                  // a file name, or "-" for standard input
     std::optional<std::string> output;  // absent: print the properties only
     OutputFormat format = OutputFormat::kChosenByName;
     std::int32_t channelOption = 0;  // the codec's option 1

@@ -28,29 +28,42 @@ bool Text(Decoder* d, const char* name, std::string* value) {
 
 const char* LevelName(std::int32_t level) {
     switch (level) {
-        case 1: return "MPEG-1";
-        case 2: return "MPEG-2";
-        case 0: return "MPEG-2.5";
-        default: return "MPEG";
+        case 1:
+            return "MPEG-1";
+        case 2:
+            return "MPEG-2";
+        case 0:
+            return "MPEG-2.5";
+        default:
+            return "MPEG";
     }
 }
 
 const char* ModeName(std::int32_t mode) {
     switch (mode) {
-        case 0: return "stereo";
-        case 1: return "joint stereo";
-        case 2: return "dual channel";
-        case 3: return "single channel";
-        default: return "unknown mode";
+        case 0:
+            return "stereo";
+        case 1:
+            return "joint stereo";
+        case 2:
+            return "dual channel";
+        case 3:
+            return "single channel";
+        default:
+            return "unknown mode";
     }
 }
 
 const char* LayerName(std::int32_t layer) {
     switch (layer) {
-        case 1: return "Layer I";
-        case 2: return "Layer II";
-        case 3: return "Layer III";
-        default: return "unknown layer";
+        case 1:
+            return "Layer I";
+        case 2:
+            return "Layer II";
+        case 3:
+            return "Layer III";
+        default:
+            return "unknown layer";
     }
 }
 
@@ -102,8 +115,10 @@ std::string DescribeStream(Decoder* d, const std::string& inputName) {
         const char* property;
         const char* label;
     };
-    static constexpr Field kTextFields[] = {{"id3/title", "Title"},   {"id3/artist", "Artist"},
-                                            {"id3/album", "Album"},   {"id3/year", "Year"},
+    static constexpr Field kTextFields[] = {{"id3/title", "Title"},
+                                            {"id3/artist", "Artist"},
+                                            {"id3/album", "Album"},
+                                            {"id3/year", "Year"},
                                             {"id3/comment", "Comment"}};
     for (const Field& f : kTextFields) {
         std::string value;

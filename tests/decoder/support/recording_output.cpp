@@ -43,8 +43,8 @@ std::int16_t* GetBuffer(void*, std::int32_t byteCount) {
 }
 Status SetFormat(void*, const OutputFormat* format, std::uint32_t changedBits) {
     Recorded().events.push_back("setFormat " + std::to_string(format->bytesPerSample) + " " +
-                                std::to_string(format->sampleRate) + " " + std::to_string(format->channels) +
-                                " bits " + std::to_string(changedBits));
+                                std::to_string(format->sampleRate) + " " + std::to_string(format->channels) + " bits " +
+                                std::to_string(changedBits));
     return Options().setFormatResult;
 }
 Status GetValue(void*, std::int32_t* valueOut) {

@@ -17,8 +17,8 @@ struct RecordingOutputOptions {
 };
 
 struct RecordedOutput {
-    std::vector<std::string> events;   // "open", "close", "setFormat 2 44100 2 bits 7", ...
-    std::vector<std::uint8_t> bytes;   // everything written
+    std::vector<std::string> events;  // "open", "close", "setFormat 2 44100 2 bits 7", ...
+    std::vector<std::uint8_t> bytes;  // everything written
     std::vector<std::int32_t> writeSizes;
     std::vector<std::int32_t> getBufferSizes;
     alignas(8) std::int16_t buffer[4096];  // what getBuffer hands out
