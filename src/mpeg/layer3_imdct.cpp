@@ -42,16 +42,6 @@ Dct4Constants::Dct4Constants() {
 // Built when the program loads, so the transforms read it without a guard.
 const Dct4Constants kDct4Constants;
 
-void dct4x18(const float* in, float* out) { dct4x18<float>(in, out); }
-
-void imdct36(const float* in, float* out) {
-    float u[18];
-    dct4x18<float>(in, u);
-    for (int i = 0; i < 9; ++i) out[i] = u[i + 9];
-    for (int i = 9; i < 27; ++i) out[i] = -u[26 - i];
-    for (int i = 27; i < 36; ++i) out[i] = -u[i - 27];
-}
-
 void imdct12(const float* in, float* out) {
     float u[6];
     for (int n = 0; n < 6; ++n) {
