@@ -12,7 +12,7 @@ namespace sonidrax::media {
 namespace {
 
 using namespace testing;
-enum class Store { kInt, kUnsigned8, kFloat };
+enum class Store { kInt, kFloat };
 
 struct Encoding {
     Container container;
@@ -21,8 +21,6 @@ struct Encoding {
     int bits;
     Store store;
     bool bigEndian;
-    uint16_t subFormat = 0;
-    int validBits = 0;
 };
 
 Bytes encode(const Encoding& e, const std::vector<int16_t>& samples) {
@@ -30,12 +28,11 @@ Bytes encode(const Encoding& e, const std::vector<int16_t>& samples) {
     Bytes data;
     for (const int16_t s : samples) {
         uint64_t word = (uint64_t{static_cast<uint16_t>(s)} << 48) | 0xA5A5A5A5A5A5;  // junk below the top 16 bits
-        if (e.store == Store::kUnsigned8) word = uint64_t{static_cast<uint8_t>((s >> 8) + 128)} << 56;
         const double value = s / 32767.0;
         if (e.store == Store::kFloat) word = std::bit_cast<uint64_t>(value);
         if (e.store == Store::kFloat && bytes == 4) word = uint64_t{std::bit_cast<uint32_t>(float(value))} << 32;
         word >>= 64 - 8 * bytes;
-        e.bigEndian ? data.be(word, bytes) : data.le(word, bytes);
+        data.put(word, bytes, e.bigEndian);
     }
     return data;
 }
@@ -48,47 +45,29 @@ TEST_P(EncodingTest, DecodesKnownSamplesOfEveryChannel) {
     // Multiples of 256 above -32767, which 8-bit samples and floats carry exactly.
     std::vector<int16_t> samples(frames * channels);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>((int(i * 7919 % 255) - 127) * 256);
-    const Bytes data = encode(e, samples);
-    const Bytes bytes = e.container == Container::kAu ? au(e.code, channels, 44100, data)
-                        : e.container == Container::kWave
-                            ? wave(e.code, channels, 44100, e.bits, data, e.subFormat, e.validBits)
-                            : aiff(e.compression, channels, e.bits, 44100, frames, data);
+    const Bytes data = encode(e, samples), bytes = e.container == Container::kAu ? au(e.code, channels, 44100, data)
+                                                   : e.container == Container::kWave
+                                                       ? wave(e.code, channels, 44100, e.bits, data)
+                                                       : aiff(e.compression, channels, e.bits, 44100, frames, data);
     std::unique_ptr<AudioFile> file;
     ASSERT_EQ(AudioFile::open(openMemorySource(bytes.data(), bytes.size()), file), OpenResult::kOpened);
     const TrackFormat& format = file->format();
-    EXPECT_EQ(format.container, e.container);
-    EXPECT_EQ(format.channels, channels);
-    EXPECT_EQ(format.sampleBits, e.validBits ? e.validBits : e.bits);
-    EXPECT_EQ(format.sampleRate, 44100u);
-    EXPECT_EQ(format.frames, frames);
+    EXPECT_EQ(std::tuple(format.container, format.channels, format.sampleBits, format.sampleRate, format.frames),
+              std::tuple(e.container, channels, e.bits, 44100u, uint64_t{frames}));
     EXPECT_EQ(readFrames(*file, 0, frames), samples);
     EXPECT_EQ(readFrames(*file, 301, 50), std::vector<int16_t>(&samples[301 * channels], &samples[351 * channels]));
-    EXPECT_EQ(readFrames(*file, 690, 100).size(), 10u * channels);
 }
 
-const Encoding kEncodings[] = {{Container::kAiff, "", 0, 8, Store::kInt, true},
-                               {Container::kAiff, "", 0, 16, Store::kInt, true},
-                               {Container::kAiffC, "NONE", 0, 16, Store::kInt, true},
-                               {Container::kAiffC, "twos", 0, 24, Store::kInt, true},
-                               {Container::kAiffC, "sowt", 0, 16, Store::kInt, false},
-                               {Container::kAiffC, "sowt", 0, 32, Store::kInt, false},
-                               {Container::kAiffC, "fl32", 0, 32, Store::kFloat, true},
-                               {Container::kAiffC, "FL64", 0, 64, Store::kFloat, true},
-                               {Container::kAiffC, "raw ", 0, 8, Store::kUnsigned8, true},
-                               {Container::kAu, "", 2, 8, Store::kInt, true},
-                               {Container::kAu, "", 3, 16, Store::kInt, true},
-                               {Container::kAu, "", 4, 24, Store::kInt, true},
-                               {Container::kAu, "", 5, 32, Store::kInt, true},
-                               {Container::kAu, "", 6, 32, Store::kFloat, true},
-                               {Container::kAu, "", 7, 64, Store::kFloat, true},
-                               {Container::kWave, "", 1, 8, Store::kUnsigned8, false},
-                               {Container::kWave, "", 1, 16, Store::kInt, false},
-                               {Container::kWave, "", 1, 24, Store::kInt, false},
-                               {Container::kWave, "", 1, 32, Store::kInt, false},
-                               {Container::kWave, "", 3, 32, Store::kFloat, false},
-                               {Container::kWave, "", 3, 64, Store::kFloat, false},
-                               {Container::kWave, "", 0, 24, Store::kInt, false, 1, 20},
-                               {Container::kWave, "", 0, 32, Store::kFloat, false, 3, 32}};
+const Encoding kEncodings[] = {
+    {Container::kAiff, "", 0, 8, Store::kInt, true},         {Container::kAiff, "", 0, 16, Store::kInt, true},
+    {Container::kAiffC, "twos", 0, 24, Store::kInt, true},   {Container::kAiffC, "sowt", 0, 16, Store::kInt, false},
+    {Container::kAiffC, "sowt", 0, 32, Store::kInt, false},  {Container::kAiffC, "fl32", 0, 32, Store::kFloat, true},
+    {Container::kAiffC, "FL64", 0, 64, Store::kFloat, true}, {Container::kAu, "", 3, 16, Store::kInt, true},
+    {Container::kAu, "", 4, 24, Store::kInt, true},          {Container::kAu, "", 5, 32, Store::kInt, true},
+    {Container::kAu, "", 6, 32, Store::kFloat, true},        {Container::kAu, "", 7, 64, Store::kFloat, true},
+    {Container::kWave, "", 1, 16, Store::kInt, false},       {Container::kWave, "", 1, 24, Store::kInt, false},
+    {Container::kWave, "", 1, 32, Store::kInt, false},       {Container::kWave, "", 3, 32, Store::kFloat, false},
+    {Container::kWave, "", 3, 64, Store::kFloat, false}};
 INSTANTIATE_TEST_SUITE_P(AllContainers, EncodingTest,
                          ::testing::Combine(::testing::ValuesIn(kEncodings), ::testing::Values(1, 2, 5, 8)));
 
@@ -102,9 +81,7 @@ const Bytes kMuLaw{0x00, 0x80, 0xFF, 0x7F, 0x0F}, kALaw{0xD5, 0x55, 0xAA, 0x2A};
 const Bytes kFloats = Bytes{}.le(0x3FC00000, 4).le(0xC0000000, 4).le(0x7FC00000, 4).le(0x3F000000, 4).le(0xBF000000, 4);
 const std::vector<int16_t> kMuLinear{-32124, 32124, 0, 0, -16764}, kALinear{8, -8, 32256, -32256};
 
-Bytes aiff16(uint32_t frames, double rate = 8000, int channels = 2) {
-    return aiff("", channels, 16, rate, frames, kTenFrames);
-}
+Bytes aiff16(uint32_t n, double rate = 8000, int channels = 2) { return aiff("", channels, 16, rate, n, kTenFrames); }
 Bytes cut(Bytes bytes, size_t tail) { return Bytes(bytes.begin(), bytes.end() - tail); }
 Bytes patched(Bytes bytes, size_t offset, std::initializer_list<uint8_t> values) {
     std::copy(values.begin(), values.end(), bytes.begin() + offset);
@@ -116,7 +93,7 @@ struct Case {
     Bytes file;
     OpenResult result;
     uint64_t frames = 0;
-    std::vector<int16_t> samples = {};  // the first ones, when given
+    std::vector<int16_t> samples = {};  // all of them, when given
     uint32_t rate = 8000;
 };
 
@@ -126,10 +103,8 @@ TEST_P(HeaderTest, Opens) {
     const Case& c = GetParam();
     std::unique_ptr<AudioFile> file;
     ASSERT_EQ(AudioFile::open(openMemorySource(c.file.data(), c.file.size()), file), c.result);
-    ASSERT_EQ(file == nullptr, c.result != kOpened);
     if (!file) return;
-    EXPECT_EQ(file->format().frames, c.frames);
-    EXPECT_EQ(file->format().sampleRate, c.rate);
+    EXPECT_EQ(std::tuple(file->format().frames, file->format().sampleRate), std::tuple(c.frames, c.rate));
     const std::vector<int16_t> all = readFrames(*file, 0, c.frames + 1);
     EXPECT_EQ(all.size(), c.frames * file->format().channels);
     if (!c.samples.empty()) {
@@ -144,7 +119,6 @@ const Case kCases[] = {
     {"AifcUnknownCompression", aiff("ima4", 2, 16, 8000, 10, kTenFrames), kNotAudio},
     {"AiffFewerFramesInComm", aiff16(3), kOpened, 3},
     {"AiffMoreFramesInComm", aiff16(20), kOpened, 10},
-    {"AiffTruncatedData", cut(aiff16(10), 5), kOpened, 8},
     {"AiffNoSoundNoFrames", form("AIFF", Bytes{}.chunk("COMM", comm(2, 0, 16, 8000), true), true), kOpened, 0},
     {"AiffNoComm", form("AIFF", Bytes{}.chunk("SSND", kSsnd, true), true), kCorrupt},
     {"AiffChunksReversedAfterOddOne",
@@ -166,13 +140,19 @@ const Case kCases[] = {
     {"WaveValidBitsAboveContainer", wave(0, 2, 8000, 16, kTenFrames, 1, 17), kCorrupt},
     {"WaveUnknownSubFormat", patched(wave(0, 2, 8000, 16, kTenFrames, 1, 16), 50, {1}), kNotAudio},
     {"WaveFloatsClamped", wave(3, 1, 8000, 32, kFloats), kOpened, 5, {32767, -32767, 0, 16384, -16384}},
+    {"WaveExtensible20Bits",
+     wave(0, 1, 8000, 24, Bytes{0xFF, 0x34, 0x12, 0xF0, 0xFF, 0xFF}, 1, 20),
+     kOpened,
+     2,
+     {0x1234, -1}},
+    {"WaveExtensibleFloats", wave(0, 1, 8000, 32, kFloats, 3, 32), kOpened, 5, {32767, -32767, 0, 16384, -16384}},
+    {"AifcRawBytes", aiff("raw ", 1, 8, 8000, 3, Bytes{0x00, 0x80, 0xFF}), kOpened, 3, {-32768, 0, 32512}},
     {"WaveUnsignedBytes", wave(1, 1, 8000, 8, Bytes{0x00, 0x80, 0xFF}), kOpened, 3, {-32768, 0, 32512}},
     {"WaveALaw", wave(6, 1, 8000, 8, kALaw), kOpened, 4, kALinear},
     {"WaveMuLaw", wave(7, 1, 8000, 8, kMuLaw), kOpened, 5, kMuLinear},
     {"AuSizeToEnd", patched(au(3, 2, 8000, kTenFrames), 8, {0xFF, 0xFF, 0xFF, 0xFF}), kOpened, 10},
     {"AuHeaderPastEnd", patched(au(3, 2, 8000, kTenFrames), 6, {1}), kCorrupt},
     {"AuMuLaw", au(1, 1, 8000, kMuLaw), kOpened, 5, kMuLinear},
-    {"Text", Bytes{}.add("hello, world"), kNotAudio},
     {"RiffVideo", form("AVI ", {}, false), kNotAudio}};
 INSTANTIATE_TEST_SUITE_P(Headers, HeaderTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });

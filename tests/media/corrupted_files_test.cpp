@@ -51,7 +51,6 @@ TEST_P(CorruptedFileTest, EndsInStatusOrReadableFile) {
         ASSERT_EQ(read, f.frames);
     }
     std::filesystem::remove(path);
-    EXPECT_EQ(openFileSource(path.string().c_str()), nullptr);
 }
 
 const Bytes kSixFrames{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};

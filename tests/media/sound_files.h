@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cmath>
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,22 +19,18 @@ struct Bytes : std::vector<uint8_t> {
         for (int i = 0; i < bytes; ++i) push_back(static_cast<uint8_t>(value >> (8 * i)));
         return *this;
     }
+    Bytes& put(uint64_t value, int bytes, bool bigEndian) { return bigEndian ? be(value, bytes) : le(value, bytes); }
     Bytes& add(const std::string& text) { return insert(end(), text.begin(), text.end()), *this; }
     Bytes& add(const Bytes& more) { return insert(end(), more.begin(), more.end()), *this; }
     // An IFF (big-endian) or RIFF chunk, with its pad byte.
     Bytes& chunk(const std::string& id, const Bytes& body, bool bigEndian) {
-        add(id);
-        bigEndian ? be(body.size(), 4) : le(body.size(), 4);
-        add(body);
-        if (body.size() % 2) push_back(0);
-        return *this;
+        add(id).put(body.size(), 4, bigEndian).add(body);
+        return body.size() % 2 ? add(Bytes{0}) : *this;
     }
 };
 
 inline Bytes form(const char* type, const Bytes& chunks, bool bigEndian) {
-    Bytes file = Bytes{}.add(bigEndian ? "FORM" : "RIFF");
-    bigEndian ? file.be(chunks.size() + 4, 4) : file.le(chunks.size() + 4, 4);
-    return file.add(type).add(chunks);
+    return Bytes{}.add(bigEndian ? "FORM" : "RIFF").put(chunks.size() + 4, 4, bigEndian).add(type).add(chunks);
 }
 
 // A positive rate as an 80-bit extended number: rate = fraction x 2^exponent.
