@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "bit_writer.h"
+#include "stream_bits.h"
 #include "frame_header.h"
 
 namespace sonidrax::mpeg::testing {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "bit_writer.h"
+#include "stream_bits.h"
 #include "layer3_bands.h"
 #include "layer3_stereo.h"
 
@@ -39,88 +39,6 @@ struct Granule {
         applyJointStereo(g, l.data(), r.data(), extents);
     }
 };
-
-TEST(Layer3Stereo, MidSideRestoresLeftAndRight) {
-    Granule g(1, 2);
-    for (int i = 0; i < 576; ++i) {
-        g.l[i] = static_cast<float>(i % 7) - 3.0f;            // mid
-        g.r[i] = i < 300 ? static_cast<float>(i % 5) : 0.0f;  // side, zero at the top
-    }
-    g.extents[1] = 300;
-    const std::vector<float> m = g.l, s = g.r;
-    g.apply();
-    for (int i = 0; i < 576; ++i) {
-        ASSERT_FLOAT_EQ(g.l[i], (m[i] + s[i]) / std::sqrt(2.0f)) << i;
-        ASSERT_FLOAT_EQ(g.r[i], (m[i] - s[i]) / std::sqrt(2.0f)) << i;
-    }
-    EXPECT_EQ(g.extents[0], 576u);
-    EXPECT_EQ(g.extents[1], 576u);
-}
-
-TEST(Layer3Stereo, Mpeg1IntensityAboveTheRightChannelsLastValue) {
-    Granule g(1, 1);
-    const BandEdges& e = g.edges();
-    for (int i = 0; i < 576; ++i) g.l[i] = 1.0f + static_cast<float>(i % 3);
-    // Right channel non-zero up to long band 9 (44-51 at 44100 Hz): intensity from band 10.
-    for (int i = 0; i < 50; ++i) g.r[i] = 0.5f;
-    g.extents[1] = 50;
-    for (unsigned band = 0; band < 21; ++band) g.rightScale.longBands[band] = static_cast<uint8_t>(band % 7);
-    g.rightScale.longBands[13] = 7;  // illegal: band 13 stays as coded
-    const std::vector<float> left = g.l;
-    g.apply();
-    for (unsigned band = 0; band < 22; ++band) {
-        const unsigned position = band == 21 ? 20 % 7 : band % 7;
-        const double ratio = std::tan(position * kPi / 12);
-        for (unsigned i = e.longEdges[band]; i < e.longEdges[band + 1]; ++i) {
-            if (band < 10 || band == 13) {
-                ASSERT_EQ(g.l[i], left[i]) << band;
-                ASSERT_EQ(g.r[i], band < 10 && i < 50 ? 0.5f : 0.0f) << band;
-            } else if (position == 6) {
-                ASSERT_NEAR(g.l[i], left[i], 1e-6) << band;
-                ASSERT_NEAR(g.r[i], 0.0f, 1e-6) << band;
-            } else {
-                ASSERT_NEAR(g.l[i], left[i] * ratio / (1 + ratio), 1e-5) << band;
-                ASSERT_NEAR(g.r[i], left[i] / (1 + ratio), 1e-5) << band;
-            }
-        }
-    }
-    EXPECT_EQ(g.extents[1], 576u);  // the right channel now reaches as far as the left
-}
-
-TEST(Layer3Stereo, IntensityWithMidSideTakesTheUnscaledSum) {
-    Granule g(1, 3);
-    for (int i = 0; i < 576; ++i) g.l[i] = 2.0f;
-    for (int i = 0; i < 20; ++i) g.r[i] = 1.0f;  // bands 0-4 at 44100 Hz
-    g.extents[1] = 20;
-    for (uint8_t& p : g.rightScale.longBands) p = 3;  // tan(pi/4) = 1: half each
-    g.rightScale.longBands[8] = 7;                    // illegal: mid/side there
-    g.apply();
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_FLOAT_EQ(g.l[i], 3.0f / std::sqrt(2.0f));
-        ASSERT_FLOAT_EQ(g.r[i], 1.0f / std::sqrt(2.0f));
-    }
-    const BandEdges& e = g.edges();
-    for (unsigned i = 20; i < 576; ++i) {
-        const bool midSide = i >= e.longEdges[8] && i < e.longEdges[9];
-        ASSERT_NEAR(g.l[i], midSide ? 2.0 / std::sqrt(2.0) : 1.0, 1e-6) << i;
-        ASSERT_NEAR(g.r[i], midSide ? 2.0 / std::sqrt(2.0) : 1.0, 1e-6) << i;
-    }
-}
-
-TEST(Layer3Stereo, LsfIntensityFactorsFollowTheIntensityScale) {
-    const double root4 = std::pow(2.0, -0.25);
-    EXPECT_FLOAT_EQ(lsfIntensity(0, 0).left, 1.0f);
-    EXPECT_FLOAT_EQ(lsfIntensity(0, 0).right, 1.0f);
-    EXPECT_FLOAT_EQ(lsfIntensity(1, 0).left, static_cast<float>(root4));
-    EXPECT_FLOAT_EQ(lsfIntensity(1, 0).right, 1.0f);
-    EXPECT_FLOAT_EQ(lsfIntensity(4, 0).left, 1.0f);
-    EXPECT_FLOAT_EQ(lsfIntensity(4, 0).right, static_cast<float>(root4 * root4));
-    EXPECT_FLOAT_EQ(lsfIntensity(5, 1).left, static_cast<float>(std::pow(2.0, -1.5)));
-    EXPECT_FLOAT_EQ(lsfIntensity(6, 1).right, static_cast<float>(std::pow(2.0, -1.5)));
-    EXPECT_FLOAT_EQ(mpeg1Intensity(0).left, 0.0f);
-    EXPECT_FLOAT_EQ(mpeg1Intensity(0).right, 1.0f);
-    EXPECT_FLOAT_EQ(mpeg1Intensity(3).left, 0.5f);
-}
 
 TEST(Layer3Stereo, LsfIntensitySkipsIllegalPositions) {
     Granule g(0, 1);               // 22050 Hz
