@@ -98,8 +98,9 @@ TEST(MpegCodec, OpeningPublishesTheFirstFramesParametersAndDuration) {
     EXPECT_EQ(library.status().bitrate, 128);
     EXPECT_EQ(library.status().channels, 2);
     EXPECT_STREQ(library.status().mimeType, "audio/mpeg");
-    EXPECT_EQ(library.property("mpeg/layer") * 100 + library.property("mpeg/level") * 10 + library.property("mpeg/mode"),
-              210);
+    EXPECT_EQ(
+        library.property("mpeg/layer") * 100 + library.property("mpeg/level") * 10 + library.property("mpeg/mode"),
+        210);
     EXPECT_EQ(library.status().durationMs, 4170u / 16u);
     std::vector<uint8_t> hundredSeconds = silentFrames(layer3(), 1);
     hundredSeconds.resize(1600000, 0);
