@@ -128,24 +128,22 @@ TEST_F(DecodeToolTest, FailuresAreExplained) {
     folder.Write("empty.bin", {});
     const struct {
         std::vector<std::string> args;
-        decoder::CodecModule codec;
-        bool stdoutTerminal;
+        decoder::Status probe;
         const char* message;
     } cases[] = {
-        {{"@missing.mp3", "@never.wav"}, decoder::testing::MakeTestCodec(), false, "missing.mp3': file not found"},
-        {{"@empty.bin", "@o.wav"}, decoder::testing::MakeTestCodec(), false, "no audio found in '"},
-        {{"@empty.bin"}, decoder::testing::MakeTestCodec(), false, "no audio found"},
-        {{"@in.wav", "@o.pcm"},
-         decoder::testing::MakeTestCodec({.probeResult = decoder::kNotAvailable}),
-         false,
-         "no codec knows this stream"},
-        {{"@in.wav", "@no/such/folder/o.wav"}, decoder::testing::MakeTestCodec(), false, "cannot open output file '"},
-        {{"@in.wav", "-"}, decoder::testing::MakeTestCodec(), true, "standard output is a terminal"},
-        {{"@in.wav", "@in.wav"}, decoder::testing::MakeTestCodec(), false, "is the input file"},
+        {{"@missing.mp3", "@never.wav"}, 0, "missing.mp3': file not found"},
+        {{"@empty.bin", "@o.wav"}, 0, "no audio found in '"},
+        {{"@empty.bin"}, 0, "no audio found"},
+        {{"@in.wav", "@o.pcm"}, decoder::kNotAvailable, "no codec knows this stream"},
+        {{"@in.wav", "@no/such/folder/o.wav"}, 0, "cannot open output file '"},
+        {{"@in.wav", "-"}, 0, "standard output is a terminal"},
+        {{"@in.wav", "@in.wav"}, 0, "is the input file"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Run(c.args, c.codec, false, c.stdoutTerminal), kExitFailure) << c.message;
+        const auto codec = decoder::testing::MakeTestCodec({.probeResult = c.probe});
+        EXPECT_EQ(Run(c.args, codec, false, c.args.back() == "-"), kExitFailure) << c.message;
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        decoder::testing::ResetTestCodecs();
     }
     EXPECT_FALSE(folder.Exists("never.wav"));
     EXPECT_EQ(folder.Read("in.wav"), a);

@@ -240,30 +240,5 @@ TEST_F(FileModulesTest, DecodeAndPlayWritesTheDecodedStream) {
     EXPECT_EQ(file.back(), 6);
 }
 
-TEST_F(FileModulesTest, QueriesNameTheModulesAndCountTheirDevices) {
-    ModuleInfo info{};
-    info.index = 5;  // with the module flag the device part is not answered
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDevice), kSuccess);
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
-    EXPECT_STREQ(info.name, "Input From File");
-    EXPECT_EQ(info.index, 2);
-    EXPECT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
-    info.index = 1;
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kSuccess);
-    EXPECT_STREQ(info.name, "-");
-    EXPECT_EQ(info.flags, 0);
-    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
-    EXPECT_STREQ(info.name, "Output To File");
-    EXPECT_EQ(info.index, 3);
-    for (std::int32_t bad : {-1, 3}) {
-        info.index = bad;
-        EXPECT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
-    }
-    info.index = 1;
-    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kSuccess);
-    EXPECT_STREQ(info.name, "wav:*");
-    EXPECT_EQ(info.flags, 1);
-}
-
 }  // namespace
 }  // namespace sonidrax::decoder::testing

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 
 #include "support/decoder_fixture.h"
 
@@ -66,52 +65,52 @@ TEST_F(RegistryTest, OnlyTheLowestByteOfTheVersionIsFreeAndRefusalsTakeNoId) {
     EXPECT_EQ(decoder->moduleCounts[kOutputKind] + decoder->moduleCounts[kCodecKind], 0);
 }
 
-// Registers the kind's descriptor with one required method cleared.
-struct Requirement {
-    const char* detail;
-    std::function<Status(Decoder*)> registerWithout;
-};
-
-template <class Module, class Member, class Make>
-std::function<Status(Decoder*)> Without(Make make, Member Module::*method,
-                                        Status (*registerModule)(Decoder*, const Module*)) {
-    return [=](Decoder* d) {
-        Module m = make();
-        m.*method = nullptr;
-        return registerModule(d, &m);
-    };
+// Registers a copy of the descriptor with one entry cleared, by its place in the table
+// (the version word counts as entry 0).
+template <class Module>
+Status RegisterWithout(Decoder* decoder, Module m, int entry, Status (*registerModule)(Decoder*, const Module*)) {
+    reinterpret_cast<void**>(&m)[entry] = nullptr;
+    return registerModule(decoder, &m);
 }
 
 TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
-    const auto input = [] { return MakeMemoryInput(); };
-    const auto output = [] { return MakeRecordingOutput(); };
-    const auto codec = [] { return MakeTestCodec(); };
-    const Requirement requirements[] = {
-        {"null 'new' method in module", Without(input, &InputModule::newInstance, RegisterInputModule)},
-        {"null 'delete' method in module", Without(input, &InputModule::deleteInstance, RegisterInputModule)},
-        {"null 'open' method in module", Without(input, &InputModule::open, RegisterInputModule)},
-        {"null 'close' method in module", Without(input, &InputModule::close, RegisterInputModule)},
-        {"null 'read' method in module", Without(input, &InputModule::read, RegisterInputModule)},
-        {"null 'new' method in module", Without(output, &OutputModule::newInstance, RegisterOutputModule)},
-        {"null 'delete' method in module", Without(output, &OutputModule::deleteInstance, RegisterOutputModule)},
-        {"null 'open' method in module", Without(output, &OutputModule::open, RegisterOutputModule)},
-        {"null 'close' method in module", Without(output, &OutputModule::close, RegisterOutputModule)},
-        {"null 'write' method in module", Without(output, &OutputModule::write, RegisterOutputModule)},
-        {"null 'query' method", Without(codec, &CodecModule::query, RegisterCodecModule)},
-        {"null 'probe' method in module", Without(codec, &CodecModule::probe, RegisterCodecModule)},
-        {"null 'new' method in module", Without(codec, &CodecModule::newInstance, RegisterCodecModule)},
-        {"null 'delete' method in module", Without(codec, &CodecModule::deleteInstance, RegisterCodecModule)},
-        {"null 'decode' method in module", Without(codec, &CodecModule::decode, RegisterCodecModule)},
+    const InputModule input = MakeMemoryInput();
+    const OutputModule output = MakeRecordingOutput();
+    const CodecModule codec = MakeTestCodec();
+    const char* const common[] = {"null 'new' method in module", "null 'delete' method in module",
+                                  "null 'open' method in module", "null 'close' method in module"};
+    const struct {
+        int kind, entry;
+        const char* detail;
+    } requirements[] = {
+        {kInputKind, 3, common[0]},
+        {kInputKind, 4, common[1]},
+        {kInputKind, 5, common[2]},
+        {kInputKind, 6, common[3]},
+        {kInputKind, 7, "null 'read' method in module"},
+        {kOutputKind, 3, common[0]},
+        {kOutputKind, 4, common[1]},
+        {kOutputKind, 5, common[2]},
+        {kOutputKind, 6, common[3]},
+        {kOutputKind, 7, "null 'write' method in module"},
+        {kCodecKind, 2, "null 'query' method"},
+        {kCodecKind, 1, "null 'probe' method in module"},
+        {kCodecKind, 3, common[0]},
+        {kCodecKind, 4, common[1]},
+        {kCodecKind, 5, "null 'decode' method in module"},
     };
-    for (const Requirement& r : requirements) {
+    for (const auto& r : requirements) {
         reports.clear();
-        EXPECT_EQ(r.registerWithout(decoder), kInternalError) << r.detail;
+        const Status s = r.kind == kInputKind    ? RegisterWithout(decoder, input, r.entry, RegisterInputModule)
+                         : r.kind == kOutputKind ? RegisterWithout(decoder, output, r.entry, RegisterOutputModule)
+                                                 : RegisterWithout(decoder, codec, r.entry, RegisterCodecModule);
+        EXPECT_EQ(s, kInternalError) << r.detail;
         ASSERT_EQ(reports.size(), 1u) << r.detail;
         EXPECT_EQ(reports[0].detail, r.detail);
         EXPECT_EQ(reports[0].category, "internal error");
     }
     // The first missing method in the table's order is the one reported.
-    CodecModule both = MakeTestCodec();
+    CodecModule both = codec;
     both.query = nullptr;
     both.probe = nullptr;
     EXPECT_EQ(RegisterCodecModule(decoder, &both), kInternalError);
@@ -119,9 +118,9 @@ TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
     for (int kind : {kInputKind, kOutputKind, kCodecKind}) EXPECT_EQ(decoder->moduleCounts[kind], 0);
     // Without a callback only the report is missing.
     ASSERT_EQ(SetErrorCallback(decoder, nullptr, nullptr), kSuccess);
-    EXPECT_EQ(requirements[2].registerWithout(decoder), kInternalError);
+    EXPECT_EQ(RegisterWithout(decoder, input, 5, RegisterInputModule), kInternalError);
 
-    InputModule optional = MakeMemoryInput();
+    InputModule optional = input;
     optional.probe = nullptr;
     optional.query = nullptr;
     optional.seek = nullptr;

@@ -142,26 +142,6 @@ TEST_P(SynthesisPaths, EqualiserScalesItsSubbandAndSurvivesReset) {
     }
 }
 
-TEST_P(SynthesisPaths, AfterResetTheOutputDependsOnlyOnNewBlocks) {
-    std::mt19937 random(9);
-    SynthesisChannel used = make(), fresh = make();
-    int16_t scratch[32];
-    for (int block = 0; block < 5; ++block) {
-        used.setOutput(scratch, 1);
-        used.synthesise(randomBlock(random, 0.5f).data());
-    }
-    used.reset();
-    for (int block = 0; block < 3; ++block) {
-        const std::vector<float> in = randomBlock(random, 0.5f);
-        int16_t a[32], b[32];
-        used.setOutput(a, 1);
-        fresh.setOutput(b, 1);
-        used.synthesise(in.data());
-        fresh.synthesise(in.data());
-        for (int j = 0; j < 32; ++j) ASSERT_EQ(a[j], b[j]);
-    }
-}
-
 TEST_P(SynthesisPaths, SilenceWritesZerosAndKeepsTheFilterMemory) {
     std::mt19937 random(11);
     SynthesisChannel a = make(), b = make();
