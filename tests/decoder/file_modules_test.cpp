@@ -226,19 +226,5 @@ TEST_F(FileModulesTest, OtherPrefixesWriteBareSamplesAndEmptyBlocksNothing) {
     EXPECT_TRUE(folder.Read("e.pcm").empty());
 }
 
-TEST_F(FileModulesTest, DecodeAndPlayWritesTheDecodedStream) {
-    OpenStream(Concat({Block(384, "", 5), Block(384, "", 6)}), {.blockBytes = 384, .maxOutputBytes = 384});
-    ASSERT_EQ(SelectOutput(decoder, ("wav:" + folder.Path("decoded.wav")).c_str(), 0), kSuccess);
-    ASSERT_EQ(OpenOutput(decoder), kSuccess);
-    while (DecodeAndPlay(decoder) == kSuccess) {
-    }
-    ASSERT_EQ(CloseOutput(decoder), kSuccess);
-    const auto file = folder.Read("decoded.wav");
-    ASSERT_EQ(file.size(), 812u);
-    EXPECT_EQ(Word(file, 40), 768u);
-    EXPECT_EQ(file[44], 5);
-    EXPECT_EQ(file.back(), 6);
-}
-
 }  // namespace
 }  // namespace sonidrax::decoder::testing

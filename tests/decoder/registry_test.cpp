@@ -77,37 +77,22 @@ TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
     const InputModule input = MakeMemoryInput();
     const OutputModule output = MakeRecordingOutput();
     const CodecModule codec = MakeTestCodec();
-    const char* const common[] = {"null 'new' method in module", "null 'delete' method in module",
-                                  "null 'open' method in module", "null 'close' method in module"};
-    const struct {
-        int kind, entry;
-        const char* detail;
-    } requirements[] = {
-        {kInputKind, 3, common[0]},
-        {kInputKind, 4, common[1]},
-        {kInputKind, 5, common[2]},
-        {kInputKind, 6, common[3]},
-        {kInputKind, 7, "null 'read' method in module"},
-        {kOutputKind, 3, common[0]},
-        {kOutputKind, 4, common[1]},
-        {kOutputKind, 5, common[2]},
-        {kOutputKind, 6, common[3]},
-        {kOutputKind, 7, "null 'write' method in module"},
-        {kCodecKind, 2, "null 'query' method"},
-        {kCodecKind, 1, "null 'probe' method in module"},
-        {kCodecKind, 3, common[0]},
-        {kCodecKind, 4, common[1]},
-        {kCodecKind, 5, "null 'decode' method in module"},
-    };
-    for (const auto& r : requirements) {
-        reports.clear();
-        const Status s = r.kind == kInputKind    ? RegisterWithout(decoder, input, r.entry, RegisterInputModule)
-                         : r.kind == kOutputKind ? RegisterWithout(decoder, output, r.entry, RegisterOutputModule)
-                                                 : RegisterWithout(decoder, codec, r.entry, RegisterCodecModule);
-        EXPECT_EQ(s, kInternalError) << r.detail;
-        ASSERT_EQ(reports.size(), 1u) << r.detail;
-        EXPECT_EQ(reports[0].detail, r.detail);
+    const auto detail = [](const std::string& method) { return "null '" + method + "' method in module"; };
+    const char* const inputMethods[] = {"new", "delete", "open", "close", "read"};     // entries 3 to 7
+    const char* const outputMethods[] = {"new", "delete", "open", "close", "write"};   // entries 3 to 7
+    const char* const codecMethods[] = {"probe", "query", "new", "delete", "decode"};  // entries 1 to 5
+    const auto expectReport = [this](Status s, const std::string& expected) {
+        EXPECT_EQ(s, kInternalError) << expected;
+        ASSERT_EQ(reports.size(), 1u) << expected;
+        EXPECT_EQ(reports[0].detail, expected);
         EXPECT_EQ(reports[0].category, "internal error");
+        reports.clear();
+    };
+    for (int i = 0; i < 5; ++i) {
+        expectReport(RegisterWithout(decoder, input, 3 + i, RegisterInputModule), detail(inputMethods[i]));
+        expectReport(RegisterWithout(decoder, output, 3 + i, RegisterOutputModule), detail(outputMethods[i]));
+        expectReport(RegisterWithout(decoder, codec, 1 + i, RegisterCodecModule),
+                     i == 1 ? "null 'query' method" : detail(codecMethods[i]));
     }
     // The first missing method in the table's order is the one reported.
     CodecModule both = codec;
