@@ -70,24 +70,16 @@ size_t decodedSamples(const std::vector<uint8_t>& bytes, const decoder::testing:
     return pcm.size();
 }
 
-TEST(MpegCodec, DescriptorAndQueryAnswerTheCodecsFacts) {
+TEST(MpegCodec, QueryAnswersTheLargestBlockTheCapsAndOneDevice) {
     decoder::CodecModule m{};
     ASSERT_EQ(GetMpegCodecModule(&m), 0);
-    EXPECT_EQ(m.inputClosed, nullptr);
     decoder::ModuleInfo info{};
     info.maxOutputBytes = -1;
-    ASSERT_EQ(m.query(&info, decoder::kQueryModule | decoder::kQueryMaxOutput | decoder::kQueryCodecCaps), 0);
-    EXPECT_STREQ(info.name, "MPEG Audio Codec");
+    ASSERT_EQ(m.query(&info, decoder::kQueryModule | decoder::kQueryMaxOutput), 0);
     EXPECT_EQ(info.maxOutputBytes, -1);  // ignored beside flag 1
     ASSERT_EQ(m.query(&info, decoder::kQueryMaxOutput | decoder::kQueryCodecCaps | decoder::kQueryDeviceCount), 0);
-    EXPECT_EQ(info.maxOutputBytes, 4608);
-    EXPECT_EQ(info.flags, 3);
-    EXPECT_EQ(info.index, 1);
-    info.index = 0;
-    ASSERT_EQ(m.query(&info, decoder::kQueryDevice), 0);
-    EXPECT_STREQ(info.name, "MP1, MP2, MP3");
-    info.index = 1;
-    EXPECT_EQ(m.query(&info, decoder::kQueryDevice), decoder::kInvalidParameters);
+    EXPECT_EQ(std::vector<int32_t>({info.maxOutputBytes, info.flags, info.index}), std::vector<int32_t>({4608, 3, 1}));
+    EXPECT_EQ(m.query(&info, decoder::kQueryDevice), decoder::kInvalidParameters);  // index 1 of 1
 }
 
 TEST(MpegCodec, OpeningPublishesTheFirstFramesParametersAndDuration) {
