@@ -202,22 +202,5 @@ TEST(Layer2, JointStereoSubbandsAboveTheBoundShareSamplesButNotScaleFactors) {
     for (size_t i = 0; i < d.left.size(); ++i) EXPECT_NEAR(2 * d.right[i], d.left[i], 2) << i;
 }
 
-TEST(Layer2, LowerSamplingFrequencyFrameGivesFullLength) {
-    const HeaderFields f = layer2(1, 8, 3, 0);  // MPEG-2, 24 kHz, 64 kbit/s
-    const auto nbal = nbalOf(f);
-    ASSERT_EQ(nbal.size(), 30u);
-    // Grouped class: allocation 1 of subband 0 is 3 levels, one 5-bit code per granule.
-    const auto bytes = frame(f, [&](BitWriter& w) {
-        for (uint32_t sb = 0; sb < 30; ++sb) w.put(sb == 0 ? 1 : 0, nbal[sb]);
-        w.put(2, 2);  // one scale factor for all three parts
-        w.put(0, 6);
-        for (int granule = 0; granule < 12; ++granule) w.put(granule % 2 ? 26 : 0, 5);  // digits 2,2,2 or 0,0,0
-    });
-    const Decoded d = decode(bytes);
-    ASSERT_EQ(d.result, kSuccess);
-    EXPECT_EQ(d.left.size(), 1152u);
-    EXPECT_GT(energy(d.left), 1e6);
-}
-
 }  // namespace
 }  // namespace sonidrax::mpeg::testing
