@@ -182,11 +182,8 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
             f.mode = next() % 4;
             f.modeExtension = next() % 4;
             f.bitrateIndex = 1 + next() % 14;
-            std::vector<uint8_t> bytes;
-            appendWord(bytes, headerWord(f));
-            bytes.resize(frameLength(headerOf(f)));
-            for (size_t i = 4; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(next());
-            stream.insert(stream.end(), bytes.begin(), bytes.end());
+            appendWord(stream, headerWord(f));
+            for (uint32_t i = 4; i < frameLength(headerOf(f)); ++i) stream.push_back(static_cast<uint8_t>(next()));
         }
         EXPECT_EQ(decodeFrames(stream, version == 1 ? 1152u : 576u).size(), 60u);
     }
