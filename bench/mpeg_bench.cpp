@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "codec_harness.h"
+#include "library_decoder.h"
 #include "mpeg_codec.h"
 #include "synthesis_path.h"
 
@@ -35,7 +35,7 @@
 
 namespace {
 
-using sonidrax::mpeg::testing::CodecHarness;
+using sonidrax::mpeg::testing::LibraryDecoder;
 
 struct Case {
     const char* layer;
@@ -62,12 +62,12 @@ double median(std::vector<double> values) {
 }
 
 // Decodes the whole stream once; answers the seconds of audio produced.
-__attribute__((noinline)) double benchDecodeLoop(CodecHarness& codec) {
+__attribute__((noinline)) double benchDecodeLoop(LibraryDecoder& codec) {
     static int16_t pcm[sonidrax::mpeg::kMaxOutputBytes / 2];
-    codec.seekBytes(0);
+    sonidrax::decoder::SeekBytes(codec.d, 0);
     double seconds = 0.0;
     for (;;) {
-        const int32_t result = codec.decode(pcm);
+        const int32_t result = sonidrax::decoder::Decode(codec.d, pcm);
         if (result == -700) continue;
         if (result != 0) break;
         seconds += static_cast<double>(codec.output().samplesPerChannel) / codec.output().sampleRate;
@@ -134,8 +134,8 @@ private:
 // Rounds of about 0.2 CPU seconds per decoder, alternating, for `seconds` per decoder.
 void compare(const Case& c, const std::vector<uint8_t>& stream, double seconds, bool alone) {
     constexpr double kSlice = 0.2;
-    CodecHarness codec(stream);
-    codec.open();
+    LibraryDecoder codec;
+    codec.open(stream);
     std::vector<double> ours, peers, ratios;
 #if defined(SONIDRAX_BENCH_PEER)
     Peer peer(stream);
@@ -210,8 +210,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (!once.empty()) {
-            CodecHarness codec(stream);
-            codec.open();
+            LibraryDecoder codec;
+            codec.open(stream);
             std::printf("%s: %.3f s of audio decoded once\n", c.name.c_str(), benchDecodeLoop(codec));
             continue;
         }

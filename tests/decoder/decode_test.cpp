@@ -1,4 +1,5 @@
-// Decoding frame by frame, decoding into an output, aborting a decode, and seeking.
+// Decoding frame by frame, decoding into an output without allocating, aborting a
+// decode, and seeking.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include "allocation_counter.h"
 #include "support/decoder_fixture.h"
 
 namespace sonidrax::decoder::testing {
@@ -159,6 +161,24 @@ TEST_F(DecodeTest, TheOutputsBufferAndValueAreUsed) {
     EXPECT_EQ(Recorded().getBufferSizes, (std::vector<std::int32_t>{64}));
     EXPECT_EQ(decoder->outputBuffer.pcm, Recorded().buffer);
     EXPECT_EQ(decoder->outputBuffer.outputValue, 77);
+}
+
+// Decoding allocates nothing: the codec writes straight into a buffer that exists.
+TEST_F(DecodeTest, DecodeAndDecodeAndPlayAllocateNothing) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 8; ++i) bytes = Concat({bytes, Block(4608, "", static_cast<std::uint8_t>(i))});
+    // Without the codec's seekDone and the output's records, whose logs allocate.
+    OpenStream(bytes, {.withSeekDone = false});
+    OpenRecorder({.keepsNothing = true});
+    alignas(8) static std::int16_t mine[2304];
+    const long before = sonidrax::testing::AllocationCount();
+    ASSERT_EQ(Decode(decoder, nullptr), kSuccess);
+    ASSERT_EQ(Decode(decoder, mine), kSuccess);
+    ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
+    ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
+    ASSERT_EQ(SeekPosition(decoder, 0.5f), kSuccess);
+    ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
+    EXPECT_EQ(sonidrax::testing::AllocationCount() - before, 0);
 }
 
 class SeekTest : public DecoderTest {

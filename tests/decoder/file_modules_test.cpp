@@ -226,44 +226,5 @@ TEST_F(FileModulesTest, OtherPrefixesWriteBareSamplesAndEmptyBlocksNothing) {
     EXPECT_TRUE(folder.Read("e.pcm").empty());
 }
 
-TEST_F(FileModulesTest, DecodeAndPlayWritesTheDecodedStream) {
-    OpenStream(Concat({Block(384, "", 5), Block(384, "", 6)}), {.blockBytes = 384, .maxOutputBytes = 384});
-    ASSERT_EQ(SelectOutput(decoder, ("wav:" + folder.Path("decoded.wav")).c_str(), 0), kSuccess);
-    ASSERT_EQ(OpenOutput(decoder), kSuccess);
-    while (DecodeAndPlay(decoder) == kSuccess) {
-    }
-    ASSERT_EQ(CloseOutput(decoder), kSuccess);
-    const auto file = folder.Read("decoded.wav");
-    ASSERT_EQ(file.size(), 812u);
-    EXPECT_EQ(Word(file, 40), 768u);
-    EXPECT_EQ(file[44], 5);
-    EXPECT_EQ(file.back(), 6);
-}
-
-TEST_F(FileModulesTest, QueriesNameTheModulesAndCountTheirDevices) {
-    ModuleInfo info{};
-    info.index = 5;  // with the module flag the device part is not answered
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDevice), kSuccess);
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
-    EXPECT_STREQ(info.name, "Input From File");
-    EXPECT_EQ(info.index, 2);
-    EXPECT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
-    info.index = 1;
-    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kSuccess);
-    EXPECT_STREQ(info.name, "-");
-    EXPECT_EQ(info.flags, 0);
-    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
-    EXPECT_STREQ(info.name, "Output To File");
-    EXPECT_EQ(info.index, 3);
-    for (std::int32_t bad : {-1, 3}) {
-        info.index = bad;
-        EXPECT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
-    }
-    info.index = 1;
-    ASSERT_EQ(QueryOutputModule(decoder, 0, &info, kQueryDevice), kSuccess);
-    EXPECT_STREQ(info.name, "wav:*");
-    EXPECT_EQ(info.flags, 1);
-}
-
 }  // namespace
 }  // namespace sonidrax::decoder::testing

@@ -53,24 +53,17 @@ protected:
         DecoderTest::SetUp();
         FilterEvents().clear();
     }
-    std::vector<int> InputIds() {
+    // The ids of the chain's filters, first to last.
+    template <class Element>
+    std::vector<int> Ids(Status (*list)(Decoder*, void*, void (*)(void*, const Element*))) {
         std::vector<int> ids;
-        EXPECT_EQ(ListInputFilters(decoder, &ids,
-                                   [](void* c, const InputFilterElement* e) {
-                                       static_cast<std::vector<int>*>(c)->push_back(e->id);
-                                   }),
-                  kSuccess);
+        EXPECT_EQ(
+            list(decoder, &ids, [](void* c, const Element* e) { static_cast<std::vector<int>*>(c)->push_back(e->id); }),
+            kSuccess);
         return ids;
     }
-    std::vector<int> OutputIds() {
-        std::vector<int> ids;
-        EXPECT_EQ(ListOutputFilters(decoder, &ids,
-                                    [](void* c, const OutputFilterElement* e) {
-                                        static_cast<std::vector<int>*>(c)->push_back(e->id);
-                                    }),
-                  kSuccess);
-        return ids;
-    }
+    std::vector<int> InputIds() { return Ids<InputFilterElement>(ListInputFilters); }
+    std::vector<int> OutputIds() { return Ids<OutputFilterElement>(ListOutputFilters); }
 };
 
 TEST_F(FilterChainTest, PlacementFollowsWhereAndNewIdsFillTheGaps) {

@@ -4,6 +4,7 @@
 // memory).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -32,6 +33,8 @@ protected:
         codecs_[1] =
             MakeTestCodec({.label = "y", .probeResult = kNotAvailable, .blockBytes = 256, .maxOutputBytes = 256});
         output_ = MakeRecordingOutput({.withGetBuffer = true, .withGetValue = true});
+        filter_.version = kModuleVersion;
+        filter_.name = [] { return "f"; };
     }
 
     // Every seed starts with both inputs, both codecs and the output registered.
@@ -43,86 +46,48 @@ protected:
         ASSERT_EQ(RegisterOutputModule(decoder, &output_), 0);
     }
 
-    // One operation, chosen at random with the decoding ones most often; answers
-    // its status.
+    // One operation, chosen at random with the decoding ones most often (each stands
+    // in the table as often as it should be drawn); answers its status.
     Status Step(std::mt19937& random) {
         const char* names[] = {"mem:a", "mem:a", "mem:b", "mem:missing", nullptr};
-        std::uniform_int_distribution<int> pick(0, 39);
-        const int op = pick(random);
         const int small = static_cast<int>(random() % 5);
-        switch (op) {
-            case 0:
-                return RegisterInputModule(decoder, &inputs_[small % 2]);
-            case 1:
-                return RegisterCodecModule(decoder, &codecs_[small % 2]);
-            case 2:
-                return RegisterOutputModule(decoder, &output_);
-            case 3:
-                return SelectInput(decoder, names[small], small == 4 ? kAutomaticModule : small % 3 - 1);
-            case 4:
-            case 5:
-            case 6:
-            case 7:
-                return OpenInput(decoder);
+        const std::uint32_t offset = static_cast<std::uint32_t>(random() % 4000);
+        Decoder* d = decoder;
+        const std::function<Status()> operations[] = {
+            [&] { return RegisterInputModule(d, &inputs_[small % 2]); },
+            [&] { return RegisterCodecModule(d, &codecs_[small % 2]); },
+            [&] { return RegisterOutputModule(d, &output_); },
+            [&] { return SelectInput(d, names[small], small == 4 ? kAutomaticModule : small % 3 - 1); },
+            [&] { return OpenInput(d); },
+            [&] { return OpenInput(d); },
             // Closing seldom, so that most steps find the input open.
-            case 8:
-                return small == 0 ? CloseInput(decoder) : Decode(decoder, nullptr);
-            case 9:
-                return small == 0 ? ReleaseInput(decoder) : Decode(decoder, nullptr);
-            case 10:
-            case 11:
-            case 12:
-            case 13:
-            case 14:
-                return Decode(decoder, nullptr);
-            case 15:
-            case 16:
-                return Decode(decoder, buffer_);
-            case 17:
-            case 18:
-                return SeekBytes(decoder, static_cast<std::uint32_t>(random() % 4000));
-            case 19:
-                return SeekPosition(decoder, static_cast<float>(random() % 300) / 100.0f - 1.0f);
-            case 20:
-                return SeekSeconds(decoder, static_cast<float>(random() % 20) - 5.0f);
-            case 21:
-                return SelectOutput(decoder, small == 0 ? nullptr : "out", small % 2 - 1);
-            case 22:
-            case 23:
-                return OpenOutput(decoder);
-            case 24:
-                return CloseOutput(decoder);
-            case 25:
-                return ReleaseOutput(decoder);
-            case 26:
-            case 27:
-            case 28:
-            case 29:
-            case 30:
-                return DecodeAndPlay(decoder);
-            case 31:
-                return SetCodecOption1(decoder, small);
-            case 32:
-                return SetBandGains(decoder, small == 0 ? nullptr : gains_);
-            case 33: {
-                InputFilter f{};
-                f.version = kModuleVersion;
-                f.name = [] { return "f"; };
-                return AddInputFilter(decoder, &f, small - 1);
-            }
-            case 34:
-                return RemoveInputFilter(decoder, "f", small - 2);
-            case 35:
-                return InputMessage(decoder, 1, 1, 1);
-            case 36: {
+            [&] { return small == 0 ? CloseInput(d) : Decode(d, nullptr); },
+            [&] { return small == 0 ? ReleaseInput(d) : Decode(d, nullptr); },
+            [&] { return Decode(d, nullptr); },
+            [&] { return Decode(d, nullptr); },
+            [&] { return Decode(d, buffer_); },
+            [&] { return SeekBytes(d, offset); },
+            [&] { return SeekPosition(d, static_cast<float>(offset % 300) / 100.0f - 1.0f); },
+            [&] { return SeekSeconds(d, static_cast<float>(offset % 20) - 5.0f); },
+            [&] { return SelectOutput(d, small == 0 ? nullptr : "out", small % 2 - 1); },
+            [&] { return OpenOutput(d); },
+            [&] { return CloseOutput(d); },
+            [&] { return ReleaseOutput(d); },
+            [&] { return DecodeAndPlay(d); },
+            [&] { return DecodeAndPlay(d); },
+            [&] { return SetCodecOption1(d, small); },
+            [&] { return SetBandGains(d, small == 0 ? nullptr : gains_); },
+            [&] { return AddInputFilter(d, &filter_, small - 1); },
+            [&] { return RemoveInputFilter(d, "f", small - 2); },
+            [&] { return InputMessage(d, 1, 1, 1); },
+            [&] {
                 OutputControlBlock block{};
-                return OutputControls(decoder, &block, 0);
-            }
-            case 37:
-                return decoder->services.seekInput(decoder, static_cast<std::uint32_t>(random() % 3000));
-            default:
-                return decoder->services.readInput(decoder, buffer_, 100);
-        }
+                return OutputControls(d, &block, 0);
+            },
+            [&] { return d->services.seekInput(d, offset % 3000); },
+            [&] { return d->services.readInput(d, buffer_, 100); },
+        };
+        return operations[random() % std::size(operations)]();
     }
 
     void CheckConsistent() {
@@ -148,6 +113,7 @@ protected:
     InputModule inputs_[2]{};
     CodecModule codecs_[2]{};
     OutputModule output_{};
+    InputFilter filter_{};
     alignas(8) std::int16_t buffer_[2048]{};
     std::int8_t gains_[kBandGainCount]{};
 };

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 
 #include "support/decoder_fixture.h"
 
@@ -66,52 +65,37 @@ TEST_F(RegistryTest, OnlyTheLowestByteOfTheVersionIsFreeAndRefusalsTakeNoId) {
     EXPECT_EQ(decoder->moduleCounts[kOutputKind] + decoder->moduleCounts[kCodecKind], 0);
 }
 
-// Registers the kind's descriptor with one required method cleared.
-struct Requirement {
-    const char* detail;
-    std::function<Status(Decoder*)> registerWithout;
-};
-
-template <class Module, class Member, class Make>
-std::function<Status(Decoder*)> Without(Make make, Member Module::*method,
-                                        Status (*registerModule)(Decoder*, const Module*)) {
-    return [=](Decoder* d) {
-        Module m = make();
-        m.*method = nullptr;
-        return registerModule(d, &m);
-    };
+// Registers a copy of the descriptor with one entry cleared, by its place in the table
+// (the version word counts as entry 0).
+template <class Module>
+Status RegisterWithout(Decoder* decoder, Module m, int entry, Status (*registerModule)(Decoder*, const Module*)) {
+    reinterpret_cast<void**>(&m)[entry] = nullptr;
+    return registerModule(decoder, &m);
 }
 
 TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
-    const auto input = [] { return MakeMemoryInput(); };
-    const auto output = [] { return MakeRecordingOutput(); };
-    const auto codec = [] { return MakeTestCodec(); };
-    const Requirement requirements[] = {
-        {"null 'new' method in module", Without(input, &InputModule::newInstance, RegisterInputModule)},
-        {"null 'delete' method in module", Without(input, &InputModule::deleteInstance, RegisterInputModule)},
-        {"null 'open' method in module", Without(input, &InputModule::open, RegisterInputModule)},
-        {"null 'close' method in module", Without(input, &InputModule::close, RegisterInputModule)},
-        {"null 'read' method in module", Without(input, &InputModule::read, RegisterInputModule)},
-        {"null 'new' method in module", Without(output, &OutputModule::newInstance, RegisterOutputModule)},
-        {"null 'delete' method in module", Without(output, &OutputModule::deleteInstance, RegisterOutputModule)},
-        {"null 'open' method in module", Without(output, &OutputModule::open, RegisterOutputModule)},
-        {"null 'close' method in module", Without(output, &OutputModule::close, RegisterOutputModule)},
-        {"null 'write' method in module", Without(output, &OutputModule::write, RegisterOutputModule)},
-        {"null 'query' method", Without(codec, &CodecModule::query, RegisterCodecModule)},
-        {"null 'probe' method in module", Without(codec, &CodecModule::probe, RegisterCodecModule)},
-        {"null 'new' method in module", Without(codec, &CodecModule::newInstance, RegisterCodecModule)},
-        {"null 'delete' method in module", Without(codec, &CodecModule::deleteInstance, RegisterCodecModule)},
-        {"null 'decode' method in module", Without(codec, &CodecModule::decode, RegisterCodecModule)},
-    };
-    for (const Requirement& r : requirements) {
-        reports.clear();
-        EXPECT_EQ(r.registerWithout(decoder), kInternalError) << r.detail;
-        ASSERT_EQ(reports.size(), 1u) << r.detail;
-        EXPECT_EQ(reports[0].detail, r.detail);
+    const InputModule input = MakeMemoryInput();
+    const OutputModule output = MakeRecordingOutput();
+    const CodecModule codec = MakeTestCodec();
+    const auto detail = [](const std::string& method) { return "null '" + method + "' method in module"; };
+    const char* const inputMethods[] = {"new", "delete", "open", "close", "read"};     // entries 3 to 7
+    const char* const outputMethods[] = {"new", "delete", "open", "close", "write"};   // entries 3 to 7
+    const char* const codecMethods[] = {"probe", "query", "new", "delete", "decode"};  // entries 1 to 5
+    const auto expectReport = [this](Status s, const std::string& expected) {
+        EXPECT_EQ(s, kInternalError) << expected;
+        ASSERT_EQ(reports.size(), 1u) << expected;
+        EXPECT_EQ(reports[0].detail, expected);
         EXPECT_EQ(reports[0].category, "internal error");
+        reports.clear();
+    };
+    for (int i = 0; i < 5; ++i) {
+        expectReport(RegisterWithout(decoder, input, 3 + i, RegisterInputModule), detail(inputMethods[i]));
+        expectReport(RegisterWithout(decoder, output, 3 + i, RegisterOutputModule), detail(outputMethods[i]));
+        expectReport(RegisterWithout(decoder, codec, 1 + i, RegisterCodecModule),
+                     i == 1 ? "null 'query' method" : detail(codecMethods[i]));
     }
     // The first missing method in the table's order is the one reported.
-    CodecModule both = MakeTestCodec();
+    CodecModule both = codec;
     both.query = nullptr;
     both.probe = nullptr;
     EXPECT_EQ(RegisterCodecModule(decoder, &both), kInternalError);
@@ -119,9 +103,9 @@ TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
     for (int kind : {kInputKind, kOutputKind, kCodecKind}) EXPECT_EQ(decoder->moduleCounts[kind], 0);
     // Without a callback only the report is missing.
     ASSERT_EQ(SetErrorCallback(decoder, nullptr, nullptr), kSuccess);
-    EXPECT_EQ(requirements[2].registerWithout(decoder), kInternalError);
+    EXPECT_EQ(RegisterWithout(decoder, input, 5, RegisterInputModule), kInternalError);
 
-    InputModule optional = MakeMemoryInput();
+    InputModule optional = input;
     optional.probe = nullptr;
     optional.query = nullptr;
     optional.seek = nullptr;

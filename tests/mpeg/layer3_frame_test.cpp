@@ -1,18 +1,14 @@
-// Whole Layer III frames through the frame reader, the decoder and the synthesis:
-// the reservoir's silence, forbidden side information, intensity stereo reaching
-// the right channel, and corrupt frames.
+// Whole Layer III frames built from the standard's code tables, decoded through the
+// codec: the reservoir's silence, forbidden side information, intensity stereo
+// reaching the right channel, and corrupt frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
+#include <cstdlib>
 
-#include "decoder/status.h"
-#include "frame_reader.h"
-#include "layer3_decoder.h"
-#include "layer3_stream.h"
-#include "memory_source.h"
-#include "synthesis.h"
+#include "layer3_huffman_codes.h"
+#include "library_decoder.h"
+#include "stream_bits.h"
 
 namespace sonidrax::mpeg::testing {
 namespace {
@@ -20,70 +16,102 @@ namespace {
 using decoder::kDecodeAborted;
 using decoder::kSuccess;
 
-HeaderFields layer3Header(uint32_t mode, uint32_t modeExtension = 0) {
-    HeaderFields f;
-    f.version = 1;
-    f.layer = 1;
-    f.bitrateIndex = 9;  // 128 kbit/s: 417 bytes at 44100 Hz
-    f.mode = mode;
-    f.modeExtension = modeExtension;
-    return f;
+// One granule and channel: long blocks, global gain 210 (unity), the same table in
+// every region, and its main data (part2_3_length is their length).
+struct Granule {
+    uint32_t bigValues = 0;
+    uint32_t tableSelect = 0;
+    uint32_t scalefacCompress = 0;
+    BitWriter main;
+};
+
+// A pair coded with table 15 (no escapes), signs after the code word.
+void encodePair(BitWriter& w, int x, int y) {
+    const HuffmanCodeTable& table = huffmanCodeTable(12);
+    const unsigned index = static_cast<unsigned>(std::abs(x)) * table.size + static_cast<unsigned>(std::abs(y));
+    w.put(table.codes[index], table.lengths[index]);
+    if (x != 0) w.put(x < 0, 1);
+    if (y != 0) w.put(y < 0, 1);
 }
 
-// A granule whose first 40 values are a fixed pattern, coded with table 15.
-void toneGranule(GranuleCode& code) {
-    code.info = unityLongGranule(15, 20);
-    for (int p = 0; p < 20; ++p) encodePair(code.main, 15, (p % 5) + 1, -((p % 3) + 2));
+// The first 40 values a fixed pattern.
+void tone(Granule& g) {
+    g.bigValues = 20;
+    g.tableSelect = 15;
+    for (int p = 0; p < 20; ++p) encodePair(g.main, (p % 5) + 1, -((p % 3) + 2));
+}
+
+// An MPEG-1 frame at 128 kbit/s and 44100 Hz (417 bytes) holding its granules' main data.
+std::vector<uint8_t> layer3Frame(uint32_t mode, uint32_t modeExtension, uint32_t mainDataBegin, Granule (&gr)[2][2]) {
+    HeaderFields f;
+    f.layer = kLayer3;
+    f.bitrateIndex = 9;
+    f.mode = mode;
+    f.modeExtension = modeExtension;
+    const unsigned channels = mode == 3 ? 1 : 2;
+    BitWriter w;
+    w.put(headerWord(f), 32);
+    w.put(mainDataBegin, 9);
+    w.put(0, channels == 1 ? 5 + 4 : 3 + 8);  // private bits, scfsi
+    for (unsigned g = 0; g < 2; ++g) {
+        for (unsigned ch = 0; ch < channels; ++ch) {
+            const Granule& c = gr[g][ch];
+            w.put(static_cast<uint32_t>(c.main.bitCount()), 12);
+            w.put(c.bigValues, 9);
+            w.put(210, 8);
+            w.put(c.scalefacCompress, 4);
+            w.put(0, 1);  // no window switching
+            for (int region = 0; region < 3; ++region) w.put(c.tableSelect, 5);
+            w.put(15, 4);  // region0_count
+            w.put(7, 3);   // region1_count
+            w.put(0, 3);   // preflag, scalefac_scale, count1table_select
+        }
+    }
+    for (unsigned g = 0; g < 2; ++g) {
+        for (unsigned ch = 0; ch < channels; ++ch) {
+            const BitWriter& main = gr[g][ch].main;
+            for (size_t bit = 0; bit < main.bitCount(); ++bit) w.put((main.bytes()[bit / 8] >> (7 - bit % 8)) & 1u, 1);
+        }
+    }
+    w.padTo(417);
+    return w.bytes();
 }
 
 struct FrameResult {
     int32_t status;
-    std::vector<int16_t> left;
-    std::vector<int16_t> right;
+    double leftEnergy = 0.0, rightEnergy = 0.0;
+    bool channelsEqual = true;
 };
 
-std::vector<FrameResult> decodeStream(const std::vector<uint8_t>& bytes) {
-    MemorySource source(bytes);
-    FrameReader reader(source.source());
-    Layer3Decoder decoder;
-    SynthesisChannel left, right;
+std::vector<FrameResult> decodeFrames(const std::vector<uint8_t>& bytes, size_t samplesPerChannel = 1152) {
+    LibraryDecoder library;
+    EXPECT_EQ(library.open(bytes), kSuccess);
     std::vector<FrameResult> results;
-    FrameHeader header;
     for (;;) {
-        const int32_t found = reader.nextFrame(header);
-        if (found == kDecodeAborted) continue;
-        if (found != kSuccess) break;
-        std::vector<int16_t> pcm(2 * 1152, 0x5555);
-        const bool mono = header.mode == 3;
-        left.setOutput(pcm.data(), mono ? 1 : 2);
-        right.setOutput(pcm.data() + 1, 2);
-        const OutputChannels out{&left, mono ? nullptr : &right};
-        FrameResult r;
-        r.status = decoder.decodeFrame(reader, header, out);
-        const size_t written = static_cast<size_t>(left.outputPosition() - pcm.data());
-        for (size_t i = 0; i < written; i += mono ? 1 : 2) {
-            r.left.push_back(pcm[i]);
-            if (!mono) r.right.push_back(pcm[i + 1]);
+        FrameResult r{decoder::Decode(library.d, nullptr)};
+        if (r.status != kSuccess && r.status != kDecodeAborted) break;
+        if (r.status == kSuccess) {
+            const auto& out = library.output();
+            EXPECT_EQ(out.samplesPerChannel, static_cast<int32_t>(samplesPerChannel));
+            for (int32_t i = 0; i < out.samplesPerChannel * out.channels; ++i) {
+                const double s = out.pcm[i];
+                (i % out.channels == 0 ? r.leftEnergy : r.rightEnergy) += s * s;
+                if (out.channels == 2 && i % 2 == 1 && out.pcm[i] != out.pcm[i - 1]) r.channelsEqual = false;
+            }
         }
-        results.push_back(std::move(r));
+        results.push_back(r);
     }
     return results;
-}
-
-double energy(const std::vector<int16_t>& samples) {
-    double sum = 0.0;
-    for (int16_t s : samples) sum += double(s) * s;
-    return sum;
 }
 
 // A single-channel frame of two tone granules reaching `mainDataBegin` back, with
 // big_values 289 (forbidden) in the granule given.
 std::vector<uint8_t> toneFrame(uint32_t mainDataBegin, int forbiddenGranule = -1) {
-    GranuleCode gr[2][2];
-    toneGranule(gr[0][0]);
-    toneGranule(gr[1][0]);
-    if (forbiddenGranule >= 0) gr[forbiddenGranule][0].info.bigValues = 289;
-    return layer3Frame(layer3Header(3), mainDataBegin, gr);
+    Granule gr[2][2];
+    tone(gr[0][0]);
+    tone(gr[1][0]);
+    if (forbiddenGranule >= 0) gr[forbiddenGranule][0].bigValues = 289;
+    return layer3Frame(3, 0, mainDataBegin, gr);
 }
 
 TEST(Layer3Frames, ReservoirSilenceForbiddenSideInformationAndTheFramesAfterThem) {
@@ -96,54 +124,45 @@ TEST(Layer3Frames, ReservoirSilenceForbiddenSideInformationAndTheFramesAfterThem
     const std::vector<uint8_t> main(reaching.begin() + sideEnd, reaching.end());
     std::copy(main.begin(), main.begin() + 100, aborted.end() - 100);
     std::copy(main.begin() + 100, main.end(), reaching.begin() + sideEnd);
-    std::vector<uint8_t> stream = toneFrame(200);
-    for (const auto& frame : {toneFrame(0), toneFrame(0, 1), toneFrame(0), aborted, reaching}) {
-        stream.insert(stream.end(), frame.begin(), frame.end());
-    }
-    const std::vector<FrameResult> results = decodeStream(stream);
+    const auto results =
+        decodeFrames(concat({toneFrame(200), toneFrame(0), toneFrame(0, 1), toneFrame(0), aborted, reaching}));
     const int32_t expected[] = {kSuccess, kSuccess, kDecodeAborted, kSuccess, kDecodeAborted, kSuccess};
     ASSERT_EQ(results.size(), 6u);
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(results[i].status, expected[i]) << i;
-        EXPECT_EQ(results[i].left.size(), expected[i] == kSuccess ? 1152u : 0u) << i;
-        if (i > 0 && expected[i] == kSuccess) EXPECT_GT(energy(results[i].left), 1e6) << i;
+        if (i > 0 && expected[i] == kSuccess) {
+            EXPECT_GT(results[i].leftEnergy, 1e6) << i;
+        }
     }
-    EXPECT_EQ(energy(results[0].left), 0.0);
+    EXPECT_EQ(results[0].leftEnergy, 0.0);
 }
 
 // A joint-stereo frame coding only the left channel's values, with the right
-// channel's scale factors all set to `position` (scalefac_compress 9: 2 bits each).
+// channel's scale factors (scalefac_compress 9: 2 bits each) all `position`.
 std::vector<uint8_t> intensityFrame(uint32_t mode, uint32_t modeExtension, unsigned position) {
-    GranuleCode gr[2][2];
+    Granule gr[2][2];
     for (int g = 0; g < 2; ++g) {
-        toneGranule(gr[g][0]);
-        GranuleCode& right = gr[g][1];
-        right.info = unityLongGranule(1, 0);
-        right.info.scalefacCompress = 9;
-        for (int band = 0; band < 21; ++band) right.main.put(position, 2);
+        tone(gr[g][0]);
+        gr[g][1].scalefacCompress = 9;
+        for (int band = 0; band < 21; ++band) gr[g][1].main.put(position, 2);
     }
-    return layer3Frame(layer3Header(mode, modeExtension), 0, gr);
+    return layer3Frame(mode, modeExtension, 0, gr);
 }
 
 TEST(Layer3Frames, IntensityStereoProducesTheRightChannel) {
-    // Position 0 puts everything into the right channel.
-    std::vector<FrameResult> results = decodeStream(intensityFrame(1, 1, 0));
-    ASSERT_EQ(results.size(), 1u);
-    ASSERT_EQ(results[0].status, kSuccess);
-    EXPECT_GT(energy(results[0].right), 1e6);
-    EXPECT_EQ(energy(results[0].left), 0.0);
-
-    // Position 3 splits it evenly: both channels the same.
-    results = decodeStream(intensityFrame(1, 1, 3));
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_GT(energy(results[0].left), 1e6);
-    EXPECT_EQ(results[0].left, results[0].right);
-
-    // Plain stereo with the same bits: the right channel is silent.
-    results = decodeStream(intensityFrame(0, 0, 3));
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(energy(results[0].right), 0.0);
-    EXPECT_GT(energy(results[0].left), 1e6);
+    const auto allRight = decodeFrames(intensityFrame(1, 1, 0));
+    ASSERT_EQ(allRight.size(), 1u);
+    ASSERT_EQ(allRight[0].status, kSuccess);
+    EXPECT_GT(allRight[0].rightEnergy, 1e6);
+    EXPECT_EQ(allRight[0].leftEnergy, 0.0);
+    const auto even = decodeFrames(intensityFrame(1, 1, 3));  // position 3: half each
+    ASSERT_EQ(even.size(), 1u);
+    EXPECT_GT(even[0].leftEnergy, 1e6);
+    EXPECT_TRUE(even[0].channelsEqual);
+    const auto plain = decodeFrames(intensityFrame(0, 0, 3));  // plain stereo: the right channel is silent
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0].rightEnergy, 0.0);
+    EXPECT_GT(plain[0].leftEnergy, 1e6);
 }
 
 TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
@@ -157,23 +176,16 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
     for (uint32_t version : {1u, 0u, 2u}) {
         std::vector<uint8_t> stream;
         for (int frame = 0; frame < 60; ++frame) {
-            HeaderFields f = layer3Header(next() % 4, next() % 4);
+            HeaderFields f;
             f.version = version;
+            f.layer = kLayer3;
+            f.mode = next() % 4;
+            f.modeExtension = next() % 4;
             f.bitrateIndex = 1 + next() % 14;
-            std::vector<uint8_t> bytes;
-            appendWord(bytes, headerWord(f));
-            bytes.resize(frameLength(unpackHeader(headerWord(f))));
-            for (size_t i = 4; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(next());
-            stream.insert(stream.end(), bytes.begin(), bytes.end());
+            appendWord(stream, headerWord(f));
+            for (uint32_t i = 4; i < frameLength(headerOf(f)); ++i) stream.push_back(static_cast<uint8_t>(next()));
         }
-        const std::vector<FrameResult> results = decodeStream(stream);
-        EXPECT_EQ(results.size(), 60u);
-        for (const FrameResult& r : results) {
-            EXPECT_TRUE(r.status == kSuccess || r.status == kDecodeAborted);
-            if (r.status == kSuccess) {
-                EXPECT_EQ(r.left.size(), version == 1 ? 1152u : 576u);
-            }
-        }
+        EXPECT_EQ(decodeFrames(stream, version == 1 ? 1152u : 576u).size(), 60u);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "bit_writer.h"
+#include "stream_bits.h"
 #include "stream_start.h"
 
 namespace sonidrax::mpeg::testing {

@@ -14,6 +14,7 @@ struct RecordingOutputOptions {
     bool withGetValue = false;  // also reports kOutputHasValue in its caps
     Status setFormatResult = kSuccess;
     std::int32_t writeResult = 0;  // 0: answers the byte count
+    bool keepsNothing = false;     // writes and formats are not recorded (nor allocate)
 };
 
 struct RecordedOutput {

@@ -36,15 +36,9 @@ Status Probe(const char*, const char*) {
     return Slots()[Slot].probeResult;
 }
 
-Status Query(ModuleInfo* info, std::int32_t flags);
-
 template <int Slot>
-Status QueryForSlot(ModuleInfo* info, std::int32_t flags) {
-    if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].maxOutputBytes;
-    return Query(info, flags);
-}
-
 Status Query(ModuleInfo* info, std::int32_t flags) {
+    if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].maxOutputBytes;
     if ((flags & kQueryModule) != 0) {
         std::strcpy(info->name, "Test Codec");
         std::strcpy(info->description, "blocks of PCM");
@@ -180,7 +174,7 @@ struct SlotFunctions {
 
 template <int Slot>
 constexpr SlotFunctions FunctionsFor() {
-    return {Probe<Slot>, QueryForSlot<Slot>, New<Slot>};
+    return {Probe<Slot>, Query<Slot>, New<Slot>};
 }
 
 constexpr SlotFunctions kSlots[] = {FunctionsFor<0>(), FunctionsFor<1>(), FunctionsFor<2>(), FunctionsFor<3>(),
@@ -217,14 +211,12 @@ CodecModule MakeTestCodec(const TestCodecOptions& options) {
     if (options.withStreamInfo) m.streamInfo = StreamInfo;
     if (options.withPositionOfOffset) m.positionOfOffset = PositionOfOffset;
     if (options.withOffsetOfPosition) m.offsetOfPosition = OffsetOfPosition;
-    if (options.withInputChanged) m.inputChanged = InputChanged;
-    if (options.withInputClosed) m.inputClosed = InputClosed;
+    m.inputChanged = InputChanged;
+    m.inputClosed = InputClosed;
     if (options.withSeekDone) m.seekDone = SeekDone;
-    if (options.withReset) m.reset = Reset;
-    if (options.withParameters) {
-        m.setParameters = SetParameters;
-        m.getParameters = GetParameters;
-    }
+    m.reset = Reset;
+    m.setParameters = SetParameters;
+    m.getParameters = GetParameters;
     return m;
 }
 

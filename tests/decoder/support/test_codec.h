@@ -24,11 +24,7 @@ struct TestCodecOptions {
     bool withStreamInfo = true;
     bool withPositionOfOffset = false;
     bool withOffsetOfPosition = false;
-    bool withInputChanged = true;
-    bool withInputClosed = true;
     bool withSeekDone = true;
-    bool withReset = true;
-    bool withParameters = true;
     float offsetOfPositionScale = 0.5f;  // offsetOfPosition answers position x this
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+// The MPEG codec inside a Decoder of the decoder library, reading bytes held in memory
+// through the tests' in-memory input: the codec is driven exactly as the plug-in
+// drives it. One at a time: each instance owns the in-memory inputs.
+#include <cstdint>
+#include <vector>
+
+#include "decoder/decoder.h"
+#include "memory_input.h"
+
+namespace sonidrax::mpeg::testing {
+
+class LibraryDecoder {
+public:
+    LibraryDecoder();
+    ~LibraryDecoder();
+    LibraryDecoder(const LibraryDecoder&) = delete;
+    LibraryDecoder& operator=(const LibraryDecoder&) = delete;
+
+    // Selects and opens the bytes (the codec options and band gains are set before).
+    decoder::Status open(std::vector<uint8_t> bytes, const decoder::testing::MemoryInputOptions& input = {});
+    // Decodes to the end, appending the PCM; frames that fail (-700) are counted in
+    // `damaged` and skipped. Answers the last status (-514 at a normal end).
+    decoder::Status decodeAll(std::vector<int16_t>& pcm, int* damaged = nullptr);
+    // A status property's value, -1 when there is none.
+    int32_t property(const char* name) const;
+
+    const decoder::CodecModule& codec() const { return *d->codec.module; }
+    void* instance() const { return d->codec.instance; }
+    const decoder::DecoderStatus& status() const { return d->status; }
+    const decoder::OutputBuffer& output() const { return d->outputBuffer; }
+
+    decoder::Decoder* d = nullptr;
+};
+
+}  // namespace sonidrax::mpeg::testing

@@ -1,0 +1,83 @@
+#pragma once
+// Builds MPEG audio test streams bit by bit, most significant bit first.
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "frame_header.h"
+
+namespace sonidrax::mpeg::testing {
+
+class BitWriter {
+public:
+    void put(uint32_t value, unsigned bits) {
+        for (unsigned i = bits; i-- > 0;) {
+            if (used_ == 0) bytes_.push_back(0);
+            if (i < 32 && ((value >> i) & 1u) != 0) bytes_.back() |= static_cast<uint8_t>(0x80u >> used_);
+            used_ = (used_ + 1) & 7;
+        }
+    }
+    // Zero bits up to `length` bytes in all.
+    void padTo(size_t length) {
+        while (bytes_.size() < length || used_ != 0) put(0, 1);
+    }
+    size_t bitCount() const { return bytes_.size() * 8 - (used_ == 0 ? 0 : 8 - used_); }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    unsigned used_ = 0;
+};
+
+// Header fields in stream order. version: 1 MPEG-1, 0 MPEG-2, 2 MPEG-2.5, 3 reserved;
+// layer as coded (3 = Layer I, 2 = Layer II, 1 = Layer III). The defaults: MPEG-1
+// Layer II, 128 kbit/s, 44100 Hz, stereo, 417 bytes.
+struct HeaderFields {
+    uint32_t version = 1;
+    uint32_t layer = 2;
+    uint32_t protection = 1;
+    uint32_t bitrateIndex = 8;
+    uint32_t samplingIndex = 0;
+    uint32_t padding = 0;
+    uint32_t mode = 0;
+    uint32_t modeExtension = 0;
+};
+
+inline uint32_t headerWord(const HeaderFields& f) {
+    const uint32_t versionBits = f.version == 1 ? 3u : (f.version == 0 ? 2u : (f.version == 2 ? 0u : 1u));
+    return 0xFFE00000u | (versionBits << 19) | (f.layer << 17) | (f.protection << 16) | (f.bitrateIndex << 12) |
+           (f.samplingIndex << 10) | (f.padding << 9) | (f.mode << 6) | (f.modeExtension << 4);
+}
+
+inline FrameHeader headerOf(const HeaderFields& f) { return unpackHeader(headerWord(f)); }
+
+inline void appendWord(std::vector<uint8_t>& bytes, uint32_t word) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
+}
+
+// n frames with all-zero bodies: every allocation (or Huffman region) empty, so each
+// decodes to silence.
+inline std::vector<uint8_t> silentFrames(const HeaderFields& f, int n) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < n; ++i) {
+        appendWord(bytes, headerWord(f));
+        bytes.resize(bytes.size() + frameLength(headerOf(f)) - 4, 0);
+    }
+    return bytes;
+}
+
+inline std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A conformance stream's file ("name.bit", "name.pcm"); empty when it is not there.
+inline std::vector<uint8_t> conformanceFile(const std::string& name) {
+    std::ifstream file(std::string(SONIDRAX_CONFORMANCE_DIR) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace sonidrax::mpeg::testing
