@@ -12,7 +12,7 @@ namespace sonidrax::media {
 
 // Where a file's bytes come from: a file on disk, or memory in tests and fuzzing.
 class ByteSource {
-   public:
+public:
     virtual ~ByteSource() = default;
     // Reads up to `size` bytes at `offset`; answers how many were read (fewer at the
     // end of the source or on a read failure).
@@ -27,22 +27,24 @@ std::unique_ptr<ByteSource> openMemorySource(const uint8_t* data, size_t size);
 
 enum class OpenResult {
     kOpened,
-    kNotAudio,     // not a container this reader knows, or an encoding it cannot convert
-    kCorrupt,      // a known container whose header or chunks are inconsistent
+    kNotAudio,  // not a container this reader knows, or an encoding it cannot convert
+    kCorrupt,   // a known container whose header or chunks are inconsistent
 };
 
 enum class Container { kAiff, kAiffC, kAu, kWave };
 
 struct TrackFormat {
     Container container;
-    uint16_t channels;       // 1..8
-    uint16_t sampleBits;     // bits per sample as the file describes its samples (8, 16, 24, 32, or 16 for mu-law and A-law)
-    uint32_t sampleRate;     // whole frames per second, rounded
-    uint64_t frames;         // sample frames in the file (a truncated data chunk counts what is there)
+    uint16_t channels;  // 1..8
+    // Bits per sample as the file describes its samples (8, 16, 24, 32, or 16 for
+    // mu-law and A-law; 32 or 64 for floats; AIFF and WAVE may give any of 1..32).
+    uint16_t sampleBits;
+    uint32_t sampleRate;  // whole frames per second, rounded
+    uint64_t frames;      // sample frames in the file (a truncated data chunk counts what is there)
 };
 
 class AudioFile {
-   public:
+public:
     virtual ~AudioFile() = default;
 
     // Recognises the container from its first bytes, reads the header and places the
