@@ -43,6 +43,17 @@ public:
     std::vector<int16_t> balances;
 };
 
+// An AU file of 16-bit linear samples.
+std::vector<unsigned char> Au(uint32_t rate, uint32_t channels, const std::vector<int16_t>& samples) {
+    std::vector<unsigned char> bytes = {'.', 's', 'n', 'd'};
+    auto put = [&](uint32_t value, int count) {
+        for (int shift = 8 * (count - 1); shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
+    };
+    for (uint32_t word : {24u, static_cast<uint32_t>(2 * samples.size()), 3u, rate, channels}) put(word, 4);
+    for (int16_t sample : samples) put(static_cast<uint16_t>(sample), 2);
+    return bytes;
+}
+
 class MovieTest : public XtraTest {
 protected:
     MovieTest() { SetMovieService(&movies); }
@@ -127,6 +138,25 @@ TEST_F(MovieTest, PitchPositionAndPanReachTheMovie) {
     EXPECT_EQ(Ring().pan, -1000);
 }
 
+// Frame f of four channels holds f, 2f, 3f, 4f: heard as 2f on the left and 3f on the right.
+TEST_F(MovieTest, MoreChannelsAreHeardAsTwoAndReversalTurnsTheRingAround) {
+    std::vector<int16_t> samples;
+    for (int16_t f = 0; f < 100; ++f) samples.insert(samples.end(), {f, int16_t(2 * f), int16_t(3 * f), int16_t(4 * f)});
+    const int32_t id = NewFileSound(WriteWaveFile("four.au", Au(1000, 4, samples)));
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(Ask("dsGetChannelCount", id), 4);
+    ASSERT_EQ(Ring().Format()->nChannels, 2);
+    const auto* heard = reinterpret_cast<const int16_t*>(Ring().Bytes());
+    EXPECT_EQ(std::vector<int16_t>(heard + 2 * 7, heard + 2 * 9), (std::vector<int16_t>{14, 21, 16, 24}));
+    EXPECT_EQ(heard[2 * 100], 0);
+
+    Call("dsSetTime", {Int(id), Int(50)});
+    Call("dsPlay", {Int(id)});
+    Call("dsReverse", {Int(id)});
+    const int16_t* next = heard + Ring().playCursor / 2;
+    EXPECT_EQ(std::vector<int16_t>(next, next + 4), (std::vector<int16_t>{98, 147, 96, 144}));
+}
+
 TEST_F(MovieTest, DuplicatingAMovieSoundFails) {
     const int32_t id = NewFileSound(kMedia + "/movie.au");
     ASSERT_NE(id, 0);
@@ -139,7 +169,8 @@ TEST_F(MovieTest, DuplicatingAMovieSoundFails) {
 
 TEST_F(MovieTest, TheMovieSoundsStatusNamesTheFailure) {
     WriteWaveFile("garbage.mp3", std::vector<unsigned char>(4000, 0x55));
-    WriteWaveFile("silent.au", {'.', 's', 'n', 'd', 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0x56, 0x22, 0, 0, 0, 1});
+    WriteWaveFile("silent.au", Au(22050, 1, {}));
+    WriteWaveFile("fast.au", Au(96000, 1, {1, 2, 3, 4}));
     const struct {
         std::string name;
         int32_t error;
@@ -147,7 +178,8 @@ TEST_F(MovieTest, TheMovieSoundsStatusNamesTheFailure) {
     } cases[] = {{"no_such_file.aif", -3, "Could not find file.\n"},
                  {"no_such_file.mp3", -3, "Could not find file.\n"},
                  {"garbage.mp3", -4, "Unsupported file format.\n"},
-                 {"silent.au", -4, "Unsupported file format.\n"}};
+                 {"silent.au", -4, "Unsupported file format.\n"},
+                 {"fast.au", -4, "Unsupported file format.\n"}};
     for (const auto& c : cases) {
         host.messages.clear();
         EXPECT_EQ(NewFileSound(c.name), 0) << c.name;
