@@ -44,6 +44,8 @@ Status MovieSound::OpenFile(const char* path, uint32_t bufferBytes) {
     DisableVisualTracks();
     SetDataFromDuration();
     if (!LookOnly(bufferBytes)) movies_->Preroll(movie, 0, media::kFixedOne);
+    // A sound made reversed plays its whole data backwards, from the end.
+    if (Reversed()) movies_->SetTime(movie, movies_->Duration(movie));
     return kOk;
 }
 
