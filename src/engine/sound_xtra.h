@@ -19,7 +19,7 @@ struct SoundXtra : ScriptInstance {
     bool quickTimeReady;       // the movie service started with the instance and may be tried
     bool movieToolboxStarted;  // its movie services run (started on first need)
     bool inPlugin;             // file names are used as given, not resolved by the host
-    bool dialogsAllowed;  // always the opposite of inPlugin
+    bool dialogsAllowed;       // always the opposite of inPlugin
 
     SoundBuffer* sounds;  // first sound of the table's chain
     OutputDevice* deviceList;

@@ -126,8 +126,7 @@ void DirectSoundMovies::CloseMovieFile(int16_t fileNumber) { files_.erase(fileNu
 
 void DirectSoundMovies::DisposeMovie(Movie* movie) { delete movie; }
 
-Track* DirectSoundMovies::IndexedTrackByCharacteristic(Movie* movie, int32_t index, uint32_t characteristic,
-                                                       int32_t) {
+Track* DirectSoundMovies::IndexedTrackByCharacteristic(Movie* movie, int32_t index, uint32_t characteristic, int32_t) {
     if (movie == nullptr || index != 1 || characteristic != kCharacteristicSound) return nullptr;
     if (movie->player.Frames() == 0 || !movie->track.enabled) return nullptr;
     return &movie->track;

@@ -35,8 +35,7 @@ public:
     void CloseMovieFile(int16_t fileNumber) override;
     void DisposeMovie(Movie* movie) override;
 
-    Track* IndexedTrackByCharacteristic(Movie* movie, int32_t index, uint32_t characteristic,
-                                        int32_t flags) override;
+    Track* IndexedTrackByCharacteristic(Movie* movie, int32_t index, uint32_t characteristic, int32_t flags) override;
     MediaRef* TrackMedia(Track* track) override;
     void GetSoundDescription(MediaRef* media, int32_t index, SoundDescription* description) override;
     void SetTrackEnabled(Track* track, bool enabled) override;

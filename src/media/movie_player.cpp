@@ -26,7 +26,8 @@ int32_t LevelToAttenuation(int32_t level) {
 int32_t BalanceToPan(int32_t balance) {
     const int32_t side = std::min(std::abs(balance), 127);
     if (side == 0) return 0;
-    const int32_t magnitude = side == 127 ? 10000 : static_cast<int32_t>(10000.0 - 1000.0 * std::log2(4.0 * (256 - 2 * side)));
+    const int32_t magnitude =
+        side == 127 ? 10000 : static_cast<int32_t>(10000.0 - 1000.0 * std::log2(4.0 * (256 - 2 * side)));
     return balance < 0 ? -magnitude : magnitude;
 }
 
@@ -40,11 +41,8 @@ void ReverseFrames(int16_t* samples, uint32_t frames, uint32_t channels) {
 }  // namespace
 
 MoviePlayer::MoviePlayer(std::unique_ptr<AudioFile> file, IDirectSound* output)
-    : file_(std::move(file)),
-      format_(file_->format()),
-      frames_(static_cast<int64_t>(format_.frames)),
-      outChannels_(std::min<uint32_t>(format_.channels, 2)),
-      frequency_(format_.sampleRate) {
+    : file_(std::move(file)), format_(file_->format()), frames_(static_cast<int64_t>(format_.frames)),
+      outChannels_(std::min<uint32_t>(format_.channels, 2)), frequency_(format_.sampleRate) {
     ringFrames_ = std::max(format_.sampleRate * kRingSeconds, kMinRingFrames);
     if (output == nullptr) return;
     WAVEFORMATEX pcm{};

@@ -77,8 +77,8 @@ Status MovieSound::SetPosition(int32_t bytePos) {
 Status MovieSound::SetVolume(int32_t hundredthsOfDb) {
     KeepVolume(hundredthsOfDb);
     if (Opened() == nullptr) return kOk;
-    media::Track* track = movies_->IndexedTrackByCharacteristic(Opened(), 1, media::kCharacteristicSound,
-                                                                media::kTrackSearchFlags);
+    media::Track* track =
+        movies_->IndexedTrackByCharacteristic(Opened(), 1, media::kCharacteristicSound, media::kTrackSearchFlags);
     if (track == nullptr) return kOk;
     movies_->SetTrackVolume(track, static_cast<int16_t>(DbToLevel(hundredthsOfDb) + 255));
     const int32_t balance = DbToLevel(AskedPan()) / 2;

@@ -28,8 +28,8 @@ Status MovieSound::OpenFile(const char* path, uint32_t bufferBytes) {
     Status status = OpenMovie(path, bufferBytes, &movie);
     if (status != kOk) return status;
     SetDataBytes(0);
-    media::Track* track = movies_->IndexedTrackByCharacteristic(movie, 1, media::kCharacteristicSound,
-                                                                media::kTrackSearchFlags);
+    media::Track* track =
+        movies_->IndexedTrackByCharacteristic(movie, 1, media::kCharacteristicSound, media::kTrackSearchFlags);
     if (track == nullptr) {
         movies_->DisposeMovie(movie);
         return kUnsupportedFormat;

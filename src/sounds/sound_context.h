@@ -13,8 +13,8 @@ namespace sonidrax {
 
 struct SoundContext {
     HostAllocator* allocator;
-    HostMessages* messages;     // null when the host has none
-    IDirectSound* directSound;  // null without a device: no buffer can be made
+    HostMessages* messages;                 // null when the host has none
+    IDirectSound* directSound;              // null without a device: no buffer can be made
     media::MovieService* movies = nullptr;  // what movie sounds play through; null without one
 };
 

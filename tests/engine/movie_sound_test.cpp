@@ -141,7 +141,8 @@ TEST_F(MovieTest, PitchPositionAndPanReachTheMovie) {
 // Frame f of four channels holds f, 2f, 3f, 4f: heard as 2f on the left and 3f on the right.
 TEST_F(MovieTest, MoreChannelsAreHeardAsTwoAndReversalTurnsTheRingAround) {
     std::vector<int16_t> samples;
-    for (int16_t f = 0; f < 100; ++f) samples.insert(samples.end(), {f, int16_t(2 * f), int16_t(3 * f), int16_t(4 * f)});
+    for (int16_t f = 0; f < 100; ++f)
+        samples.insert(samples.end(), {f, int16_t(2 * f), int16_t(3 * f), int16_t(4 * f)});
     const int32_t id = NewFileSound(WriteWaveFile("four.au", Au(1000, 4, samples)));
     ASSERT_NE(id, 0);
     EXPECT_EQ(Ask("dsGetChannelCount", id), 4);
@@ -216,7 +217,8 @@ TEST_F(MovieTest, DamagedFilesEndInAStatus) {
         std::ifstream in(kMedia + "/" + name, std::ios::binary);
         const std::vector<unsigned char> whole{std::istreambuf_iterator<char>(in), {}};
         std::vector<std::vector<unsigned char>> variants;
-        for (size_t cut : {0, 3, 8, 12, 20, 24, 30, 40, 45, 50, 60}) variants.emplace_back(whole.begin(), whole.begin() + cut);
+        for (size_t cut : {0, 3, 8, 12, 20, 24, 30, 40, 45, 50, 60})
+            variants.emplace_back(whole.begin(), whole.begin() + cut);
         for (size_t at = 0; at < 64; ++at) {
             for (unsigned char value : {0x00, 0xFF, 0x7F}) {
                 variants.push_back(whole);
