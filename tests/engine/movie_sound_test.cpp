@@ -158,6 +158,23 @@ TEST_F(MovieTest, MoreChannelsAreHeardAsTwoAndReversalTurnsTheRingAround) {
     EXPECT_EQ(std::vector<int16_t>(next, next + 4), (std::vector<int16_t>{98, 147, 96, 144}));
 }
 
+// The ring (2048 frames at 1000 Hz) holds 1024 frames of sound ahead of the cursor.
+// A cursor that ran past them counts them as played, no more, and the ring starts
+// over at the cursor with the sound that follows them.
+TEST_F(MovieTest, AGapLongerThanTheQueuedSoundStartsTheRingOver) {
+    std::vector<int16_t> samples;
+    for (int16_t f = 0; f < 100; ++f) samples.insert(samples.end(), {f, int16_t(-f)});
+    const int32_t id = NewFileSound(WriteWaveFile("loop.au", Au(1000, 2, samples)));
+    ASSERT_NE(id, 0);
+    Call("dsSetLoop", {Int(id), Int(1)});
+    Call("dsPlay", {Int(id)});
+    Ring().Advance(1500 * 4);
+    Call("dsStream", {Int(id)});
+    EXPECT_EQ(Ask("dsGetTime", id), 24);
+    const auto* heard = reinterpret_cast<const int16_t*>(Ring().Bytes()) + Ring().playCursor / 2;
+    EXPECT_EQ(std::vector<int16_t>(heard, heard + 4), (std::vector<int16_t>{24, -24, 25, -25}));
+}
+
 TEST_F(MovieTest, DuplicatingAMovieSoundFails) {
     const int32_t id = NewFileSound(kMedia + "/movie.au");
     ASSERT_NE(id, 0);
