@@ -1,127 +1,161 @@
-// Files of every container, encoding and channel count, built from known samples.
+// Files of every container, encoding and channel count built from known samples;
+// headers at and past the limits of what the readers play; samples whose 16-bit
+// value is known independently (G.711 codes, out-of-range floats, unsigned bytes,
+// padding bits below a short sample).
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <limits>
+#include <bit>
 
-#include "media/audio_file.h"
 #include "sound_files.h"
 
 namespace sonidrax::media {
 namespace {
 
-using testing::Bytes;
-enum class Store { kInt, kUnsigned8, kFloat };
+using namespace testing;
+enum class Store { kInt, kFloat };
 
 struct Encoding {
     Container container;
-    std::string compression;  // AIFF-C compression type
+    const char* compression;  // AIFF-C compression type
     uint16_t code;            // AU encoding or WAVE format tag
-    int bits, bytes;
+    int bits;
     Store store;
     bool bigEndian;
-    uint16_t subFormat = 0;
-    int validBits = 0;
 };
 
-// Multiples of 256, so that 8-bit samples carry them exactly; floats carry them too
-// as they stay above -32767.
-std::vector<int16_t> knownSamples(size_t count) {
-    std::vector<int16_t> samples(count);
-    for (size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<int16_t>((static_cast<int>(i * 7919 % 255) - 127) * 256);
-    return samples;
-}
-
 Bytes encode(const Encoding& e, const std::vector<int16_t>& samples) {
+    const int bytes = (e.bits + 7) / 8;
     Bytes data;
     for (const int16_t s : samples) {
-        uint64_t word = (uint64_t{static_cast<uint16_t>(s)} << 48) | 0xA5A5A5A5A5A5ull;  // junk below the top 16 bits
-        if (e.store == Store::kUnsigned8) word = uint64_t{static_cast<uint8_t>((s >> 8) + 128)} << 56;
-        if (e.store == Store::kFloat && e.bytes == 4) {
-            const float value = static_cast<float>(s / 32767.0);
-            uint32_t bits;
-            std::memcpy(&bits, &value, 4);
-            word = uint64_t{bits} << 32;
-        }
-        if (e.store == Store::kFloat && e.bytes == 8) {
-            const double value = s / 32767.0;
-            std::memcpy(&word, &value, 8);
-        }
-        word >>= 64 - 8 * e.bytes;
-        e.bigEndian ? data.be(word, e.bytes) : data.le(word, e.bytes);
+        uint64_t word = (uint64_t{static_cast<uint16_t>(s)} << 48) | 0xA5A5A5A5A5A5;  // junk below the top 16 bits
+        const double value = s / 32767.0;
+        if (e.store == Store::kFloat) word = std::bit_cast<uint64_t>(value);
+        if (e.store == Store::kFloat && bytes == 4) word = uint64_t{std::bit_cast<uint32_t>(float(value))} << 32;
+        word >>= 64 - 8 * bytes;
+        data.put(word, bytes, e.bigEndian);
     }
     return data;
-}
-
-Bytes fileOf(const Encoding& e, int channels, uint32_t frames, const Bytes& data) {
-    if (e.container == Container::kAu) return testing::au(e.code, channels, 44100, data);
-    if (e.container == Container::kWave) {
-        return testing::wave(e.code, channels, 44100, e.bits, data, e.subFormat, e.validBits);
-    }
-    return testing::aiff(e.compression, channels, e.bits, 44100, frames, data);
-}
-
-std::vector<int16_t> readAll(AudioFile& file, uint64_t first, size_t count) {
-    std::vector<int16_t> out(count * file.format().channels);
-    out.resize(file.readPcm16(first, count, out.data()) * file.format().channels);
-    return out;
-}
-
-OpenResult openBytes(const Bytes& bytes, std::unique_ptr<AudioFile>& file) {
-    return AudioFile::open(openMemorySource(bytes.data(), bytes.size()), file);
 }
 
 class EncodingTest : public ::testing::TestWithParam<std::tuple<Encoding, int>> {};
 
 TEST_P(EncodingTest, DecodesKnownSamplesOfEveryChannel) {
-    const auto& [encoding, channels] = GetParam();
+    const auto& [e, channels] = GetParam();
     const uint32_t frames = 700;  // more than one conversion piece for every frame size
-    const std::vector<int16_t> samples = knownSamples(frames * channels);
-    const Bytes bytes = fileOf(encoding, channels, frames, encode(encoding, samples));
+    // Multiples of 256 above -32767, which 8-bit samples and floats carry exactly.
+    std::vector<int16_t> samples(frames * channels);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>((int(i * 7919 % 255) - 127) * 256);
+    const Bytes data = encode(e, samples), bytes = e.container == Container::kAu ? au(e.code, channels, 44100, data)
+                                                   : e.container == Container::kWave
+                                                       ? wave(e.code, channels, 44100, e.bits, data)
+                                                       : aiff(e.compression, channels, e.bits, 44100, frames, data);
     std::unique_ptr<AudioFile> file;
-    ASSERT_EQ(openBytes(bytes, file), OpenResult::kOpened);
+    ASSERT_EQ(AudioFile::open(openMemorySource(bytes.data(), bytes.size()), file), OpenResult::kOpened);
     const TrackFormat& format = file->format();
-    EXPECT_EQ(format.container, encoding.container);
-    EXPECT_EQ(format.channels, channels);
-    EXPECT_EQ(format.sampleBits, encoding.validBits ? encoding.validBits : encoding.bits);
-    EXPECT_EQ(format.sampleRate, 44100u);
-    EXPECT_EQ(format.frames, frames);
-    EXPECT_EQ(readAll(*file, 0, frames), samples);
-    const std::vector<int16_t> middle(samples.begin() + 301 * channels, samples.begin() + 351 * channels);
-    EXPECT_EQ(readAll(*file, 301, 50), middle);
-    EXPECT_EQ(readAll(*file, 690, 100).size(), 10u * channels);
+    EXPECT_EQ(std::tuple(format.container, format.channels, format.sampleBits, format.sampleRate, format.frames),
+              std::tuple(e.container, channels, e.bits, 44100u, uint64_t{frames}));
+    EXPECT_EQ(readFrames(*file, 0, frames), samples);
+    EXPECT_EQ(readFrames(*file, 301, 50), std::vector<int16_t>(&samples[301 * channels], &samples[351 * channels]));
 }
 
 const Encoding kEncodings[] = {
-    {Container::kAiff, "", 0, 8, 1, Store::kInt, true},
-    {Container::kAiff, "", 0, 16, 2, Store::kInt, true},
-    {Container::kAiff, "", 0, 24, 3, Store::kInt, true},
-    {Container::kAiff, "", 0, 32, 4, Store::kInt, true},
-    {Container::kAiffC, "NONE", 0, 16, 2, Store::kInt, true},
-    {Container::kAiffC, "twos", 0, 24, 3, Store::kInt, true},
-    {Container::kAiffC, "sowt", 0, 16, 2, Store::kInt, false},
-    {Container::kAiffC, "sowt", 0, 32, 4, Store::kInt, false},
-    {Container::kAiffC, "fl32", 0, 32, 4, Store::kFloat, true},
-    {Container::kAiffC, "FL64", 0, 64, 8, Store::kFloat, true},
-    {Container::kAiffC, "raw ", 0, 8, 1, Store::kUnsigned8, true},
-    {Container::kAu, "", 2, 8, 1, Store::kInt, true},
-    {Container::kAu, "", 3, 16, 2, Store::kInt, true},
-    {Container::kAu, "", 4, 24, 3, Store::kInt, true},
-    {Container::kAu, "", 5, 32, 4, Store::kInt, true},
-    {Container::kAu, "", 6, 32, 4, Store::kFloat, true},
-    {Container::kAu, "", 7, 64, 8, Store::kFloat, true},
-    {Container::kWave, "", 1, 8, 1, Store::kUnsigned8, false},
-    {Container::kWave, "", 1, 16, 2, Store::kInt, false},
-    {Container::kWave, "", 1, 24, 3, Store::kInt, false},
-    {Container::kWave, "", 1, 32, 4, Store::kInt, false},
-    {Container::kWave, "", 3, 32, 4, Store::kFloat, false},
-    {Container::kWave, "", 3, 64, 8, Store::kFloat, false},
-    {Container::kWave, "", 0, 24, 3, Store::kInt, false, 1, 20},
-    {Container::kWave, "", 0, 32, 4, Store::kFloat, false, 3, 32},
-};
+    {Container::kAiff, "", 0, 8, Store::kInt, true},         {Container::kAiff, "", 0, 16, Store::kInt, true},
+    {Container::kAiffC, "twos", 0, 24, Store::kInt, true},   {Container::kAiffC, "sowt", 0, 16, Store::kInt, false},
+    {Container::kAiffC, "sowt", 0, 32, Store::kInt, false},  {Container::kAiffC, "fl32", 0, 32, Store::kFloat, true},
+    {Container::kAiffC, "FL64", 0, 64, Store::kFloat, true}, {Container::kAu, "", 3, 16, Store::kInt, true},
+    {Container::kAu, "", 4, 24, Store::kInt, true},          {Container::kAu, "", 5, 32, Store::kInt, true},
+    {Container::kAu, "", 6, 32, Store::kFloat, true},        {Container::kAu, "", 7, 64, Store::kFloat, true},
+    {Container::kWave, "", 1, 16, Store::kInt, false},       {Container::kWave, "", 1, 24, Store::kInt, false},
+    {Container::kWave, "", 1, 32, Store::kInt, false},       {Container::kWave, "", 3, 32, Store::kFloat, false},
+    {Container::kWave, "", 3, 64, Store::kFloat, false}};
 INSTANTIATE_TEST_SUITE_P(AllContainers, EncodingTest,
                          ::testing::Combine(::testing::ValuesIn(kEncodings), ::testing::Values(1, 2, 5, 8)));
+
+constexpr OpenResult kOpened = OpenResult::kOpened, kNotAudio = OpenResult::kNotAudio, kCorrupt = OpenResult::kCorrupt;
+
+const Bytes kTenFrames(40, 0x11);  // of 16-bit stereo
+const Bytes kSsnd = Bytes(8).add(kTenFrames);
+const Bytes kFmt = fmt(1, 2, 8000, 16);
+const Bytes kMuLaw{0x00, 0x80, 0xFF, 0x7F, 0x0F}, kALaw{0xD5, 0x55, 0xAA, 0x2A};
+// 1.5, -2, NaN, 0.5, -0.5
+const Bytes kFloats = Bytes{}.le(0x3FC00000, 4).le(0xC0000000, 4).le(0x7FC00000, 4).le(0x3F000000, 4).le(0xBF000000, 4);
+const std::vector<int16_t> kMuLinear{-32124, 32124, 0, 0, -16764}, kALinear{8, -8, 32256, -32256};
+
+Bytes aiff16(uint32_t n, double rate = 8000, int channels = 2) { return aiff("", channels, 16, rate, n, kTenFrames); }
+Bytes cut(Bytes bytes, size_t tail) { return Bytes(bytes.begin(), bytes.end() - tail); }
+Bytes patched(Bytes bytes, size_t offset, std::initializer_list<uint8_t> values) {
+    std::copy(values.begin(), values.end(), bytes.begin() + offset);
+    return bytes;
+}
+
+struct Case {
+    const char* name;
+    Bytes file;
+    OpenResult result;
+    uint64_t frames = 0;
+    std::vector<int16_t> samples = {};  // all of them, when given
+    uint32_t rate = 8000;
+};
+
+class HeaderTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(HeaderTest, Opens) {
+    const Case& c = GetParam();
+    std::unique_ptr<AudioFile> file;
+    ASSERT_EQ(AudioFile::open(openMemorySource(c.file.data(), c.file.size()), file), c.result);
+    if (!file) return;
+    EXPECT_EQ(std::tuple(file->format().frames, file->format().sampleRate), std::tuple(c.frames, c.rate));
+    const std::vector<int16_t> all = readFrames(*file, 0, c.frames + 1);
+    EXPECT_EQ(all.size(), c.frames * file->format().channels);
+    if (!c.samples.empty()) {
+        EXPECT_EQ(all, c.samples);
+    }
+}
+
+const Case kCases[] = {
+    {"AiffRateRounded", aiff16(10, 22050.5), kOpened, 10, {}, 22051},
+    {"AiffRateTooHigh", aiff16(10, 384001), kNotAudio},
+    {"AiffNineChannels", aiff16(1, 8000, 9), kNotAudio},
+    {"AifcUnknownCompression", aiff("ima4", 2, 16, 8000, 10, kTenFrames), kNotAudio},
+    {"AiffFewerFramesInComm", aiff16(3), kOpened, 3},
+    {"AiffMoreFramesInComm", aiff16(20), kOpened, 10},
+    {"AiffNoSoundNoFrames", form("AIFF", Bytes{}.chunk("COMM", comm(2, 0, 16, 8000), true), true), kOpened, 0},
+    {"AiffNoComm", form("AIFF", Bytes{}.chunk("SSND", kSsnd, true), true), kCorrupt},
+    {"AiffChunksReversedAfterOddOne",
+     form("AIFF",
+          Bytes{}.chunk("ANNO", Bytes(3), true).chunk("SSND", kSsnd, true).chunk("COMM", comm(2, 10, 16, 8000), true),
+          true),
+     kOpened, 10},
+    {"AiffSoundOffsetPastChunk", patched(aiff16(10), 49, {60}), kCorrupt},
+    {"AiffTwelveBitsPadded", aiff("", 1, 12, 8000, 2, Bytes{0x12, 0x3F, 0xFF, 0xFF}), kOpened, 2, {0x1230, -16}},
+    {"AifcALaw", aiff("alaw", 1, 16, 8000, 4, kALaw), kOpened, 4, kALinear},
+    {"WaveChunksReversedAfterOddOne",
+     form("WAVE", Bytes{}.chunk("LIST", Bytes(5), false).chunk("data", kTenFrames, false).chunk("fmt ", kFmt, false),
+          false),
+     kOpened, 10},
+    {"WaveEmptyData", wave(1, 2, 8000, 16, {}), kOpened, 0},
+    {"WaveTruncatedData", cut(wave(1, 2, 8000, 16, kTenFrames), 3), kOpened, 9},
+    {"WaveBlockAlignWrong", patched(wave(1, 2, 8000, 16, kTenFrames), 32, {3}), kCorrupt},
+    {"WaveAdpcm", wave(2, 2, 8000, 4, kTenFrames), kNotAudio},
+    {"WaveValidBitsAboveContainer", wave(0, 2, 8000, 16, kTenFrames, 1, 17), kCorrupt},
+    {"WaveUnknownSubFormat", patched(wave(0, 2, 8000, 16, kTenFrames, 1, 16), 50, {1}), kNotAudio},
+    {"WaveFloatsClamped", wave(3, 1, 8000, 32, kFloats), kOpened, 5, {32767, -32767, 0, 16384, -16384}},
+    {"WaveExtensible20Bits",
+     wave(0, 1, 8000, 24, Bytes{0xFF, 0x34, 0x12, 0xF0, 0xFF, 0xFF}, 1, 20),
+     kOpened,
+     2,
+     {0x1234, -1}},
+    {"WaveExtensibleFloats", wave(0, 1, 8000, 32, kFloats, 3, 32), kOpened, 5, {32767, -32767, 0, 16384, -16384}},
+    {"AifcRawBytes", aiff("raw ", 1, 8, 8000, 3, Bytes{0x00, 0x80, 0xFF}), kOpened, 3, {-32768, 0, 32512}},
+    {"WaveUnsignedBytes", wave(1, 1, 8000, 8, Bytes{0x00, 0x80, 0xFF}), kOpened, 3, {-32768, 0, 32512}},
+    {"WaveALaw", wave(6, 1, 8000, 8, kALaw), kOpened, 4, kALinear},
+    {"WaveMuLaw", wave(7, 1, 8000, 8, kMuLaw), kOpened, 5, kMuLinear},
+    {"AuSizeToEnd", patched(au(3, 2, 8000, kTenFrames), 8, {0xFF, 0xFF, 0xFF, 0xFF}), kOpened, 10},
+    {"AuHeaderPastEnd", patched(au(3, 2, 8000, kTenFrames), 6, {1}), kCorrupt},
+    {"AuMuLaw", au(1, 1, 8000, kMuLaw), kOpened, 5, kMuLinear},
+    {"RiffVideo", form("AVI ", {}, false), kNotAudio}};
+INSTANTIATE_TEST_SUITE_P(Headers, HeaderTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sonidrax::media

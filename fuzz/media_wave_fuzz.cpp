@@ -1,0 +1,7 @@
+// WAVE fmt and data chunks, the extensible form included.
+#include "media_fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    sonidrax::media::fuzzing::openAndRead(data, size, {{0, "RIFF"}, {8, "WAVE"}});
+    return 0;
+}
