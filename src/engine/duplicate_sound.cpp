@@ -14,8 +14,9 @@ Status DsDuplicateSound(ScriptCall& call) {
     SoundXtra& xtra = XtraOf(call);
     SoundBuffer* source = FindSound(xtra, call.argument(1));
     if (source == nullptr) return call.finish(kOk);
-    // A streaming sound's buffer holds only part of its data.
-    if (source->Streaming()) return call.finish(kOk, 0);
+    // A streaming sound's buffer holds only part of its data; a movie sound has
+    // no buffer to duplicate, which the attempt below reports.
+    if (source->Streaming() && source->Kind() != kMovieKind) return call.finish(kOk, 0);
 
     auto* copy = new (std::nothrow) SoundBuffer(SoundContextOf(xtra), source->Kind(), source->Reversed());
     if (copy == nullptr) return call.finish(kOutOfMemory);

@@ -1,15 +1,18 @@
 // dsNewSound and dsReverseSound: a sound from a cast member's WAVE image, from a
-// WAVE file or from an MPEG audio file, optionally placed in 3D, added to the table.
+// WAVE file or from an MPEG audio file, or as a movie when neither reader takes
+// the file, optionally placed in 3D, added to the table.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "engine/member_media.h"
+#include "engine/movie_services.h"
 #include "engine/output_device.h"
 #include "engine/sound_engine.h"
 #include "engine/sound_table.h"
 #include "engine/engine_handlers.h"
 #include "frame/messages.h"
+#include "sounds/movie_sound.h"
 #include "sounds/stream_sound.h"
 #include "sounds/wave_file_sound.h"
 
@@ -104,6 +107,25 @@ SoundBuffer* MakeFileSound(SoundXtra& xtra, const char* path, bool reverse) {
     return new (std::nothrow) WaveFileSound(SoundContextOf(xtra), reverse);
 }
 
+// The fall-back for a file the chosen reader refused: a movie sound, never 3D,
+// when the movie service runs or can be started now.
+Status OpenMovieSound(SoundXtra& xtra, const char* path, uint32_t bufferBytes, bool reverse, SoundBuffer*& opened) {
+    if (!xtra.quickTimeReady) return kUnsupportedFormat;
+    auto* movie = new (std::nothrow) MovieSound(SoundContextOf(xtra), reverse);
+    if (movie == nullptr) return kUnsupportedFormat;
+    if (!EnsureMovieToolbox(xtra)) {
+        delete movie;
+        return kUnsupportedFormat;
+    }
+    Status status = movie->OpenFile(path, bufferBytes);
+    if (status != kOk) {
+        delete movie;
+        return status;
+    }
+    opened = movie;
+    return kOk;
+}
+
 // A name longer than a path may be would arrive cut short and could open
 // another file than the script meant.
 bool NameFits(const ScriptCall& call, int32_t position) {
@@ -134,10 +156,10 @@ Status OpenFileSound(ScriptCall& call, bool reverse, SoundBuffer*& opened, Place
             return kOk;
         }
     }
-    // Whatever the reader said, a file it cannot take is an unsupported format
-    // (there is no other reader to hand it to).
+    // Whatever the reader said, the movie service decides what the script hears
+    // about a file the reader cannot take.
     delete sound;
-    return kUnsupportedFormat;
+    return OpenMovieSound(XtraOf(call), path, static_cast<uint32_t>(bufferBytes), reverse, opened);
 }
 
 }  // namespace

@@ -178,7 +178,8 @@ OutputDevice* SelectDevice(SoundXtra& xtra, const char* name, HWND window) {
 
 SoundContext SoundContextOf(const SoundXtra& xtra) {
     const OutputDevice* device = xtra.currentDevice;
-    return SoundContext{xtra.allocator(), xtra.hostMessages, device != nullptr ? device->directSound : nullptr};
+    return SoundContext{xtra.allocator(), xtra.hostMessages, device != nullptr ? device->directSound : nullptr,
+                        xtra.movieService};
 }
 
 Status ChangePrimaryFormat(SoundXtra& xtra, IDirectSoundBuffer* primary, uint16_t bits, uint32_t rate,

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "decoder/file_input.h"
+#include "engine/movie_services.h"
 #include "engine/sound_engine.h"
 #include "frame/status.h"
 #include "mpeg_codec.h"
@@ -29,12 +30,15 @@ Status ReadApplicationKind(SoundXtra& xtra) {
 }  // namespace
 
 SoundXtra::SoundXtra(const HostHeader& filledHeader)
-    : ScriptInstance(filledHeader), mainWindow(nullptr), appInstance(nullptr), inPlugin(true), dialogsAllowed(false),
-      sounds(nullptr), deviceList(nullptr), currentDevice(nullptr), applyMode(0),
-      dialogTimer(0), fileInputModule{}, codecModule{} {}
+    : ScriptInstance(filledHeader), mainWindow(nullptr), appInstance(nullptr), quickTimeReady(false),
+      movieToolboxStarted(false), inPlugin(true), dialogsAllowed(false), sounds(nullptr), deviceList(nullptr),
+      currentDevice(nullptr), applyMode(0), dialogTimer(0), fileInputModule{}, codecModule{}, movieService(nullptr) {}
 
 // The host services are released after this, by the ScriptInstance part.
-SoundXtra::~SoundXtra() { StopSoundEngine(*this); }
+SoundXtra::~SoundXtra() {
+    StopSoundEngine(*this);
+    StopMovies(*this);
+}
 
 Status __stdcall SoundXtraCreate(void* instance) {
     // The host filled the header before calling us; keep it across construction.
@@ -50,6 +54,8 @@ Status __stdcall SoundXtraCreate(void* instance) {
     if (engine != kOk) result = engine;
     decoder::GetFileInputModule(&xtra->fileInputModule);
     mpeg::GetMpegCodecModule(&xtra->codecModule);
+    // Without DirectSound there is nothing a movie could be heard on.
+    if (xtra->currentDevice != nullptr) StartMovies(*xtra);
     xtra->lastError = MapHostError(result);
     return result;
 }

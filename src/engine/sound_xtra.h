@@ -6,6 +6,7 @@
 #include "decoder/modules.h"
 #include "frame/script_call.h"
 #include "frame/script_instance.h"
+#include "media/movie_service.h"
 
 namespace sonidrax {
 
@@ -15,8 +16,10 @@ struct OutputDevice;
 struct SoundXtra : ScriptInstance {
     HWND mainWindow;
     HINSTANCE appInstance;
-    bool inPlugin;        // file names are used as given, not resolved by the host
-    bool dialogsAllowed;  // always the opposite of inPlugin
+    bool quickTimeReady;       // the movie service started with the instance and may be tried
+    bool movieToolboxStarted;  // its movie services run (started on first need)
+    bool inPlugin;             // file names are used as given, not resolved by the host
+    bool dialogsAllowed;       // always the opposite of inPlugin
 
     SoundBuffer* sounds;  // first sound of the table's chain
     OutputDevice* deviceList;
@@ -26,6 +29,7 @@ struct SoundXtra : ScriptInstance {
     // What every streamed sound registers with its own decoder, filled once.
     decoder::InputModule fileInputModule;
     decoder::CodecModule codecModule;
+    media::MovieService* movieService;  // the one started with the instance, null when none
 
     explicit SoundXtra(const HostHeader& filledHeader);
     ~SoundXtra();

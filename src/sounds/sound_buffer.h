@@ -17,6 +17,7 @@ namespace sonidrax {
 enum SoundKind : uint16_t {
     kWaveFileKind = 1,
     kStreamKind = 4,
+    kMovieKind = 5,
 };
 
 constexpr uint32_t kFileNameSize = 260;      // with the terminator
@@ -131,6 +132,14 @@ protected:
     Status SetFileName(const char* path);
     void SetDataBytes(uint32_t bytes) { dataBytes_ = bytes; }
     void SetSourcePos(uint32_t pos) { sourcePos_ = pos; }
+    // What a sound that plays without a buffer of its own keeps of the script's
+    // requests, for the getters and the next Play.
+    void KeepPlaying(bool playing) { playing_ = playing; }
+    void KeepReversed(bool reversed) { reversed_ = reversed; }
+    void KeepStreaming(bool streaming) { streaming_ = streaming; }
+    void KeepPitch(double pitch) { pitch_ = pitch; }
+    void KeepVolume(int32_t volume) { volume_ = volume; }
+    void KeepPan(int32_t pan) { pan_ = pan; }
 
     // The format block, through the host's allocator; the sound owns it. Null
     // when memory runs out.

@@ -145,9 +145,9 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
          [&] {
              return std::vector{host.String("no_such_file.wav"), Int(0)};
          },
-         0x80040BBE,
-         -4,
-         {kUnsupported}},
+         0x80040006,
+         -3,
+         {"Could not find file.\n"}},
         {"foreign file", [&] { return std::vector{host.String(movie)}; }, 0x80040BBE, -4, {kUnsupported}},
         {"name too long",
          [&] {
@@ -236,7 +236,7 @@ TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
     Destroy();
     host.applicationKind = "plugin";
     Create();
-    EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), static_cast<Status>(0x80040BBE));
+    EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), static_cast<Status>(0x80040006));
     EXPECT_EQ(Call("dsNewSound", {host.String("resolved_tone.wav")}), 0);
 }
 
