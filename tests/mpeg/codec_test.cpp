@@ -70,18 +70,6 @@ size_t decodedSamples(const std::vector<uint8_t>& bytes, const decoder::testing:
     return pcm.size();
 }
 
-TEST(MpegCodec, QueryAnswersTheLargestBlockTheCapsAndOneDevice) {
-    decoder::CodecModule m{};
-    ASSERT_EQ(GetMpegCodecModule(&m), 0);
-    decoder::ModuleInfo info{};
-    info.maxOutputBytes = -1;
-    ASSERT_EQ(m.query(&info, decoder::kQueryModule | decoder::kQueryMaxOutput), 0);
-    EXPECT_EQ(info.maxOutputBytes, -1);  // ignored beside flag 1
-    ASSERT_EQ(m.query(&info, decoder::kQueryMaxOutput | decoder::kQueryCodecCaps | decoder::kQueryDeviceCount), 0);
-    EXPECT_EQ(std::vector<int32_t>({info.maxOutputBytes, info.flags, info.index}), std::vector<int32_t>({4608, 3, 1}));
-    EXPECT_EQ(m.query(&info, decoder::kQueryDevice), decoder::kInvalidParameters);  // index 1 of 1
-}
-
 TEST(MpegCodec, OpeningPublishesTheFirstFramesParametersAndDuration) {
     LibraryDecoder library;
     ASSERT_EQ(library.open(silentFrames(HeaderFields{}, 10)), kSuccess);
@@ -207,18 +195,6 @@ TEST(MpegCodec, SeekTableMapsPositionsInsideTheTableAndPastAnId3Tag) {
     LibraryDecoder plain;  // without a table the position maps straight through the audio data
     ASSERT_EQ(plain.open(silentFrames(HeaderFields{}, 2)), kSuccess);
     EXPECT_FLOAT_EQ(plain.codec().offsetOfPosition(plain.instance(), 0.25f), 0.25f);
-}
-
-TEST(MpegCodec, VariableRateStreamKeepsItsAnalysedStatus) {
-    LibraryDecoder library;
-    ASSERT_EQ(library.open(concat({xingStream(3), silentFrames(layer3(1), 3)})), kSuccess);  // 48000 Hz from the 4th
-    const int32_t analysedRate = library.status().bitrate;
-    for (int i = 0; i < 6; ++i) {
-        ASSERT_EQ(decoder::Decode(library.d, nullptr), kSuccess) << i;
-        EXPECT_EQ(library.output().sampleRate, i < 3 ? 44100 : 48000) << i;
-        EXPECT_EQ(library.status().sampleRate, 44100) << i;
-        EXPECT_EQ(library.status().bitrate, analysedRate) << i;
-    }
 }
 
 TEST(MpegCodec, ConstantRateStreamPublishesChangesAsFramesArrive) {
