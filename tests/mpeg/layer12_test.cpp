@@ -82,6 +82,17 @@ TEST(Layer1, EmptyAllocationsGiveSilenceAndForbiddenValuesAbort) {
     EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
 }
 
+TEST(Layer1, QuarterRateKeepsOnlyTheLowSubbands) {
+    const auto sample = [](uint32_t position, uint32_t) { return (position % 2) ? 40u : 20u; };
+    const auto high = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 10, 5, 8, sample); });
+    const auto low = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 3, 5, 8, sample); });
+    const Decoded highFull = decode(high), highQuarter = decode(high, 0, 2), lowQuarter = decode(low, 0, 2);
+    EXPECT_GT(energy(highFull.left), 1e6);
+    EXPECT_EQ(highQuarter.left.size(), 96u);
+    EXPECT_EQ(energy(highQuarter.left), 0.0);  // subband 10 is not fed at shift 2
+    EXPECT_GT(energy(lowQuarter.left), 1e5);
+}
+
 HeaderFields layer2(uint32_t samplingIndex, uint32_t bitrateIndex, uint32_t mode, uint32_t version = 1) {
     HeaderFields f;
     f.version = version;

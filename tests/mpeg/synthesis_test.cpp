@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,6 +44,35 @@ TEST(SynthesisConversion, RoundsHalvesToEvenAndTruncatesAtReducedRates) {
     // Far beyond what a 32-bit conversion holds, so the clipping cannot lean on it.
     EXPECT_EQ(SynthesisChannel::toPcm(1e12, false), 32767);
     EXPECT_EQ(SynthesisChannel::toPcm(-1e12, true), -32768);
+}
+
+// A reduced rate keeps every second or fourth sample of the full-rate filter, truncated
+// rather than rounded; a silent block writes only its zeros and leaves the filter as it
+// was.
+TEST_P(SynthesisPaths, ReducedRatesKeepEveryFewSamplesAndSilenceKeepsTheFilter) {
+    std::mt19937 random(3);
+    for (uint32_t shift = 1; shift <= 2; ++shift) {
+        SynthesisChannel full = make(), reduced = make();
+        reduced.setRateShift(shift);
+        const int count = 32 >> shift;
+        for (int block = 0; block < 10; ++block) {
+            const std::vector<float> in = randomBlock(random, 0.05f);
+            int16_t pcmFull[32], pcmReduced[17];
+            std::fill(std::begin(pcmReduced), std::end(pcmReduced), int16_t{12345});
+            reduced.setOutput(pcmReduced, 1);
+            if (block == 5) {
+                reduced.silence();
+                EXPECT_EQ(std::count(pcmReduced, pcmReduced + count + 1, 0), count);
+                continue;
+            }
+            full.setOutput(pcmFull, 1);
+            full.synthesise(in.data());
+            reduced.synthesise(in.data());
+            ASSERT_EQ(reduced.outputPosition(), pcmReduced + count);
+            EXPECT_EQ(pcmReduced[count], 12345);  // nothing written past the block
+            for (int i = 0; i < count; ++i) EXPECT_LE(std::abs(pcmReduced[i] - pcmFull[i << shift]), 1) << i;
+        }
+    }
 }
 
 // Samples must not depend on the processor: each path gives exactly the portable
