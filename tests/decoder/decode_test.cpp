@@ -2,6 +2,7 @@
 // decode, and seeking.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <new>
@@ -261,6 +262,22 @@ TEST_F(SeekTest, TheCodecMayMapTheByteOffsetToAPosition) {
     ASSERT_EQ(SeekBytes(decoder, 2000), kSuccess);
     EXPECT_FLOAT_EQ(decoder->status.position, 0.4f);  // twice the share, by the test codec
     EXPECT_EQ(decoder->status.timecode.seconds, 4);
+}
+
+TEST(SecondsToTimecode, SplitsHoursMinutesSecondsAndHundredthsAndGivesZeroForNonsense) {
+    const struct {
+        double seconds;
+        Timecode expected;
+    } cases[] = {{3725.5, {1, 2, 5, 50}},    {59.99, {0, 0, 59, 99}},
+                 {86400.25, {24, 0, 0, 25}}, {-1.0, {}},
+                 {std::nan(""), {}},         {0.0, {}}};
+    for (const auto& c : cases) {
+        const Timecode t = SecondsToTimecode(c.seconds);
+        EXPECT_EQ((std::vector<int>{t.hours, t.minutes, t.seconds, t.hundredths}),
+                  (std::vector<int>{c.expected.hours, c.expected.minutes, c.expected.seconds, c.expected.hundredths}))
+            << c.seconds;
+    }
+    EXPECT_GT(SecondsToTimecode(std::numeric_limits<double>::infinity()).hours, 0);
 }
 
 }  // namespace

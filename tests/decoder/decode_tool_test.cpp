@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "decode/decode_run.h"
+#include "decode/progress.h"
 #include "decode/stream_report.h"
 #include "support/temp_files.h"
 #include "support/test_codec.h"
@@ -160,6 +161,15 @@ TEST_F(DecodeToolTest, ProgressIsShownOnlyOnATerminal) {
     ASSERT_EQ(Run({"@in.bin", "@o.pcm"}, decoder::testing::MakeTestCodec(), true), kExitSuccess);
     EXPECT_NE(err.find('\r'), std::string::npos);
     EXPECT_EQ(err.back(), '\r');  // the line is cleared at the end
+}
+
+TEST(ProgressText, ShowsTimeTotalAndShare) {
+    decoder::DecoderStatus status{};
+    status.timecode = decoder::Timecode{0, 1, 2, 5};
+    EXPECT_EQ(ProgressText(status), "1:02.05");
+    status.durationMs = 3725500;
+    status.position = 0.25f;
+    EXPECT_EQ(ProgressText(status), "1:02.05 / 1:02:05.50  25%");
 }
 
 }  // namespace

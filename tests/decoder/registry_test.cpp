@@ -1,12 +1,28 @@
-// Registering modules: ids, order, the version rule and the required methods.
+// Registering modules: the record layouts modules rely on, ids, order, the version
+// rule and the required methods.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "support/decoder_fixture.h"
 
 namespace sonidrax::decoder::testing {
 namespace {
+
+TEST(Contracts, DescriptorsAreTablesOfWordsAndModuleInfoIsFixed) {
+    // a version word (padded to a pointer on 64-bit builds) and one pointer per entry
+    EXPECT_EQ(sizeof(InputModule), 12 * sizeof(void*));
+    EXPECT_EQ(sizeof(OutputModule), 14 * sizeof(void*));
+    EXPECT_EQ(sizeof(CodecModule), 16 * sizeof(void*));
+    EXPECT_EQ(sizeof(InputFilter), 11 * sizeof(void*));
+    EXPECT_EQ(sizeof(OutputFilter), 13 * sizeof(void*));
+    EXPECT_EQ(sizeof(DecoderServices), 15 * sizeof(void*));
+    EXPECT_EQ(offsetof(ModuleInfo, flags), 4u);
+    EXPECT_EQ(offsetof(ModuleInfo, name), 8u);
+    EXPECT_EQ(offsetof(ModuleInfo, description), 263u);
+    EXPECT_EQ(offsetof(ModuleInfo, maxOutputBytes), 520u);
+}
 
 using RegistryTest = DecoderTest;
 
@@ -101,6 +117,24 @@ TEST_F(RegistryTest, MissingRequiredMethodsAreReportedAndNothingIsRegistered) {
     EXPECT_EQ(RegisterInputModule(decoder, nullptr), kInvalidParameters);
     EXPECT_EQ(RegisterOutputModule(decoder, nullptr), kInvalidParameters);
     EXPECT_EQ(RegisterCodecModule(decoder, nullptr), kInvalidParameters);
+}
+
+TEST_F(RegistryTest, AModuleWithoutQueryGetsTheDefaultAnswers) {
+    InputModule m = MakeMemoryInput();
+    ASSERT_EQ(RegisterInputModule(decoder, &m), 0);
+    ModuleInfo info{};
+    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryModule | kQueryDeviceCount), kSuccess);
+    EXPECT_STREQ(info.name, "unknown module name");
+    EXPECT_STREQ(info.description, "");
+    EXPECT_EQ(info.index, 1);
+    info = ModuleInfo{};
+    ASSERT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kSuccess);
+    EXPECT_STREQ(info.name, "unknown device name");
+    EXPECT_EQ(info.flags, kDeviceNameIsPattern);
+    info.index = 1;
+    EXPECT_EQ(QueryInputModule(decoder, 0, &info, kQueryDevice), kInvalidParameters);
+    EXPECT_EQ(QueryInputModule(decoder, 5, &info, kQueryModule), kNoSuchModule);
+    EXPECT_EQ(QueryOutputModule(decoder, 0, &info, kQueryModule), kNoSuchModule);
 }
 
 }  // namespace

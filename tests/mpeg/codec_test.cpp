@@ -24,6 +24,14 @@ std::vector<uint8_t> id3Tag(uint32_t size) {
     return tag;
 }
 
+HeaderFields layer3(uint32_t samplingIndex = 0) {
+    HeaderFields f;
+    f.layer = kLayer3;
+    f.bitrateIndex = 9;  // 128 kbit/s: 417 bytes at 44100 Hz
+    f.samplingIndex = samplingIndex;
+    return f;
+}
+
 HeaderFields mono192() {
     HeaderFields f;
     f.mode = 3;
@@ -44,10 +52,7 @@ HeaderFields smallFrame() {
 // A Layer III stream whose first frame carries a "Xing" header with a frame count and
 // a seek table of 100 entries i * 255 / 100; its frames are silent.
 std::vector<uint8_t> xingStream(int frames) {
-    HeaderFields layer3;
-    layer3.layer = kLayer3;
-    layer3.bitrateIndex = 9;  // 128 kbit/s: 417 bytes at 44100 Hz
-    std::vector<uint8_t> bytes = silentFrames(layer3, frames);
+    std::vector<uint8_t> bytes = silentFrames(layer3(), frames);
     std::vector<uint8_t> tag = {'X', 'i', 'n', 'g'};
     appendWord(tag, 1 | 4);
     appendWord(tag, static_cast<uint32_t>(frames));
@@ -63,6 +68,18 @@ size_t decodedSamples(const std::vector<uint8_t>& bytes, const decoder::testing:
     std::vector<int16_t> pcm;
     EXPECT_EQ(library.decodeAll(pcm, damaged), kEndOfInput);
     return pcm.size();
+}
+
+TEST(MpegCodec, QueryAnswersTheLargestBlockTheCapsAndOneDevice) {
+    decoder::CodecModule m{};
+    ASSERT_EQ(GetMpegCodecModule(&m), 0);
+    decoder::ModuleInfo info{};
+    info.maxOutputBytes = -1;
+    ASSERT_EQ(m.query(&info, decoder::kQueryModule | decoder::kQueryMaxOutput), 0);
+    EXPECT_EQ(info.maxOutputBytes, -1);  // ignored beside flag 1
+    ASSERT_EQ(m.query(&info, decoder::kQueryMaxOutput | decoder::kQueryCodecCaps | decoder::kQueryDeviceCount), 0);
+    EXPECT_EQ(std::vector<int32_t>({info.maxOutputBytes, info.flags, info.index}), std::vector<int32_t>({4608, 3, 1}));
+    EXPECT_EQ(m.query(&info, decoder::kQueryDevice), decoder::kInvalidParameters);  // index 1 of 1
 }
 
 TEST(MpegCodec, OpeningPublishesTheFirstFramesParametersAndDuration) {
@@ -168,6 +185,18 @@ TEST(MpegCodec, SeekTableMapsPositionsInsideTheTableAndPastAnId3Tag) {
     LibraryDecoder plain;  // without a table the position maps straight through the audio data
     ASSERT_EQ(plain.open(silentFrames(HeaderFields{}, 2)), kSuccess);
     EXPECT_FLOAT_EQ(plain.codec().offsetOfPosition(plain.instance(), 0.25f), 0.25f);
+}
+
+TEST(MpegCodec, VariableRateStreamKeepsItsAnalysedStatus) {
+    LibraryDecoder library;
+    ASSERT_EQ(library.open(concat({xingStream(3), silentFrames(layer3(1), 3)})), kSuccess);  // 48000 Hz from the 4th
+    const int32_t analysedRate = library.status().bitrate;
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(decoder::Decode(library.d, nullptr), kSuccess) << i;
+        EXPECT_EQ(library.output().sampleRate, i < 3 ? 44100 : 48000) << i;
+        EXPECT_EQ(library.status().sampleRate, 44100) << i;
+        EXPECT_EQ(library.status().bitrate, analysedRate) << i;
+    }
 }
 
 TEST(MpegCodec, ConstantRateStreamPublishesChangesAsFramesArrive) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "layer12_tables.h"
@@ -82,6 +83,24 @@ TEST(Layer1, EmptyAllocationsGiveSilenceAndForbiddenValuesAbort) {
     EXPECT_EQ(energy(d.left) + energy(d.right), 0.0);
 }
 
+TEST(Layer1, SignalLandsInItsChannelAndMixingOppositeChannelsCancels) {
+    // Left codes s, right codes 2c - s: requantised, right = -left. Subband 2.
+    const uint32_t a = 5, c = (1u << a) - 1;
+    const auto sample = [c](uint32_t position, uint32_t ch) {
+        const uint32_t s = 3 + 5 * position;
+        return ch == 0 ? s : 2 * c - s;
+    };
+    const auto bytes = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 2, a, 10, sample); });
+    const Decoded both = decode(bytes);
+    ASSERT_EQ(both.result, kSuccess);
+    EXPECT_GT(energy(both.left), 1e6);
+    for (size_t i = 0; i < both.left.size(); ++i) EXPECT_NEAR(both.left[i], -both.right[i], 1) << i;
+    const Decoded mixed = decode(bytes, 3);
+    ASSERT_EQ(mixed.result, kSuccess);
+    EXPECT_TRUE(mixed.right.empty());
+    EXPECT_EQ(energy(mixed.left), 0.0);
+}
+
 TEST(Layer1, QuarterRateKeepsOnlyTheLowSubbands) {
     const auto sample = [](uint32_t position, uint32_t) { return (position % 2) ? 40u : 20u; };
     const auto high = frame(layer1Stereo(), [&](BitWriter& w) { layer1Body(w, 10, 5, 8, sample); });
@@ -103,11 +122,50 @@ HeaderFields layer2(uint32_t samplingIndex, uint32_t bitrateIndex, uint32_t mode
     return f;
 }
 
+TEST(Layer2, TableChoiceFollowsSamplingFrequencyAndRatePerChannel) {
+    const auto limit = [](const HeaderFields& f) { return chooseLayer2Table(headerOf(f)).sblimit; };
+    EXPECT_EQ(limit(layer2(1, 3, 3)), 27u);     // 48 kHz, 56 kbit/s single channel: table a
+    EXPECT_EQ(limit(layer2(0, 4, 0)), 8u);      // 44.1 kHz, 64 kbit/s stereo: 32 per channel, table c
+    EXPECT_EQ(limit(layer2(2, 4, 1)), 12u);     // 32 kHz, 64 kbit/s joint stereo: table d
+    EXPECT_EQ(limit(layer2(0, 10, 3)), 30u);    // 44.1 kHz, 192 kbit/s single channel: table b
+    EXPECT_EQ(limit(layer2(1, 10, 3)), 27u);    // 48 kHz never uses table b
+    EXPECT_EQ(limit(layer2(0, 14, 0)), 30u);    // 384 kbit/s stereo: 192 per channel
+    EXPECT_EQ(limit(layer2(1, 1, 0, 0)), 30u);  // MPEG-2 at 24 kHz: the lower-frequency table
+}
+
+// A Layer II body with every allocation 0 apart from subband 0 of the first channel,
+// which gets `allocation` (4 bits in every table used here).
+void layer2Body(BitWriter& w, uint32_t channels, uint32_t sblimit, const std::vector<uint32_t>& nbal,
+                uint32_t allocation, uint32_t scfsi, const std::vector<uint32_t>& scales, uint32_t codeBits,
+                uint32_t code) {
+    for (uint32_t sb = 0; sb < sblimit; ++sb)
+        for (uint32_t ch = 0; ch < channels; ++ch) w.put(sb == 0 && ch == 0 ? allocation : 0, nbal[sb]);
+    w.put(scfsi, 2);
+    for (uint32_t s : scales) w.put(s, 6);
+    for (int granule = 0; granule < 12; ++granule)
+        for (int i = 0; i < 3; ++i) w.put(code, codeBits);
+}
+
 std::vector<uint32_t> nbalOf(const HeaderFields& f) {
     const Layer2Table& table = chooseLayer2Table(headerOf(f));
     std::vector<uint32_t> nbal;
     for (uint32_t sb = 0; sb < table.sblimit; ++sb) nbal.push_back(table.records[sb]->nbal);
     return nbal;
+}
+
+TEST(Layer2, TopAllocationDecodesAndScaleFactor63SilencesItsPart) {
+    const HeaderFields f = layer2(1, 10, 3);  // 48 kHz, 192 kbit/s, single channel: table a
+    const auto nbal = nbalOf(f);
+    // Allocation 15 of subband 0: 65535 levels, 16 bits per sample. Parts 1 and 2 carry
+    // scale factor 63.
+    const auto bytes = frame(f, [&](BitWriter& w) { layer2Body(w, 1, 27, nbal, 15, 0, {4, 63, 63}, 16, 60000); });
+    const Decoded d = decode(bytes);
+    ASSERT_EQ(d.result, kSuccess);
+    double first = 0.0, last = 0.0;
+    for (size_t i = 0; i < 384; ++i) first += std::abs(d.left[i]);
+    for (size_t i = 1152 - 256; i < 1152; ++i) last += std::abs(d.left[i]);
+    EXPECT_GT(first, 1e5);
+    EXPECT_EQ(last, 0.0);  // the filter memory has decayed within the silent parts
 }
 
 TEST(Layer2, JointStereoBoundAboveTheCodedSubbandsAborts) {

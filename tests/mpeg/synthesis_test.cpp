@@ -46,6 +46,28 @@ TEST(SynthesisConversion, RoundsHalvesToEvenAndTruncatesAtReducedRates) {
     EXPECT_EQ(SynthesisChannel::toPcm(-1e12, true), -32768);
 }
 
+TEST_P(SynthesisPaths, EqualiserScalesItsSubbandAndSurvivesReset) {
+    std::vector<float> in(32, 0.0f);
+    in[3] = 0.25f;
+    std::vector<float> doubled = in;
+    doubled[3] = 0.5f;
+    float gains[32];
+    std::fill(std::begin(gains), std::end(gains), 1.0f);
+    gains[3] = 2.0f;
+    SynthesisChannel equalised = make(), plain = make();
+    equalised.setGains(gains);
+    equalised.reset();
+    EXPECT_TRUE(equalised.hasGains());
+    for (int block = 0; block < 8; ++block) {
+        int16_t a[32], b[32];
+        equalised.setOutput(a, 1);
+        plain.setOutput(b, 1);
+        equalised.synthesise(in.data());
+        plain.synthesise(doubled.data());
+        for (int j = 0; j < 32; ++j) ASSERT_EQ(a[j], b[j]);
+    }
+}
+
 // A reduced rate keeps every second or fourth sample of the full-rate filter, truncated
 // rather than rounded; a silent block writes only its zeros and leaves the filter as it
 // was.
