@@ -181,22 +181,6 @@ TEST_F(ControlTest, OutputsAreChosenLikeInputsAndReleasedOrDestroyedClosed) {
               (Events{"new", "delete", "new", "open", "close", "delete", "new", "open", "close", "delete"}));
 }
 
-TEST_F(ControlTest, OpeningAnOutputTakesItsCapsAndForgetsTheFormat) {
-    for (bool withCaps : {false, true}) {
-        OpenRecorder({.withGetValue = withCaps});
-        EXPECT_EQ(decoder->output.caps, withCaps ? kOutputHasValue : kDefaultOutputCaps);
-        decoder->outputBuffer.channels = decoder->outputBuffer.sampleRate = decoder->outputBuffer.bytesPerSample = 2;
-        ASSERT_EQ(CloseOutput(decoder), kSuccess);
-        EXPECT_EQ(decoder->output.caps, 0u);
-        EXPECT_EQ(decoder->output.state, kClosed);
-        ASSERT_EQ(OpenOutput(decoder), kSuccess);
-        EXPECT_EQ(
-            decoder->outputBuffer.channels + decoder->outputBuffer.sampleRate + decoder->outputBuffer.bytesPerSample,
-            0);
-        ASSERT_EQ(ReleaseOutput(decoder), kSuccess);
-    }
-}
-
 TEST_F(ControlTest, ControlsAndMessagesReachTheOutputOrGetTheDefaults) {
     OpenRecorder();
     OutputControlBlock block{{-1, -2, -3, -4, -5, -6, -7}};

@@ -10,22 +10,13 @@ RecordingOutputOptions& Options() {
 
 int instanceTag = 0;
 
+Status Note(const char* event) {
+    Recorded().events.push_back(event);
+    return kSuccess;
+}
 Status New(void** out, const char*, const ModuleRecord*, Decoder*) {
     *out = &instanceTag;
-    Recorded().events.push_back("new");
-    return kSuccess;
-}
-Status Delete(void*) {
-    Recorded().events.push_back("delete");
-    return kSuccess;
-}
-Status Open(void*) {
-    Recorded().events.push_back("open");
-    return kSuccess;
-}
-Status Close(void*) {
-    Recorded().events.push_back("close");
-    return kSuccess;
+    return Note("new");
 }
 std::int32_t Write(void*, const void* pcm, std::int32_t byteCount, std::int32_t bytesPerSample, std::int32_t channels,
                    std::int32_t sampleRate) {
@@ -68,9 +59,9 @@ OutputModule MakeRecordingOutput(const RecordingOutputOptions& options) {
     m.version = kModuleVersion;
     m.probe = [](const char*) { return kSuccess; };
     m.newInstance = New;
-    m.deleteInstance = Delete;
-    m.open = Open;
-    m.close = Close;
+    m.deleteInstance = [](void*) { return Note("delete"); };
+    m.open = [](void*) { return Note("open"); };
+    m.close = [](void*) { return Note("close"); };
     m.write = Write;
     if (options.withGetBuffer) m.getBuffer = GetBuffer;
     m.setFormat = SetFormat;

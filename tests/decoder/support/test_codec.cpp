@@ -23,7 +23,10 @@ struct Instance {
 
 Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
 
-void Log(const Instance* self, const std::string& event) { CodecEvents().push_back(self->options.label + ":" + event); }
+Status Log(const Instance* self, const std::string& event) {
+    CodecEvents().push_back(self->options.label + ":" + event);
+    return kSuccess;
+}
 
 // Counts its own destruction: proves the frames AbortDecode leaves are unwound.
 struct UnwindWitness {
@@ -127,21 +130,6 @@ Status InputChanged(void* instance, const char* mimeType, const char* name) {
     return self->options.inputChangedResult;
 }
 
-Status InputClosed(void* instance) {
-    Log(Self(instance), "inputClosed");
-    return kSuccess;
-}
-
-Status SeekDone(void* instance, std::uint32_t offset) {
-    Log(Self(instance), "seekDone " + std::to_string(offset));
-    return kSuccess;
-}
-
-Status Reset(void* instance) {
-    Log(Self(instance), "reset");
-    return kSuccess;
-}
-
 Status SetParameters(void* instance, const CodecParameters* p, std::int32_t mask) {
     Instance* self = Self(instance);
     Log(self, "setParameters " + std::to_string(mask));
@@ -212,9 +200,13 @@ CodecModule MakeTestCodec(const TestCodecOptions& options) {
     if (options.withPositionOfOffset) m.positionOfOffset = PositionOfOffset;
     if (options.withOffsetOfPosition) m.offsetOfPosition = OffsetOfPosition;
     m.inputChanged = InputChanged;
-    m.inputClosed = InputClosed;
-    if (options.withSeekDone) m.seekDone = SeekDone;
-    m.reset = Reset;
+    m.inputClosed = [](void* instance) { return Log(Self(instance), "inputClosed"); };
+    if (options.withSeekDone) {
+        m.seekDone = [](void* instance, std::uint32_t offset) {
+            return Log(Self(instance), "seekDone " + std::to_string(offset));
+        };
+    }
+    m.reset = [](void* instance) { return Log(Self(instance), "reset"); };
     m.setParameters = SetParameters;
     m.getParameters = GetParameters;
     return m;
