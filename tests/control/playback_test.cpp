@@ -12,7 +12,6 @@ namespace {
 using testing::kInvalidId;
 using testing::kRefused;
 using testing::kRefusedError;
-using testing::WaveShape;
 
 using Playback = testing::XtraTest;
 
@@ -132,40 +131,6 @@ TEST_F(Playback, AReversedFollowerIsTurnedForwardPlacedAndStartedOrStoppedWithIt
     ASSERT_EQ(Call("dsSynchronize", {Int(lead), Int(follower)}), 0);
     EXPECT_FALSE(followerBuffer.playing);
     EXPECT_EQ(followerBuffer.playCursor, 4000u);
-}
-
-TEST_F(Playback, SizeIsInBytesAndDurationTruncatesToMilliseconds) {
-    struct Case {
-        WaveShape shape;
-        int32_t ms;
-    };
-    for (const Case& c : {Case{{2, 16, 44100, 176400}, 1000}, Case{{1, 8, 11025, 11024}, 999}}) {
-        const int32_t id = NewSound(c.shape);
-        ASSERT_EQ(Call("dsGetSize", {Int(id)}), 0);
-        EXPECT_EQ(ResultInteger(), static_cast<int32_t>(c.shape.dataBytes));
-        xtra().lastError = -9;
-        ASSERT_EQ(Call("dsGetDuration", {Int(id)}), 0);
-        EXPECT_EQ(ResultInteger(), c.ms) << c.shape.dataBytes;
-        EXPECT_EQ(LastError(), 0);
-    }
-}
-
-TEST_F(Playback, PositionsLandOnFramesAndOutsideTheDataAreRefused) {
-    const int32_t stereo = NewSound({2, 16, 22050, 4000});
-    ASSERT_EQ(Call("dsSetPosition", {Int(stereo), Int(1001)}), 0);
-    EXPECT_EQ(ResultInteger(), 1001);
-    EXPECT_EQ(FakeBuffer(stereo).playCursor, 1000u);
-    const int32_t mono = NewSound({1, 8, 11025, 4000});
-    ASSERT_EQ(Call("dsSetPosition", {Int(mono), Int(1001)}), 0);
-    EXPECT_EQ(FakeBuffer(mono).playCursor, 1001u);
-
-    for (int32_t position : {-1, 4001}) {
-        xtra().lastError = 0;
-        EXPECT_EQ(Call("dsSetPosition", {Int(stereo), Int(position)}), kRefused) << position;
-        EXPECT_TRUE(NoResult());
-        EXPECT_EQ(LastError(), kRefusedError);
-    }
-    EXPECT_EQ(FakeBuffer(stereo).playCursor, 1000u);
 }
 
 TEST_F(Playback, TimeConvertsThroughTheSoundsByteRate) {

@@ -54,7 +54,6 @@ TEST_F(NewSound, AMemberSoundIsLoadedWholeFromItsWaveImage) {
                                          DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2});
     const std::vector<unsigned char> image = WaveImage({});
     EXPECT_EQ(std::memcmp(FakeOf(sound).Bytes(), image.data() + 44, 4000), 0);
-    EXPECT_EQ(host.mediaHandedOut, 1);
     ExpectHostObjectsReturned();
     EXPECT_TRUE(fake.listeners.empty());
 
@@ -118,7 +117,7 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
         {"bitmap member",
          [&] {
              ScriptValue picture = Member(4);
-             host.AddMember(1, 4).type = "bitmap";
+             host.AddMember(1, 4).kind = "bitmap";
              return std::vector{picture};
          },
          0x80040BBC,
@@ -163,7 +162,7 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
              WriteWaveFile("cut.wav", WaveImage({}));
              std::string prefix;
              while (prefix.size() + 7 < 259) prefix += "./";
-             host.resolvePrefix = prefix + "cut.wav";  // 259 characters, the most a path holds
+             host.stand().scriptFolder = prefix + "cut.wav";  // 259 characters, the most a path holds
              return std::vector{host.String("zz")};
          },
          0x80040BBE,
@@ -186,11 +185,11 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
     // A member the movie does not have, or no movie at all: the host's own status.
     for (bool noMovie : {false, true}) {
         host.messages.clear();
-        host.noActiveMovie = noMovie;
+        host.stand().movieActive = !noMovie;
         const Status status = Call("dsNewSound", {noMovie ? Member(1) : host.MemberValue(2, 9)});
         EXPECT_NE(status, 0);
         EXPECT_EQ(LastError(), MapHostError(status));
-        EXPECT_EQ(host.messages, std::vector<std::string>{kCannotParse});
+        EXPECT_EQ(host.messages, std::vector<std::string>{noMovie ? "Could not find file.\n" : kCannotParse});
         ExpectHostObjectsReturned();
     }
 }
@@ -206,7 +205,7 @@ TEST_F(NewSound, AFileIsLoadedWholeUnlessItIsLargerThanItsBuffer) {
     for (int32_t id : Ids()) {
         EXPECT_EQ(Sound(id)->BufferBytes(), 4000u) << id;
         EXPECT_FALSE(Sound(id)->Streaming()) << id;
-        EXPECT_STREQ(Sound(id)->FileName(), name.c_str());
+        EXPECT_EQ(Sound(id)->FileName(), host.stand().ResolveName(name));
     }
     const std::string large = WriteWaveFile("new_stream.wav", WaveImage({2, 16, 22050, 600000}));
     ASSERT_EQ(Call("dsNewSound", {host.String(large), Int(8000)}), 0);
@@ -228,16 +227,17 @@ TEST_F(NewSound, AFileIsLoadedWholeUnlessItIsLargerThanItsBuffer) {
 }
 
 TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
-    WriteWaveFile("resolved_tone.wav", WaveImage({}));
-    host.resolvePrefix = "resolved_";
+    CreateDirectoryA("resolved", nullptr);
+    WriteWaveFile("resolved\\tone.wav", WaveImage({}));
+    host.stand().scriptFolder = "resolved";
     EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), 0);
     EXPECT_EQ(ResultInteger(), 1);
 
     Destroy();
-    host.applicationKind = "plugin";
+    host.stand().appKind = "plugin";
     Create();
     EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), static_cast<Status>(0x80040006));
-    EXPECT_EQ(Call("dsNewSound", {host.String("resolved_tone.wav")}), 0);
+    EXPECT_EQ(Call("dsNewSound", {host.String("resolved\\tone.wav")}), 0);
 }
 
 TEST_F(NewSound, HardwareBuffersAreNoted) {

@@ -141,10 +141,10 @@ TEST_F(InterfaceObjects, RegisterStoresTheMethodTableUnderMsgTable) {
     void* out = nullptr;
     ASSERT_EQ(DllGetInterface(instance, &kClsidXtraRegistrar, &kIidRegistration, &out), 0);
     auto* registrar = static_cast<RegistrationInterface*>(out);
-    EXPECT_EQ(registrar->ops->Register(registrar, host.registry(), 7), 0);
-    EXPECT_EQ(host.storedKey, "msgTable");
-    EXPECT_EQ(host.storedType, 9);
-    EXPECT_EQ(host.storedText.rfind("xtra sonidrax\nnew object me\nforget object me\n", 0), 0u);
+    EXPECT_EQ(registrar->ops->Register(registrar, host.registry(), host.stand().registrationToken), 0);
+    const host::Dictionary* stored = host.stand().FindDictionary(kClsidSoundXtra, kIidScripting);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->texts.at("msgTable").rfind("xtra sonidrax\nnew object me\nforget object me\n", 0), 0u);
     registrar->ops->Release(registrar);
 }
 

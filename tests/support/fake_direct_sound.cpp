@@ -79,6 +79,32 @@ bool EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Objec
     return !system.Refused(std::string(kind) + "." + operation, refusal);
 }
 
+// Reference counting shared by every object: a call on a released object is a fault.
+template <typename Object>
+ULONG AddRefOf(FakeDirectSoundSystem& system, const char* kind, Object& object, bool released) {
+    if (released) system.Fault(Name(kind, object, "AddRef") + " after release");
+    return static_cast<ULONG>(++object.refs);
+}
+
+template <typename Object>
+bool ReleaseOf(FakeDirectSoundSystem& system, const char* kind, Object& object) {
+    if (object.refs <= 0) {
+        system.Fault(Name(kind, object, "Release") + " after release");
+        return false;
+    }
+    system.Record(Name(kind, object, "Release"));
+    --object.refs;
+    return true;
+}
+
+template <typename Object>
+HRESULT UnexpectedOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object,
+                            const char* operation) {
+    system.Record(Name(kind, object, operation));
+    system.Fault(Name(kind, object, operation) + " is not expected of the plug-in");
+    return DSERR_UNSUPPORTED;
+}
+
 }  // namespace
 
 // {5A1D2E3F-0000-4C00-8000-0000000000C1}
@@ -207,6 +233,10 @@ bool FakeDirectSound::Enter(const char* operation, HRESULT* refusal) {
     return EnterOperation(system, "DirectSound", *this, Released(), operation, refusal);
 }
 
+HRESULT FakeDirectSound::Unexpected(const char* operation) {
+    return UnexpectedOperation(system, "DirectSound", *this, operation);
+}
+
 HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
     HRESULT r = DS_OK;
     if (!Enter("QueryInterface", &r)) return r;
@@ -218,18 +248,11 @@ HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
     return DS_OK;
 }
 
-ULONG FakeDirectSound::AddRef() {
-    if (Released()) system.Fault(Name("DirectSound", *this, "AddRef") + " after release");
-    return static_cast<ULONG>(++refs);
-}
+ULONG FakeDirectSound::AddRef() { return AddRefOf(system, "DirectSound", *this, Released()); }
 
 ULONG FakeDirectSound::Release() {
-    if (Released()) {
-        system.Fault(Name("DirectSound", *this, "Release") + " after release");
-        return 0;
-    }
-    system.Record(Name("DirectSound", *this, "Release"));
-    return static_cast<ULONG>(--refs);
+    ReleaseOf(system, "DirectSound", *this);
+    return static_cast<ULONG>(std::max(refs, 0));
 }
 
 HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, IUnknown* outer) {
@@ -272,21 +295,6 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     return DS_OK;
 }
 
-HRESULT FakeDirectSound::GetCaps(LPDSCAPS caps) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetCaps", &r)) return r;
-    if (caps == nullptr || caps->dwSize < sizeof(DSCAPS)) return DSERR_INVALIDPARAM;
-    DWORD size = caps->dwSize;
-    std::memset(caps, 0, sizeof(DSCAPS));
-    caps->dwSize = size;
-    caps->dwFlags = DSCAPS_PRIMARYMONO | DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY8BIT | DSCAPS_PRIMARY16BIT |
-                    DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY8BIT | DSCAPS_SECONDARY16BIT;
-    caps->dwMinSecondarySampleRate = DSBFREQUENCY_MIN;
-    caps->dwMaxSecondarySampleRate = kMaxFrequency;
-    caps->dwPrimaryBuffers = 1;
-    return DS_OK;
-}
-
 HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) {
     HRESULT r = DS_OK;
     if (out != nullptr) *out = nullptr;
@@ -323,32 +331,6 @@ HRESULT FakeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
     return DS_OK;
 }
 
-HRESULT FakeDirectSound::Compact() {
-    HRESULT r = DS_OK;
-    if (!Enter("Compact", &r)) return r;
-    return cooperativeLevel < DSSCL_PRIORITY ? DSERR_PRIOLEVELNEEDED : DS_OK;
-}
-
-HRESULT FakeDirectSound::GetSpeakerConfig(LPDWORD config) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetSpeakerConfig", &r)) return r;
-    if (config == nullptr) return DSERR_INVALIDPARAM;
-    *config = DSSPEAKER_STEREO;
-    return DS_OK;
-}
-
-HRESULT FakeDirectSound::SetSpeakerConfig(DWORD) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetSpeakerConfig", &r)) return r;
-    return DS_OK;
-}
-
-HRESULT FakeDirectSound::Initialize(LPCGUID) {
-    HRESULT r = DS_OK;
-    if (!Enter("Initialize", &r)) return r;
-    return DSERR_ALREADYINITIALIZED;
-}
-
 // ---------------------------------------------------------------------------
 // IDirectSoundBuffer
 
@@ -371,6 +353,10 @@ bool FakeSoundBuffer::Enter(const char* operation, HRESULT* refusal) {
         device.system.Fault(Name("Buffer", *this, operation) + " after its DirectSound was released");
     }
     return ok;
+}
+
+HRESULT FakeSoundBuffer::Unexpected(const char* operation) {
+    return UnexpectedOperation(device.system, "Buffer", *this, operation);
 }
 
 bool FakeSoundBuffer::GuardsIntact() {
@@ -435,19 +421,12 @@ HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG FakeSoundBuffer::AddRef() {
-    if (Released()) device.system.Fault(Name("Buffer", *this, "AddRef") + " after release");
-    return static_cast<ULONG>(++refs);
-}
+ULONG FakeSoundBuffer::AddRef() { return AddRefOf(device.system, "Buffer", *this, Released()); }
 
 ULONG FakeSoundBuffer::Release() {
-    if (refs <= 0) {
-        device.system.Fault(Name("Buffer", *this, "Release") + " after release");
-        return 0;
-    }
-    device.system.Record(Name("Buffer", *this, "Release"));
+    if (!ReleaseOf(device.system, "Buffer", *this)) return 0;
     GuardsIntact();
-    if (--refs == 0 && !open_.empty()) {
+    if (refs == 0 && !open_.empty()) {
         device.system.Fault(Name("Buffer", *this, "Release") + " while locked");
     }
     if (refs == 0 && Released()) playing = false;  // a released buffer falls silent
@@ -521,12 +500,6 @@ HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
     *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
            (lost ? DSBSTATUS_BUFFERLOST : 0);
     return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) {
-    HRESULT r = DS_OK;
-    if (!Enter("Initialize", &r)) return r;
-    return DSERR_ALREADYINITIALIZED;
 }
 
 HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2, LPDWORD bytes2,
@@ -666,23 +639,14 @@ HRESULT FakeSoundBuffer::Restore() {
 // IDirectSound3DBuffer
 
 FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
-    : buffer(buffer), number(number), current(Default3DBuffer()), pending(Default3DBuffer()) {}
+    : FakeDeferred(Default3DBuffer()), buffer(buffer), number(number) {}
 
 bool FakeSound3DBuffer::Enter(const char* operation, HRESULT* refusal) {
     return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation, refusal);
 }
 
-DS3DBUFFER& FakeSound3DBuffer::Target(DWORD apply) {
-    if (apply != DS3D_DEFERRED) return current;
-    if (!hasPending) pending = current;
-    hasPending = true;
-    return pending;
-}
-
-void FakeSound3DBuffer::Commit() {
-    if (!hasPending) return;
-    current = pending;
-    hasPending = false;
+HRESULT FakeSound3DBuffer::Unexpected(const char* operation) {
+    return UnexpectedOperation(buffer.device.system, "Buffer3D", *this, operation);
 }
 
 HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
@@ -703,18 +667,11 @@ HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG FakeSound3DBuffer::AddRef() {
-    if (refs <= 0) buffer.device.system.Fault(Name("Buffer3D", *this, "AddRef") + " after release");
-    return static_cast<ULONG>(++refs);
-}
+ULONG FakeSound3DBuffer::AddRef() { return AddRefOf(buffer.device.system, "Buffer3D", *this, refs <= 0); }
 
 ULONG FakeSound3DBuffer::Release() {
-    if (refs <= 0) {
-        buffer.device.system.Fault(Name("Buffer3D", *this, "Release") + " after release");
-        return 0;
-    }
-    buffer.device.system.Record(Name("Buffer3D", *this, "Release"));
-    return static_cast<ULONG>(--refs);
+    ReleaseOf(buffer.device.system, "Buffer3D", *this);
+    return static_cast<ULONG>(std::max(refs, 0));
 }
 
 template <typename T>
@@ -733,11 +690,6 @@ HRESULT FakeSound3DBuffer::Set(const char* operation, DWORD apply, bool valid, C
     if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
     change(Target(apply));
     return DS_OK;
-}
-
-HRESULT FakeSound3DBuffer::GetAllParameters(LPDS3DBUFFER out) {
-    if (out != nullptr && out->dwSize < sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
-    return Get("GetAllParameters", out, current);
 }
 
 HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
@@ -759,11 +711,6 @@ HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) { return Get("GetMinDi
 HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get("GetMode", out, current.dwMode); }
 HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
 HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
-
-HRESULT FakeSound3DBuffer::SetAllParameters(LPCDS3DBUFFER params, DWORD apply) {
-    bool valid = params != nullptr && params->dwSize >= sizeof(DS3DBUFFER);
-    return Set("SetAllParameters", apply, valid, [&](DS3DBUFFER& t) { t = *params; });
-}
 
 HRESULT FakeSound3DBuffer::SetConeAngles(DWORD inside, DWORD outside, DWORD apply) {
     bool valid = inside <= DS3D_MAXCONEANGLE && outside <= DS3D_MAXCONEANGLE;
@@ -806,17 +753,14 @@ HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD
 // IDirectSound3DListener
 
 FakeListener::FakeListener(FakeDirectSound& device, int number)
-    : device(device), number(number), current(DefaultListener()), pending(DefaultListener()) {}
+    : FakeDeferred(DefaultListener()), device(device), number(number) {}
 
 bool FakeListener::Enter(const char* operation, HRESULT* refusal) {
     return EnterOperation(device.system, "Listener", *this, refs <= 0, operation, refusal);
 }
 
-DS3DLISTENER& FakeListener::Target(DWORD apply) {
-    if (apply != DS3D_DEFERRED) return current;
-    if (!hasPending) pending = current;
-    hasPending = true;
-    return pending;
+HRESULT FakeListener::Unexpected(const char* operation) {
+    return UnexpectedOperation(device.system, "Listener", *this, operation);
 }
 
 HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
@@ -832,18 +776,11 @@ HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG FakeListener::AddRef() {
-    if (refs <= 0) device.system.Fault(Name("Listener", *this, "AddRef") + " after release");
-    return static_cast<ULONG>(++refs);
-}
+ULONG FakeListener::AddRef() { return AddRefOf(device.system, "Listener", *this, refs <= 0); }
 
 ULONG FakeListener::Release() {
-    if (refs <= 0) {
-        device.system.Fault(Name("Listener", *this, "Release") + " after release");
-        return 0;
-    }
-    device.system.Record(Name("Listener", *this, "Release"));
-    return static_cast<ULONG>(--refs);
+    ReleaseOf(device.system, "Listener", *this);
+    return static_cast<ULONG>(std::max(refs, 0));
 }
 
 template <typename T>
@@ -864,11 +801,6 @@ HRESULT FakeListener::Set(const char* operation, DWORD apply, bool valid, Change
     return DS_OK;
 }
 
-HRESULT FakeListener::GetAllParameters(LPDS3DLISTENER out) {
-    if (out != nullptr && out->dwSize < sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;
-    return Get("GetAllParameters", out, current);
-}
-
 HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
     return Get("GetDistanceFactor", out, current.flDistanceFactor);
 }
@@ -884,11 +816,6 @@ HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
     *front = current.vOrientFront;
     *top = current.vOrientTop;
     return DS_OK;
-}
-
-HRESULT FakeListener::SetAllParameters(LPCDS3DLISTENER params, DWORD apply) {
-    bool valid = params != nullptr && params->dwSize >= sizeof(DS3DLISTENER);
-    return Set("SetAllParameters", apply, valid, [&](DS3DLISTENER& t) { t = *params; });
 }
 
 HRESULT FakeListener::SetDistanceFactor(D3DVALUE factor, DWORD apply) {
@@ -926,10 +853,7 @@ HRESULT FakeListener::CommitDeferredSettings() {
     HRESULT r = DS_OK;
     if (!Enter("CommitDeferredSettings", &r)) return r;
     ++commits;
-    if (hasPending) {
-        current = pending;
-        hasPending = false;
-    }
+    Commit();
     for (FakeSoundBuffer* b : device.secondaries) {
         if (b->buffer3D != nullptr) b->buffer3D->Commit();
     }

@@ -1,7 +1,8 @@
 // A deterministic DirectSound for unit tests: real COM-shaped objects (IDirectSound,
 // IDirectSoundBuffer, IDirectSound3DBuffer, IDirectSound3DListener) whose play
 // cursor the test moves, whose locks wrap like the real ones, whose buffers can be
-// lost, and whose every operation can be refused on demand.
+// lost, and whose every operation can be refused on demand. Operations the plug-in
+// has no use for answer DSERR_UNSUPPORTED and are recorded as faults.
 //
 // All objects belong to one FakeDirectSoundSystem and live as long as it does, so
 // a test can look at an object after the code under test released it. Reference
@@ -105,13 +106,13 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out,
                                                 IUnknown* outer) override;
-    HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS caps) override;
+    HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS) override { return Unexpected("GetCaps"); }
     HRESULT STDMETHODCALLTYPE DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) override;
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD level) override;
-    HRESULT STDMETHODCALLTYPE Compact() override;
-    HRESULT STDMETHODCALLTYPE GetSpeakerConfig(LPDWORD config) override;
-    HRESULT STDMETHODCALLTYPE SetSpeakerConfig(DWORD config) override;
-    HRESULT STDMETHODCALLTYPE Initialize(LPCGUID device) override;
+    HRESULT STDMETHODCALLTYPE Compact() override { return Unexpected("Compact"); }
+    HRESULT STDMETHODCALLTYPE GetSpeakerConfig(LPDWORD) override { return Unexpected("GetSpeakerConfig"); }
+    HRESULT STDMETHODCALLTYPE SetSpeakerConfig(DWORD) override { return Unexpected("SetSpeakerConfig"); }
+    HRESULT STDMETHODCALLTYPE Initialize(LPCGUID) override { return Unexpected("Initialize"); }
 
     FakeDirectSoundSystem& system;
     const int number;
@@ -128,6 +129,7 @@ public:
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Unexpected(const char* operation);
 };
 
 class FakeSoundBuffer : public IDirectSoundBuffer {
@@ -145,7 +147,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetPan(LPLONG pan) override;
     HRESULT STDMETHODCALLTYPE GetFrequency(LPDWORD frequency) override;
     HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
-    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND directSound, LPCDSBUFFERDESC desc) override;
+    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) override { return Unexpected("Initialize"); }
     HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2,
                                    LPDWORD bytes2, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD priority, DWORD flags) override;
@@ -213,6 +215,7 @@ public:
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Unexpected(const char* operation);
     std::shared_ptr<std::vector<BYTE>> data_;
     struct OpenLock {
         BYTE* part1;
@@ -223,15 +226,33 @@ private:
     std::vector<OpenLock> open_;
 };
 
-// The parameters of one 3D object, in force and pending (deferred).
-class FakeSound3DBuffer : public IDirectSound3DBuffer {
+// The parameters of one 3D object, in force and pending (deferred) until a commit.
+template <typename Params>
+struct FakeDeferred {
+    explicit FakeDeferred(const Params& initial) : current(initial), pending(initial) {}
+    Params current;  // what the getters answer
+    Params pending;
+    bool hasPending = false;
+    Params& Target(DWORD apply) {
+        if (apply != DS3D_DEFERRED) return current;
+        if (!hasPending) pending = current;
+        hasPending = true;
+        return pending;
+    }
+    void Commit() {
+        if (hasPending) current = pending;
+        hasPending = false;
+    }
+};
+
+class FakeSound3DBuffer : public IDirectSound3DBuffer, public FakeDeferred<DS3DBUFFER> {
 public:
     FakeSound3DBuffer(FakeSoundBuffer& buffer, int number);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetAllParameters(LPDS3DBUFFER params) override;
+    HRESULT STDMETHODCALLTYPE GetAllParameters(LPDS3DBUFFER) override { return Unexpected("GetAllParameters"); }
     HRESULT STDMETHODCALLTYPE GetConeAngles(LPDWORD inside, LPDWORD outside) override;
     HRESULT STDMETHODCALLTYPE GetConeOrientation(LPD3DVECTOR orientation) override;
     HRESULT STDMETHODCALLTYPE GetConeOutsideVolume(LPLONG volume) override;
@@ -240,7 +261,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetMode(LPDWORD mode) override;
     HRESULT STDMETHODCALLTYPE GetPosition(LPD3DVECTOR position) override;
     HRESULT STDMETHODCALLTYPE GetVelocity(LPD3DVECTOR velocity) override;
-    HRESULT STDMETHODCALLTYPE SetAllParameters(LPCDS3DBUFFER params, DWORD apply) override;
+    HRESULT STDMETHODCALLTYPE SetAllParameters(LPCDS3DBUFFER, DWORD) override { return Unexpected("SetAllParameters"); }
     HRESULT STDMETHODCALLTYPE SetConeAngles(DWORD inside, DWORD outside, DWORD apply) override;
     HRESULT STDMETHODCALLTYPE SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) override;
     HRESULT STDMETHODCALLTYPE SetConeOutsideVolume(LONG volume, DWORD apply) override;
@@ -253,14 +274,10 @@ public:
     FakeSoundBuffer& buffer;
     const int number;
     int refs = 1;
-    DS3DBUFFER current{};  // what the getters answer
-    DS3DBUFFER pending{};  // deferred settings, applied by the listener's commit
-    bool hasPending = false;
-    void Commit();
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
-    DS3DBUFFER& Target(DWORD apply);
+    HRESULT Unexpected(const char* operation);
     // The shapes of every getter and setter: refusal, checks, then the value.
     template <typename T>
     HRESULT Get(const char* operation, T* out, const T& value);
@@ -268,21 +285,23 @@ private:
     HRESULT Set(const char* operation, DWORD apply, bool valid, Change change);
 };
 
-class FakeListener : public IDirectSound3DListener {
+class FakeListener : public IDirectSound3DListener, public FakeDeferred<DS3DLISTENER> {
 public:
     FakeListener(FakeDirectSound& device, int number);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetAllParameters(LPDS3DLISTENER params) override;
+    HRESULT STDMETHODCALLTYPE GetAllParameters(LPDS3DLISTENER) override { return Unexpected("GetAllParameters"); }
     HRESULT STDMETHODCALLTYPE GetDistanceFactor(LPD3DVALUE factor) override;
     HRESULT STDMETHODCALLTYPE GetDopplerFactor(LPD3DVALUE factor) override;
     HRESULT STDMETHODCALLTYPE GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) override;
     HRESULT STDMETHODCALLTYPE GetPosition(LPD3DVECTOR position) override;
     HRESULT STDMETHODCALLTYPE GetRolloffFactor(LPD3DVALUE factor) override;
     HRESULT STDMETHODCALLTYPE GetVelocity(LPD3DVECTOR velocity) override;
-    HRESULT STDMETHODCALLTYPE SetAllParameters(LPCDS3DLISTENER params, DWORD apply) override;
+    HRESULT STDMETHODCALLTYPE SetAllParameters(LPCDS3DLISTENER, DWORD) override {
+        return Unexpected("SetAllParameters");
+    }
     HRESULT STDMETHODCALLTYPE SetDistanceFactor(D3DVALUE factor, DWORD apply) override;
     HRESULT STDMETHODCALLTYPE SetDopplerFactor(D3DVALUE factor, DWORD apply) override;
     HRESULT STDMETHODCALLTYPE SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop,
@@ -295,14 +314,11 @@ public:
     FakeDirectSound& device;
     const int number;
     int refs = 1;
-    DS3DLISTENER current{};
-    DS3DLISTENER pending{};
-    bool hasPending = false;
     int commits = 0;
 
 private:
     bool Enter(const char* operation, HRESULT* refusal);
-    DS3DLISTENER& Target(DWORD apply);
+    HRESULT Unexpected(const char* operation);
     template <typename T>
     HRESULT Get(const char* operation, T* out, const T& value);
     template <typename Change>

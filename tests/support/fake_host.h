@@ -1,28 +1,23 @@
-// A small in-process host for unit tests of the plug-in: it fills instance headers,
-// counts instance references and allocations, and serves every host service with
-// simple, inspectable storage.
+// The stand-in host's own services, in process, for unit tests of the plug-in:
+// one instance record whose allocator can be told to fail, whose window service
+// hands out no window, and whose values, messages and members tests read back.
 #pragma once
 
-#include <map>
-#include <memory>
 #include <string>
-#include <variant>
 #include <vector>
 
-#include "frame/host_interfaces.h"
+#include "host.h"
 
 namespace sonidrax::testing {
 
-class FakeHost;
-
-// A value as the fake host stores it.
+// The elements of a list or property list, as copies of the store's values.
 struct FakeList {
     std::vector<ScriptValue> items;
-    std::vector<ScriptValue> keys;  // property lists only
-    bool isPropList = false;
 };
 
 class FakeHost {
+    host::Host stand_;  // first: the members below refer into it
+
 public:
     FakeHost();
     ~FakeHost();
@@ -32,96 +27,56 @@ public:
     // Instance memory with its header filled, as the host makes it before Create.
     void* NewInstance(uint32_t size);
     void DeleteInstance(void* instance);
-    int32_t InstanceRefs() const { return instanceRefs_; }
+    int32_t InstanceRefs() const { return record_->self.refs; }
 
-    HostAllocator* allocator() { return reinterpret_cast<HostAllocator*>(&allocator_); }
-    int32_t LiveAllocations() const { return static_cast<int32_t>(blocks_.size()); }
-    int32_t totalAllocations = 0;
+    HostAllocator* allocator() { return &allocator_.iface; }
+    int32_t LiveAllocations() const { return static_cast<int32_t>(record_->blocks.size()); }
+    int32_t TotalAllocations() const { return static_cast<int32_t>(record_->allocationCount); }
     int32_t failAllocationsAfter = -1;  // fail once this many more have succeeded; -1 never
+    // References the plug-in holds on the eight services.
+    int32_t LiveServiceRefs() const { return record_->ServiceReferences() - record_->allocator.refs; }
 
-    // Services handed out through the callback, and how many references are held.
-    int32_t LiveServiceRefs() const { return serviceRefs_; }
-    std::vector<std::string> queriedServices;
-    std::string applicationKind = "authoring";
-    bool appKindFails = false;
-
-    // Values.
-    ScriptValue Integer(int32_t n);
-    ScriptValue Float(double d);
-    ScriptValue String(const std::string& s);
-    ScriptValue SymbolValue(const std::string& name);
-    ScriptValue Void();
+    ScriptValue Integer(int32_t n) { return host::ValueStore::Integer(n); }
+    ScriptValue Float(double d) { return stand_.values.NewFloat(d); }
+    ScriptValue String(const std::string& s) { return stand_.values.NewString(s); }
+    ScriptValue SymbolValue(const std::string& name) {
+        return host::ValueStore::SymbolValue(stand_.values.Intern(name));
+    }
+    ScriptValue Void() { return host::ValueStore::Void(); }
     ScriptValue List(const std::vector<ScriptValue>& items);
-    int32_t TypeOf(const ScriptValue& v) const;
+    int32_t TypeOf(const ScriptValue& v) const { return stand_.values.TypeOf(v); }
     int32_t AsInteger(const ScriptValue& v) const;
     double AsFloat(const ScriptValue& v) const;
     std::string AsString(const ScriptValue& v) const;
     std::string SymbolName(const ScriptValue& v) const;
-    const FakeList& AsList(const ScriptValue& v) const;
-    Symbol Intern(const std::string& name);
+    FakeList AsList(const ScriptValue& v);
 
-    std::vector<std::string> messages;
+    // Every message the plug-in showed, in order.
+    std::vector<std::string>& messages;
 
-    // Cast members, the movie that holds them and their media.
-    struct Member {
-        std::string type = "sound";        // the #type property
-        std::vector<unsigned char> media;  // the "winWAVE" image
-    };
-    ScriptValue MemberValue(int32_t castNumber, int32_t memberNumber);
-    Member& AddMember(int32_t castNumber, int32_t memberNumber);
-    bool noActiveMovie = false;
-    Status mediaFailure = 0;  // GetMedia answers this when not 0
-    int32_t LiveMovieRefs() const { return movieRefs_; }
-    int32_t LiveMemberRefs() const { return memberRefs_count_; }
-    int32_t LiveMedia() const { return liveMedia_; }
-    int32_t mediaHandedOut = 0;
-    // File names are resolved by putting this in front of them.
-    std::string resolvePrefix;
+    // The member of that cast and number, a sound member when new; its `media` is
+    // the "winWAVE" image.
+    host::MemberDef& AddMember(int32_t castNumber, int32_t memberNumber);
+    ScriptValue MemberValue(int32_t castNumber, int32_t memberNumber) {
+        return stand_.values.NewMemberRef({castNumber, memberNumber});
+    }
+    int32_t LiveMovieRefs() const { return record_->movie.refs; }
+    int32_t LiveMemberRefs() const { return record_->liveMembers; }
+    int32_t LiveMedia() const { return static_cast<int32_t>(record_->liveMedia.size()); }
 
-    // The record of the last Put of a registration dictionary.
-    std::string storedKey;
-    std::string storedText;
-    int32_t storedType = 0;
-    HostRegistry* registry() { return reinterpret_cast<HostRegistry*>(&registry_); }
-    HostValues* values() { return reinterpret_cast<HostValues*>(&values_); }
-    HostLists* lists() { return reinterpret_cast<HostLists*>(&lists_); }
+    HostRegistry* registry() { return stand_.Registry(); }
+    // Protocol misuse the host saw (stale values, over-releases, bad frees).
+    uint32_t FaultCount() const { return stand_.FaultCount(); }
 
-    // Service implementations reach the host through these.
-    static FakeHost* Of(const void* service);
+    host::Host& stand() { return stand_; }
+    host::InstanceRecord& record() { return *record_; }
 
 private:
-    struct Service {
-        const void* ops;
-        FakeHost* host;
-    };
-    friend struct FakeHostOps;
-    void* ServiceFor(const GUID& iid, std::string* name);
+    static void* __stdcall Alloc(HostAllocator* self, uint32_t bytes);
+    static HostAllocatorOps AllocatorOps();
 
-    Service allocator_;
-    std::map<void*, uint32_t> blocks_;
-    int32_t instanceRefs_ = 0;
-    int32_t serviceRefs_ = 0;
-
-    Service callback_;
-    Service instanceOps_;
-    Service appInfo_, values_, messages_, lists_, window_, player_, media_, memberRefs_, dictionary_, registry_;
-
-    std::map<std::pair<int32_t, int32_t>, Member> members_;
-    int32_t movieRefs_ = 0;
-    int32_t memberRefs_count_ = 0;
-    int32_t liveMedia_ = 0;
-    Service movie_;
-    struct MemberService {
-        const void* ops;
-        FakeHost* host;
-        Member* member;
-    };
-    std::vector<std::unique_ptr<MemberService>> memberServices_;
-
-    std::vector<double> floats_;
-    std::vector<std::string> strings_;
-    std::vector<FakeList> lists_store_;
-    std::vector<std::string> symbols_;
+    host::InstanceRecord* record_;
+    host::Face<HostAllocator> allocator_;
 };
 
 }  // namespace sonidrax::testing

@@ -1,6 +1,7 @@
-// A SoundXtra instance made the way a host makes one, on the fake host and the fake
-// DirectSound, with calls by method name, member and file sounds of a given shape,
-// and results read back. Tear-down checks that DirectSound was never misused.
+// A SoundXtra instance made the way a host makes one, on the stand-in host's
+// services and the fake DirectSound, with calls by method name, member and file
+// sounds of a given shape, and results read back. Tear-down checks that neither
+// the host nor DirectSound was misused.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -99,6 +100,7 @@ protected:
         Destroy();
         SetDirectSoundApi(nullptr);
         EXPECT_TRUE(fake.faults.empty()) << fake.faults.front();
+        EXPECT_EQ(host.FaultCount(), 0u) << "the host saw its protocol broken";
     }
 
     void Create() {
@@ -204,12 +206,12 @@ protected:
     bool NoResult() const { return host.TypeOf(info.result) == kValueVoid; }
     int32_t ResultInteger() const { return host.AsInteger(info.result); }
     double ResultFloat() const { return host.AsFloat(info.result); }
-    std::vector<std::string> ResultStrings() const {
+    std::vector<std::string> ResultStrings() {
         std::vector<std::string> texts;
         for (const ScriptValue& item : host.AsList(info.result).items) texts.push_back(host.AsString(item));
         return texts;
     }
-    bool ResultIsEmptyList() const {
+    bool ResultIsEmptyList() {
         return host.TypeOf(info.result) == kValueList && host.AsList(info.result).items.empty();
     }
     // Calls a getter and answers its vector.
