@@ -55,7 +55,8 @@ std::string Convert(const Directive& directive, int32_t argument) {
         pattern += std::to_string(directive.width);
     }
     if (directive.precision >= 0) {
-        pattern += "." + std::to_string(directive.precision);
+        pattern += '.';
+        pattern += std::to_string(directive.precision);
     }
     pattern += directive.conversion;
     char buffer[96];

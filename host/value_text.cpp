@@ -19,7 +19,8 @@ void Append(const ValueStore& store, const ScriptValue& value, const InstanceNam
             *out += std::to_string(static_cast<int32_t>(value.words[1]));
             return;
         case kValueSymbol:
-            *out += "#" + store.SymbolName(static_cast<Symbol>(value.words[1]));
+            *out += '#';
+            *out += store.SymbolName(static_cast<Symbol>(value.words[1]));
             return;
         case kValueVoid:
             *out += "<Void>";

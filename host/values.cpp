@@ -97,7 +97,9 @@ bool ValueStore::FindSymbol(std::string_view name, Symbol* out) const {
 
 std::string ValueStore::SymbolName(Symbol symbol) const {
     if (!IsSymbol(symbol)) {
-        return "?" + std::to_string(symbol);
+        std::string unknown = "?";
+        unknown += std::to_string(symbol);
+        return unknown;
     }
     return symbolNames_[static_cast<size_t>(symbol) - 1];
 }

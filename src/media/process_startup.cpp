@@ -14,7 +14,11 @@ int32_t startCount = 0;
 class NamedLock {
 public:
     NamedLock() : mutex_(CreateMutexA(nullptr, FALSE, kMutexName)) {
-        held_ = mutex_ != nullptr && WaitForSingleObject(mutex_, INFINITE) == WAIT_OBJECT_0;
+        // An owner that ended without releasing the mutex leaves it abandoned; the
+        // count it guards is this process's own, so the lock is still ours.
+        if (mutex_ == nullptr) return;
+        const DWORD wait = WaitForSingleObject(mutex_, INFINITE);
+        held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     }
     ~NamedLock() {
         if (held_) ReleaseMutex(mutex_);
