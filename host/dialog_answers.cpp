@@ -49,6 +49,28 @@ void ReportBoxes(HWND dialog) {
     g_host->Print(line);
 }
 
+// dialog "Caption": 1136 lists "Sound Files", "All Files"
+void ListEntries(HWND dialog, int32_t id) {
+    char caption[128] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    std::string line = "dialog \"" + std::string(caption) + "\": " + std::to_string(id);
+    const LRESULT count = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
+    if (count == CB_ERR) {
+        g_host->Print(line + " is no combo box");
+        return;
+    }
+    line += " lists";
+    for (LRESULT entry = 0; entry < count; ++entry) {
+        char text[256] = {};
+        const LRESULT length = SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(entry), 0);
+        if (length >= 0 && length < static_cast<LRESULT>(sizeof text)) {
+            SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(text));
+        }
+        line += (entry == 0 ? " \"" : ", \"") + std::string(text) + "\"";
+    }
+    g_host->Print(line);
+}
+
 void TypeName(HWND dialog, const std::string& text) {
     for (int field : kFileNameFields) {
         SetDlgItemTextA(dialog, field, text.c_str());
@@ -62,6 +84,9 @@ void Command(HWND dialog, int id, WORD notification) {
 void Answer(HWND dialog, const DialogAnswer& answer) {
     if (answer.report && g_host) {
         ReportBoxes(dialog);
+    }
+    for (int32_t id : answer.listings) {
+        if (g_host) ListEntries(dialog, id);
     }
     if (answer.folder) {
         // A file dialog given a folder's path goes there and stays open.

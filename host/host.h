@@ -51,6 +51,7 @@ struct DialogAnswer {
     std::vector<std::pair<int32_t, int32_t>> choices = {};  // combo box id, entry (from 0)
     std::vector<int32_t> ticks = {};                        // check box ids
     bool report = false;                                    // print the dialog's combo and check boxes as it came up
+    std::vector<int32_t> listings = {};                     // combo boxes whose entries are printed as it came up
 };
 
 // A member handed to the plug-in by HostMovie GetMember; lives while it has references.

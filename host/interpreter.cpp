@@ -151,6 +151,7 @@ bool Interpreter::Execute(const Statement& statement) {
 bool Interpreter::QueueAnswer(const Statement& statement) {
     DialogAnswer answer{statement.buttonId, statement.ms,    std::nullopt,    std::nullopt,
                         statement.choices,  statement.ticks, statement.report};
+    answer.listings = statement.listings;
     if (statement.typesText) {
         answer.typed = statement.text;
     }

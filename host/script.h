@@ -65,6 +65,7 @@ struct Statement {
     std::vector<std::pair<int32_t, int32_t>> choices;
     std::vector<int32_t> ticks;
     bool report = false;
+    std::vector<int32_t> listings;  // combo boxes whose entries are printed
 };
 
 struct Script {

@@ -448,7 +448,8 @@ void LineParser::ParseEvery(Statement* statement) {
 }
 
 // answer dialog BUTTON, then in any order: in FOLDER, typing "text",
-// selecting "name", "name"..., choosing ID ENTRY, ticking ID, reporting, after MS.
+// selecting "name", "name"..., choosing ID ENTRY, ticking ID, reporting, listing ID,
+// after MS.
 void LineParser::ParseAnswer(Statement* statement) {
     statement->kind = Statement::Kind::AnswerDialog;
     statement->buttonId = ExpectInteger("the id of the button to press");
@@ -477,6 +478,8 @@ void LineParser::ParseAnswer(Statement* statement) {
             statement->ticks.push_back(ExpectInteger("the id of a check box"));
         } else if (clause == "reporting") {
             statement->report = true;
+        } else if (clause == "listing") {
+            statement->listings.push_back(ExpectInteger("the id of a combo box"));
         } else if (clause == "after") {
             statement->ms = ExpectMs("a delay");
         } else {
