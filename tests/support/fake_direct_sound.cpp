@@ -35,9 +35,6 @@ bool ValidPcm(const WAVEFORMATEX& f) {
     return f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
 }
 
-// A 3D setting applies immediately or is deferred; anything else is refused.
-bool ValidApply(DWORD apply) { return apply == DS3D_IMMEDIATE || apply == DS3D_DEFERRED; }
-
 DS3DBUFFER Default3DBuffer() {
     DS3DBUFFER p{};
     p.dwSize = sizeof p;
@@ -62,6 +59,15 @@ DS3DLISTENER DefaultListener() {
     return p;
 }
 
+// The fake behind an interface pointer the plug-in holds, or null for a foreign one.
+template <typename Fake, typename Interface>
+Fake* FindIn(const std::vector<std::unique_ptr<Fake>>& list, Interface* wanted) {
+    for (const auto& f : list) {
+        if (static_cast<Interface*>(f.get()) == wanted) return f.get();
+    }
+    return nullptr;
+}
+
 template <typename Object>
 std::string Name(const char* kind, const Object& object, const char* operation) {
     return std::string(kind) + "#" + std::to_string(object.number) + "." + operation;
@@ -70,13 +76,14 @@ std::string Name(const char* kind, const Object& object, const char* operation) 
 // The common entry of every operation: records the call, flags a call on a released
 // object, and answers a scripted refusal.
 template <typename Object>
-bool EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object, bool released,
-                    const char* operation, HRESULT* refusal) {
+HRESULT EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object, bool released,
+                       const char* operation) {
     std::string call = Name(kind, object, operation);
     system.Record(call);
     if (released) system.Fault(call + " after release");
-    if (system.Refused(call, refusal)) return false;
-    return !system.Refused(std::string(kind) + "." + operation, refusal);
+    HRESULT refusal = DS_OK;
+    if (system.Refused(call, &refusal) || system.Refused(std::string(kind) + "." + operation, &refusal)) return refusal;
+    return DS_OK;
 }
 
 // Reference counting shared by every object: a call on a released object is a fault.
@@ -178,32 +185,13 @@ bool FakeDirectSoundSystem::Refused(const std::string& operation, HRESULT* resul
     return true;
 }
 
-FakeSoundBuffer* FakeDirectSoundSystem::Find(IDirectSoundBuffer* buffer) const {
-    for (const auto& b : buffers) {
-        if (static_cast<IDirectSoundBuffer*>(b.get()) == buffer) return b.get();
-    }
-    return nullptr;
-}
-
-FakeSound3DBuffer* FakeDirectSoundSystem::Find(IDirectSound3DBuffer* buffer) const {
-    for (const auto& b : buffers3D) {
-        if (static_cast<IDirectSound3DBuffer*>(b.get()) == buffer) return b.get();
-    }
-    return nullptr;
-}
-
+FakeSoundBuffer* FakeDirectSoundSystem::Find(IDirectSoundBuffer* buffer) const { return FindIn(buffers, buffer); }
+FakeSound3DBuffer* FakeDirectSoundSystem::Find(IDirectSound3DBuffer* buffer) const { return FindIn(buffers3D, buffer); }
 FakeListener* FakeDirectSoundSystem::Find(IDirectSound3DListener* listener) const {
-    for (const auto& l : listeners) {
-        if (static_cast<IDirectSound3DListener*>(l.get()) == listener) return l.get();
-    }
-    return nullptr;
+    return FindIn(listeners, listener);
 }
-
 FakeDirectSound* FakeDirectSoundSystem::Find(IDirectSound* directSound) const {
-    for (const auto& d : directSounds) {
-        if (static_cast<IDirectSound*>(d.get()) == directSound) return d.get();
-    }
-    return nullptr;
+    return FindIn(directSounds, directSound);
 }
 
 std::vector<FakeSoundBuffer*> FakeDirectSoundSystem::SecondaryBuffers() const {
@@ -229,8 +217,8 @@ int FakeDirectSoundSystem::LiveReferences() const {
 FakeDirectSound::FakeDirectSound(FakeDirectSoundSystem& system, int number, const FakeDeviceInfo& device)
     : system(system), number(number), device(device) {}
 
-bool FakeDirectSound::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(system, "DirectSound", *this, Released(), operation, refusal);
+HRESULT FakeDirectSound::Enter(const char* operation) {
+    return EnterOperation(system, "DirectSound", *this, Released(), operation);
 }
 
 HRESULT FakeDirectSound::Unexpected(const char* operation) {
@@ -238,8 +226,7 @@ HRESULT FakeDirectSound::Unexpected(const char* operation) {
 }
 
 HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!Same(iid, IID_IUnknown) && !Same(iid, IID_IDirectSound)) return E_NOINTERFACE;
@@ -256,9 +243,8 @@ ULONG FakeDirectSound::Release() {
 }
 
 HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, IUnknown* outer) {
-    HRESULT r = DS_OK;
     if (out != nullptr) *out = nullptr;
-    if (!Enter("CreateSoundBuffer", &r)) return r;
+    if (HRESULT r = Enter("CreateSoundBuffer"); r != DS_OK) return r;
     if (desc == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
     if (outer != nullptr) return DSERR_NOAGGREGATION;
     if (desc->dwSize != sizeof(DSBUFFERDESC1) && desc->dwSize != sizeof(DSBUFFERDESC)) return DSERR_INVALIDPARAM;
@@ -296,9 +282,8 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
 }
 
 HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) {
-    HRESULT r = DS_OK;
     if (out != nullptr) *out = nullptr;
-    if (!Enter("DuplicateSoundBuffer", &r)) return r;
+    if (HRESULT r = Enter("DuplicateSoundBuffer"); r != DS_OK) return r;
     if (original == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
     FakeSoundBuffer* source = system.Find(original);
     if (source == nullptr) {
@@ -323,8 +308,7 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
 }
 
 HRESULT FakeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetCooperativeLevel", &r)) return r;
+    if (HRESULT r = Enter("SetCooperativeLevel"); r != DS_OK) return r;
     if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
     cooperativeWindow = window;
     cooperativeLevel = level;
@@ -347,8 +331,8 @@ FakeSoundBuffer::FakeSoundBuffer(FakeDirectSound& device, int number, DWORD flag
 
 bool FakeSoundBuffer::Released() const { return refs <= 0 && (buffer3D == nullptr || buffer3D->refs <= 0); }
 
-bool FakeSoundBuffer::Enter(const char* operation, HRESULT* refusal) {
-    bool ok = EnterOperation(device.system, "Buffer", *this, Released(), operation, refusal);
+HRESULT FakeSoundBuffer::Enter(const char* operation) {
+    HRESULT ok = EnterOperation(device.system, "Buffer", *this, Released(), operation);
     if (!Released() && device.Released()) {
         device.system.Fault(Name("Buffer", *this, operation) + " after its DirectSound was released");
     }
@@ -383,8 +367,7 @@ void FakeSoundBuffer::Advance(DWORD bytes) {
 }
 
 HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSoundBuffer)) {
@@ -434,8 +417,7 @@ ULONG FakeSoundBuffer::Release() {
 }
 
 HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetCaps", &r)) return r;
+    if (HRESULT r = Enter("GetCaps"); r != DS_OK) return r;
     if (caps == nullptr || caps->dwSize < sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
     caps->dwFlags = flags | (device.system.buffersInHardware ? DSBCAPS_LOCHARDWARE : DSBCAPS_LOCSOFTWARE);
     caps->dwBufferBytes = bufferBytes;
@@ -445,16 +427,14 @@ HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
 }
 
 HRESULT FakeSoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetCurrentPosition", &r)) return r;
+    if (HRESULT r = Enter("GetCurrentPosition"); r != DS_OK) return r;
     if (play != nullptr) *play = playCursor;
     if (write != nullptr) *write = playCursor;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD written) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetFormat", &r)) return r;
+    if (HRESULT r = Enter("GetFormat"); r != DS_OK) return r;
     if (out == nullptr) {
         if (written == nullptr) return DSERR_INVALIDPARAM;
         *written = static_cast<DWORD>(format.size());
@@ -467,8 +447,7 @@ HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD writt
 }
 
 HRESULT FakeSoundBuffer::GetVolume(LPLONG out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetVolume", &r)) return r;
+    if (HRESULT r = Enter("GetVolume"); r != DS_OK) return r;
     if (out == nullptr) return DSERR_INVALIDPARAM;
     if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
     *out = volume;
@@ -476,8 +455,7 @@ HRESULT FakeSoundBuffer::GetVolume(LPLONG out) {
 }
 
 HRESULT FakeSoundBuffer::GetPan(LPLONG out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetPan", &r)) return r;
+    if (HRESULT r = Enter("GetPan"); r != DS_OK) return r;
     if (out == nullptr) return DSERR_INVALIDPARAM;
     if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
     *out = pan;
@@ -485,8 +463,7 @@ HRESULT FakeSoundBuffer::GetPan(LPLONG out) {
 }
 
 HRESULT FakeSoundBuffer::GetFrequency(LPDWORD out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetFrequency", &r)) return r;
+    if (HRESULT r = Enter("GetFrequency"); r != DS_OK) return r;
     if (out == nullptr) return DSERR_INVALIDPARAM;
     if ((flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
     *out = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
@@ -494,8 +471,7 @@ HRESULT FakeSoundBuffer::GetFrequency(LPDWORD out) {
 }
 
 HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetStatus", &r)) return r;
+    if (HRESULT r = Enter("GetStatus"); r != DS_OK) return r;
     if (out == nullptr) return DSERR_INVALIDPARAM;
     *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
            (lost ? DSBSTATUS_BUFFERLOST : 0);
@@ -504,12 +480,11 @@ HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
 
 HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2, LPDWORD bytes2,
                               DWORD lockFlags) {
-    HRESULT r = DS_OK;
     if (part1 != nullptr) *part1 = nullptr;
     if (bytes1 != nullptr) *bytes1 = 0;
     if (part2 != nullptr) *part2 = nullptr;
     if (bytes2 != nullptr) *bytes2 = 0;
-    if (!Enter("Lock", &r)) return r;
+    if (HRESULT r = Enter("Lock"); r != DS_OK) return r;
     if (part1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
     if (isPrimary() && device.cooperativeLevel != DSSCL_WRITEPRIMARY) return DSERR_PRIOLEVELNEEDED;
     if (lost) return DSERR_BUFFERLOST;
@@ -538,8 +513,7 @@ HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD 
 }
 
 HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWORD written2) {
-    HRESULT r = DS_OK;
-    if (!Enter("Unlock", &r)) return r;
+    if (HRESULT r = Enter("Unlock"); r != DS_OK) return r;
     auto it = std::find_if(open_.begin(), open_.end(), [&](const OpenLock& l) { return l.part1 == part1; });
     if (it == open_.end()) {
         device.system.Fault(Name("Buffer", *this, "Unlock") + " of a region never locked");
@@ -559,8 +533,7 @@ HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWOR
 }
 
 HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
-    HRESULT r = DS_OK;
-    if (!Enter("Play", &r)) return r;
+    if (HRESULT r = Enter("Play"); r != DS_OK) return r;
     if (reserved1 != 0) return DSERR_INVALIDPARAM;
     if (isPrimary() && (playFlagsGiven & DSBPLAY_LOOPING) == 0) return DSERR_INVALIDPARAM;
     if (lost) return DSERR_BUFFERLOST;
@@ -571,8 +544,7 @@ HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
 }
 
 HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetCurrentPosition", &r)) return r;
+    if (HRESULT r = Enter("SetCurrentPosition"); r != DS_OK) return r;
     if (isPrimary()) return DSERR_INVALIDCALL;
     if (position >= bufferBytes) return DSERR_INVALIDPARAM;
     playCursor = position;
@@ -581,8 +553,7 @@ HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
 }
 
 HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetFormat", &r)) return r;
+    if (HRESULT r = Enter("SetFormat"); r != DS_OK) return r;
     if (!isPrimary()) return DSERR_INVALIDCALL;
     if (given == nullptr) return DSERR_INVALIDPARAM;
     if (device.cooperativeLevel < DSSCL_PRIORITY) return DSERR_PRIOLEVELNEEDED;
@@ -592,8 +563,7 @@ HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
 }
 
 HRESULT FakeSoundBuffer::SetVolume(LONG value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetVolume", &r)) return r;
+    if (HRESULT r = Enter("SetVolume"); r != DS_OK) return r;
     if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
     if (value < DSBVOLUME_MIN || value > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
     volume = value;
@@ -601,8 +571,7 @@ HRESULT FakeSoundBuffer::SetVolume(LONG value) {
 }
 
 HRESULT FakeSoundBuffer::SetPan(LONG value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetPan", &r)) return r;
+    if (HRESULT r = Enter("SetPan"); r != DS_OK) return r;
     if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
     if (value < DSBPAN_LEFT || value > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
     pan = value;
@@ -610,8 +579,7 @@ HRESULT FakeSoundBuffer::SetPan(LONG value) {
 }
 
 HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetFrequency", &r)) return r;
+    if (HRESULT r = Enter("SetFrequency"); r != DS_OK) return r;
     if (isPrimary() || (flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
     if (value != DSBFREQUENCY_ORIGINAL && (value < DSBFREQUENCY_MIN || value > kMaxFrequency)) {
         return DSERR_INVALIDPARAM;
@@ -621,15 +589,13 @@ HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
 }
 
 HRESULT FakeSoundBuffer::Stop() {
-    HRESULT r = DS_OK;
-    if (!Enter("Stop", &r)) return r;
+    if (HRESULT r = Enter("Stop"); r != DS_OK) return r;
     playing = false;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::Restore() {
-    HRESULT r = DS_OK;
-    if (!Enter("Restore", &r)) return r;
+    if (HRESULT r = Enter("Restore"); r != DS_OK) return r;
     lost = false;
     ++restores;
     return DS_OK;
@@ -641,8 +607,8 @@ HRESULT FakeSoundBuffer::Restore() {
 FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
     : FakeDeferred(Default3DBuffer()), buffer(buffer), number(number) {}
 
-bool FakeSound3DBuffer::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation, refusal);
+HRESULT FakeSound3DBuffer::Enter(const char* operation) {
+    return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation);
 }
 
 HRESULT FakeSound3DBuffer::Unexpected(const char* operation) {
@@ -650,8 +616,7 @@ HRESULT FakeSound3DBuffer::Unexpected(const char* operation) {
 }
 
 HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DBuffer)) {
@@ -674,79 +639,64 @@ ULONG FakeSound3DBuffer::Release() {
     return static_cast<ULONG>(std::max(refs, 0));
 }
 
-template <typename T>
-HRESULT FakeSound3DBuffer::Get(const char* operation, T* out, const T& value) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = value;
-    return DS_OK;
-}
-
-template <typename Change>
-HRESULT FakeSound3DBuffer::Set(const char* operation, DWORD apply, bool valid, Change change) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
-    change(Target(apply));
-    return DS_OK;
-}
-
 HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetConeAngles", &r)) return r;
+    if (HRESULT r = Enter("GetConeAngles"); r != DS_OK) return r;
     if (inside != nullptr) *inside = current.dwInsideConeAngle;
     if (outside != nullptr) *outside = current.dwOutsideConeAngle;
     return DS_OK;
 }
 
 HRESULT FakeSound3DBuffer::GetConeOrientation(LPD3DVECTOR out) {
-    return Get("GetConeOrientation", out, current.vConeOrientation);
+    return Get(Enter("GetConeOrientation"), out, current.vConeOrientation);
 }
 HRESULT FakeSound3DBuffer::GetConeOutsideVolume(LPLONG out) {
-    return Get("GetConeOutsideVolume", out, current.lConeOutsideVolume);
+    return Get(Enter("GetConeOutsideVolume"), out, current.lConeOutsideVolume);
 }
-HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) { return Get("GetMaxDistance", out, current.flMaxDistance); }
-HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) { return Get("GetMinDistance", out, current.flMinDistance); }
-HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get("GetMode", out, current.dwMode); }
-HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
-HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
+HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) {
+    return Get(Enter("GetMaxDistance"), out, current.flMaxDistance);
+}
+HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) {
+    return Get(Enter("GetMinDistance"), out, current.flMinDistance);
+}
+HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get(Enter("GetMode"), out, current.dwMode); }
+HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get(Enter("GetPosition"), out, current.vPosition); }
+HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get(Enter("GetVelocity"), out, current.vVelocity); }
 
 HRESULT FakeSound3DBuffer::SetConeAngles(DWORD inside, DWORD outside, DWORD apply) {
     bool valid = inside <= DS3D_MAXCONEANGLE && outside <= DS3D_MAXCONEANGLE;
-    return Set("SetConeAngles", apply, valid, [&](DS3DBUFFER& t) {
+    return Set(Enter("SetConeAngles"), apply, valid, [&](DS3DBUFFER& t) {
         t.dwInsideConeAngle = inside;
         t.dwOutsideConeAngle = outside;
     });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetConeOrientation", apply, true, [&](DS3DBUFFER& t) { t.vConeOrientation = {x, y, z}; });
+    return Set(Enter("SetConeOrientation"), apply, true, [&](DS3DBUFFER& t) { t.vConeOrientation = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOutsideVolume(LONG volume, DWORD apply) {
     bool valid = volume >= DSBVOLUME_MIN && volume <= DSBVOLUME_MAX;
-    return Set("SetConeOutsideVolume", apply, valid, [&](DS3DBUFFER& t) { t.lConeOutsideVolume = volume; });
+    return Set(Enter("SetConeOutsideVolume"), apply, valid, [&](DS3DBUFFER& t) { t.lConeOutsideVolume = volume; });
 }
 
 HRESULT FakeSound3DBuffer::SetMaxDistance(D3DVALUE distance, DWORD apply) {
-    return Set("SetMaxDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMaxDistance = distance; });
+    return Set(Enter("SetMaxDistance"), apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMaxDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMinDistance(D3DVALUE distance, DWORD apply) {
-    return Set("SetMinDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMinDistance = distance; });
+    return Set(Enter("SetMinDistance"), apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMinDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMode(DWORD mode, DWORD apply) {
-    return Set("SetMode", apply, mode <= DS3DMODE_DISABLE, [&](DS3DBUFFER& t) { t.dwMode = mode; });
+    return Set(Enter("SetMode"), apply, mode <= DS3DMODE_DISABLE, [&](DS3DBUFFER& t) { t.dwMode = mode; });
 }
 
 HRESULT FakeSound3DBuffer::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetPosition", apply, true, [&](DS3DBUFFER& t) { t.vPosition = {x, y, z}; });
+    return Set(Enter("SetPosition"), apply, true, [&](DS3DBUFFER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetVelocity", apply, true, [&](DS3DBUFFER& t) { t.vVelocity = {x, y, z}; });
+    return Set(Enter("SetVelocity"), apply, true, [&](DS3DBUFFER& t) { t.vVelocity = {x, y, z}; });
 }
 
 // ---------------------------------------------------------------------------
@@ -755,8 +705,8 @@ HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD
 FakeListener::FakeListener(FakeDirectSound& device, int number)
     : FakeDeferred(DefaultListener()), device(device), number(number) {}
 
-bool FakeListener::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(device.system, "Listener", *this, refs <= 0, operation, refusal);
+HRESULT FakeListener::Enter(const char* operation) {
+    return EnterOperation(device.system, "Listener", *this, refs <= 0, operation);
 }
 
 HRESULT FakeListener::Unexpected(const char* operation) {
@@ -764,8 +714,7 @@ HRESULT FakeListener::Unexpected(const char* operation) {
 }
 
 HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DListener)) {
@@ -783,35 +732,20 @@ ULONG FakeListener::Release() {
     return static_cast<ULONG>(std::max(refs, 0));
 }
 
-template <typename T>
-HRESULT FakeListener::Get(const char* operation, T* out, const T& value) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = value;
-    return DS_OK;
-}
-
-template <typename Change>
-HRESULT FakeListener::Set(const char* operation, DWORD apply, bool valid, Change change) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
-    change(Target(apply));
-    return DS_OK;
-}
-
 HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
-    return Get("GetDistanceFactor", out, current.flDistanceFactor);
+    return Get(Enter("GetDistanceFactor"), out, current.flDistanceFactor);
 }
-HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) { return Get("GetDopplerFactor", out, current.flDopplerFactor); }
-HRESULT FakeListener::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
-HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) { return Get("GetRolloffFactor", out, current.flRolloffFactor); }
-HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
+HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) {
+    return Get(Enter("GetDopplerFactor"), out, current.flDopplerFactor);
+}
+HRESULT FakeListener::GetPosition(LPD3DVECTOR out) { return Get(Enter("GetPosition"), out, current.vPosition); }
+HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) {
+    return Get(Enter("GetRolloffFactor"), out, current.flRolloffFactor);
+}
+HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) { return Get(Enter("GetVelocity"), out, current.vVelocity); }
 
 HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetOrientation", &r)) return r;
+    if (HRESULT r = Enter("GetOrientation"); r != DS_OK) return r;
     if (front == nullptr || top == nullptr) return DSERR_INVALIDPARAM;
     *front = current.vOrientFront;
     *top = current.vOrientTop;
@@ -820,38 +754,37 @@ HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
 
 HRESULT FakeListener::SetDistanceFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINDISTANCEFACTOR && factor <= DS3D_MAXDISTANCEFACTOR && factor != 0.0f;
-    return Set("SetDistanceFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDistanceFactor = factor; });
+    return Set(Enter("SetDistanceFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flDistanceFactor = factor; });
 }
 
 HRESULT FakeListener::SetDopplerFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINDOPPLERFACTOR && factor <= DS3D_MAXDOPPLERFACTOR;
-    return Set("SetDopplerFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
+    return Set(Enter("SetDopplerFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
 }
 
 HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop, D3DVALUE yTop,
                                      D3DVALUE zTop, DWORD apply) {
-    return Set("SetOrientation", apply, true, [&](DS3DLISTENER& t) {
+    return Set(Enter("SetOrientation"), apply, true, [&](DS3DLISTENER& t) {
         t.vOrientFront = {xFront, yFront, zFront};
         t.vOrientTop = {xTop, yTop, zTop};
     });
 }
 
 HRESULT FakeListener::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetPosition", apply, true, [&](DS3DLISTENER& t) { t.vPosition = {x, y, z}; });
+    return Set(Enter("SetPosition"), apply, true, [&](DS3DLISTENER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeListener::SetRolloffFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINROLLOFFFACTOR && factor <= DS3D_MAXROLLOFFFACTOR;
-    return Set("SetRolloffFactor", apply, valid, [&](DS3DLISTENER& t) { t.flRolloffFactor = factor; });
+    return Set(Enter("SetRolloffFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flRolloffFactor = factor; });
 }
 
 HRESULT FakeListener::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetVelocity", apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
+    return Set(Enter("SetVelocity"), apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
 }
 
 HRESULT FakeListener::CommitDeferredSettings() {
-    HRESULT r = DS_OK;
-    if (!Enter("CommitDeferredSettings", &r)) return r;
+    if (HRESULT r = Enter("CommitDeferredSettings"); r != DS_OK) return r;
     ++commits;
     Commit();
     for (FakeSoundBuffer* b : device.secondaries) {
