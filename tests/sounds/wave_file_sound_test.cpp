@@ -99,13 +99,6 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
     EXPECT_EQ(sound->BufferBytes(), 65536u);
     EXPECT_EQ(sound->RefillBytes(), 16384u);
     FakeSoundBuffer* fake = Fake(*sound);
-    sound->Play();
-    Listener listener(*sound, *fake, shape.data, 4, 0);
-    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
-        ASSERT_TRUE(listener.Hear(4000));
-        sound->Refill();
-    }
-    EXPECT_FALSE(fake->playing);
 
     // Reading straight from near the end delivers only what "data" holds.
     ASSERT_EQ(sound->SeekData(static_cast<uint32_t>(shape.data.size()) - 10), kOk);
@@ -128,22 +121,6 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
         ASSERT_TRUE(looped.Hear(4000));
         sound->Refill();
     }
-}
-
-TEST_F(WaveFileSoundTest, ReversedStreamedFileWalksBackFromItsEnd) {
-    WaveShape shape;
-    shape.data = Pattern(4, 50000);
-    ASSERT_EQ(OpenFile(WaveImage(shape), 16384, true), kOk);
-    FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->GetPosition(), shape.data.size());
-    sound->Play();
-    Listener listener(*sound, *fake, shape.data, 4, static_cast<int64_t>(shape.data.size()));
-    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
-        ASSERT_TRUE(listener.Hear(1000));
-        sound->Refill();
-    }
-    EXPECT_FALSE(fake->playing);
-    EXPECT_GT(listener.heard(), shape.data.size());
 }
 
 TEST_F(WaveFileSoundTest, ReversedWholeLoadFromMemoryAndFromFile) {
@@ -176,13 +153,8 @@ TEST_F(WaveFileSoundTest, OddRingSizesKeepWholeFrames) {
 
 TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
     sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile("Z:\\no\\such\\folder\\sound.wav", 0), kFileNotFound);
-    std::string longName(300, 'a');
-    longName += ".wav";
-    sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile(longName.c_str(), 0), kBadArgument);
-    EXPECT_EQ(sound->FileName()[0], '\0') << "a name that does not fit is not copied";
     EXPECT_EQ(sound->OpenFile(std::string(260, 'c').c_str(), 0), kBadArgument);
+    EXPECT_EQ(sound->FileName()[0], '\0') << "a name that does not fit is not copied";
     std::string exact(259, 'b');
     EXPECT_EQ(sound->OpenFile(exact.c_str(), 0), kFileNotFound);
     EXPECT_EQ(std::string(sound->FileName()), exact);

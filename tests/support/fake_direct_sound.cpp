@@ -68,6 +68,25 @@ Fake* FindIn(const std::vector<std::unique_ptr<Fake>>& list, Interface* wanted) 
     return nullptr;
 }
 
+// Volume, pan and frequency: a control the buffer was made without is unavailable.
+template <typename T>
+HRESULT ReadControl(HRESULT entered, bool available, T* out, T value) {
+    if (entered != DS_OK) return entered;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if (!available) return DSERR_CONTROLUNAVAIL;
+    *out = value;
+    return DS_OK;
+}
+
+template <typename T>
+HRESULT WriteControl(HRESULT entered, bool available, bool valid, T& target, T value) {
+    if (entered != DS_OK) return entered;
+    if (!available) return DSERR_CONTROLUNAVAIL;
+    if (!valid) return DSERR_INVALIDPARAM;
+    target = value;
+    return DS_OK;
+}
+
 template <typename Object>
 std::string Name(const char* kind, const Object& object, const char* operation) {
     return std::string(kind) + "#" + std::to_string(object.number) + "." + operation;
@@ -447,27 +466,16 @@ HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD writt
 }
 
 HRESULT FakeSoundBuffer::GetVolume(LPLONG out) {
-    if (HRESULT r = Enter("GetVolume"); r != DS_OK) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = volume;
-    return DS_OK;
+    return ReadControl(Enter("GetVolume"), (flags & DSBCAPS_CTRLVOLUME) != 0, out, volume);
 }
 
 HRESULT FakeSoundBuffer::GetPan(LPLONG out) {
-    if (HRESULT r = Enter("GetPan"); r != DS_OK) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = pan;
-    return DS_OK;
+    return ReadControl(Enter("GetPan"), (flags & DSBCAPS_CTRLPAN) != 0, out, pan);
 }
 
 HRESULT FakeSoundBuffer::GetFrequency(LPDWORD out) {
-    if (HRESULT r = Enter("GetFrequency"); r != DS_OK) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
-    return DS_OK;
+    DWORD own = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
+    return ReadControl(Enter("GetFrequency"), (flags & DSBCAPS_CTRLFREQUENCY) != 0, out, own);
 }
 
 HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
@@ -563,29 +571,19 @@ HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
 }
 
 HRESULT FakeSoundBuffer::SetVolume(LONG value) {
-    if (HRESULT r = Enter("SetVolume"); r != DS_OK) return r;
-    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value < DSBVOLUME_MIN || value > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    volume = value;
-    return DS_OK;
+    bool valid = value >= DSBVOLUME_MIN && value <= DSBVOLUME_MAX;
+    return WriteControl(Enter("SetVolume"), (flags & DSBCAPS_CTRLVOLUME) != 0, valid, volume, value);
 }
 
 HRESULT FakeSoundBuffer::SetPan(LONG value) {
-    if (HRESULT r = Enter("SetPan"); r != DS_OK) return r;
-    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value < DSBPAN_LEFT || value > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    pan = value;
-    return DS_OK;
+    bool valid = value >= DSBPAN_LEFT && value <= DSBPAN_RIGHT;
+    return WriteControl(Enter("SetPan"), (flags & DSBCAPS_CTRLPAN) != 0, valid, pan, value);
 }
 
 HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
-    if (HRESULT r = Enter("SetFrequency"); r != DS_OK) return r;
-    if (isPrimary() || (flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value != DSBFREQUENCY_ORIGINAL && (value < DSBFREQUENCY_MIN || value > kMaxFrequency)) {
-        return DSERR_INVALIDPARAM;
-    }
-    frequency = value;
-    return DS_OK;
+    bool valid = value == DSBFREQUENCY_ORIGINAL || (value >= DSBFREQUENCY_MIN && value <= kMaxFrequency);
+    bool available = !isPrimary() && (flags & DSBCAPS_CTRLFREQUENCY) != 0;
+    return WriteControl(Enter("SetFrequency"), available, valid, frequency, value);
 }
 
 HRESULT FakeSoundBuffer::Stop() {
