@@ -98,13 +98,6 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
         std::vector<std::string> messages;
     };
     const Case cases[] = {
-        {"two numbers",
-         [&] {
-             return std::vector{Member(1), Numbers({1.0, 2.0})};
-         },
-         0x800407D8,
-         -9,
-         {kCannotParse}},
         {"file, one number",
          [&] {
              return std::vector{host.String(wave), Int(0), Numbers({0.5})};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sonidrax::testing {
 
@@ -87,6 +88,21 @@ HRESULT WriteControl(HRESULT entered, bool available, bool valid, T& target, T v
     return DS_OK;
 }
 
+// Objects are numbered from 1 in the order made, as the call records name them.
+template <typename Fake, typename Owner, typename... Rest>
+Fake* Add(std::vector<std::unique_ptr<Fake>>& list, Owner& owner, Rest&&... rest) {
+    list.push_back(std::make_unique<Fake>(owner, static_cast<int>(list.size()) + 1, std::forward<Rest>(rest)...));
+    return list.back().get();
+}
+
+// A buffer's 3D interface and a device's listener are made once, then shared.
+template <typename Fake, typename Owner>
+Fake* MadeOrShared(std::vector<std::unique_ptr<Fake>>& list, Fake*& slot, Owner& owner) {
+    if (slot == nullptr) return slot = Add(list, owner);
+    ++slot->refs;
+    return slot;
+}
+
 template <typename Object>
 std::string Name(const char* kind, const Object& object, const char* operation) {
     return std::string(kind) + "#" + std::to_string(object.number) + "." + operation;
@@ -166,9 +182,7 @@ HRESULT WINAPI FakeDirectSoundSystem::Create(const GUID* device, IDirectSound** 
         if (match == system->devices.end()) return DSERR_NODRIVER;
         info = *match;
     }
-    int number = static_cast<int>(system->directSounds.size()) + 1;
-    system->directSounds.push_back(std::make_unique<FakeDirectSound>(*system, number, info));
-    *out = system->directSounds.back().get();
+    *out = Add(system->directSounds, *system, info);
     return DS_OK;
 }
 
@@ -271,10 +285,7 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     if ((desc->dwFlags & DSBCAPS_PRIMARYBUFFER) != 0) {
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) return DSERR_INVALIDPARAM;
         if (primary == nullptr) {
-            int n = static_cast<int>(system.buffers.size()) + 1;
-            system.buffers.push_back(
-                std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, kPrimaryBytes, nullptr, nullptr));
-            primary = system.buffers.back().get();
+            primary = Add(system.buffers, *this, desc->dwFlags, kPrimaryBytes, nullptr, nullptr);
             WAVEFORMATEX initial{WAVE_FORMAT_PCM, 2, 22050, 22050 * 2, 2, 8, 0};
             primary->format = CopyFormat(&initial);
         } else if (primary->Released()) {
@@ -292,11 +303,8 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
     if (!ValidPcm(*format)) return DSERR_BADFORMAT;
-    int n = static_cast<int>(system.buffers.size()) + 1;
-    system.buffers.push_back(
-        std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
-    secondaries.push_back(system.buffers.back().get());
-    *out = system.buffers.back().get();
+    secondaries.push_back(Add(system.buffers, *this, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
+    *out = secondaries.back();
     return DS_OK;
 }
 
@@ -312,11 +320,9 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
     if (source->Released()) system.Fault(Name("DirectSound", *this, "DuplicateSoundBuffer") + " of a released buffer");
     if (source->isPrimary()) return DSERR_INVALIDCALL;
 
-    int n = static_cast<int>(system.buffers.size()) + 1;
     // The duplicate shares the sample memory: it plays the same bytes with its own cursor.
-    system.buffers.push_back(std::make_unique<FakeSoundBuffer>(*this, n, source->flags, source->bufferBytes,
-                                                               source->Format(), source->SharedData()));
-    FakeSoundBuffer* made = system.buffers.back().get();
+    FakeSoundBuffer* made =
+        Add(system.buffers, *this, source->flags, source->bufferBytes, source->Format(), source->SharedData());
     made->isDuplicate = true;
     made->volume = source->volume;
     made->pan = source->pan;
@@ -396,28 +402,12 @@ HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
     }
     if (Same(iid, IID_IDirectSound3DBuffer)) {
         if (isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
-        if (buffer3D == nullptr) {
-            FakeDirectSoundSystem& system = device.system;
-            int n = static_cast<int>(system.buffers3D.size()) + 1;
-            system.buffers3D.push_back(std::make_unique<FakeSound3DBuffer>(*this, n));
-            buffer3D = system.buffers3D.back().get();
-        } else {
-            ++buffer3D->refs;
-        }
-        *out = static_cast<IDirectSound3DBuffer*>(buffer3D);
+        *out = static_cast<IDirectSound3DBuffer*>(MadeOrShared(device.system.buffers3D, buffer3D, *this));
         return DS_OK;
     }
     if (Same(iid, IID_IDirectSound3DListener)) {
         if (!isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
-        if (device.listener == nullptr) {
-            FakeDirectSoundSystem& system = device.system;
-            int n = static_cast<int>(system.listeners.size()) + 1;
-            system.listeners.push_back(std::make_unique<FakeListener>(device, n));
-            device.listener = system.listeners.back().get();
-        } else {
-            ++device.listener->refs;
-        }
-        *out = static_cast<IDirectSound3DListener*>(device.listener);
+        *out = static_cast<IDirectSound3DListener*>(MadeOrShared(device.system.listeners, device.listener, device));
         return DS_OK;
     }
     return E_NOINTERFACE;
