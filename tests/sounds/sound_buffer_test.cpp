@@ -96,24 +96,6 @@ TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
     context.directSound = device;
 }
 
-TEST_F(SoundBufferTest, PlayLoopsOnlyWhenAsked) {
-    auto sound = Load(Stereo16(100));
-    FakeSoundBuffer* fake = Fake(*sound);
-    sound->Play();
-    EXPECT_EQ(fake->playFlags.back(), 0u);
-    EXPECT_TRUE(sound->IsPlaying());
-    fake->Advance(400);
-    EXPECT_FALSE(sound->IsPlaying());  // a one-shot asks DirectSound
-    EXPECT_TRUE(sound->PlayRequested());
-    sound->SetLoop(true);
-    EXPECT_TRUE(sound->GetLoop());
-    sound->Play();
-    EXPECT_EQ(fake->playFlags.back(), DWORD{DSBPLAY_LOOPING});
-    sound->Stop();
-    EXPECT_FALSE(fake->playing);
-    EXPECT_FALSE(sound->IsPlaying());  // a looping sound answers its own flag
-}
-
 TEST_F(SoundBufferTest, PlayOnALostBufferRestoresIt) {
     auto sound = Load(Stereo16(100));
     FakeSoundBuffer* fake = Fake(*sound);

@@ -128,15 +128,15 @@ ULONG AddRefOf(FakeDirectSoundSystem& system, const char* kind, Object& object, 
     return static_cast<ULONG>(++object.refs);
 }
 
+// Answers the references left, or -1 for a release of an object already released.
 template <typename Object>
-bool ReleaseOf(FakeDirectSoundSystem& system, const char* kind, Object& object) {
+int ReleaseOf(FakeDirectSoundSystem& system, const char* kind, Object& object) {
     if (object.refs <= 0) {
         system.Fault(Name(kind, object, "Release") + " after release");
-        return false;
+        return -1;
     }
     system.Record(Name(kind, object, "Release"));
-    --object.refs;
-    return true;
+    return --object.refs;
 }
 
 template <typename Object>
@@ -270,10 +270,7 @@ HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeDirectSound::AddRef() { return AddRefOf(system, "DirectSound", *this, Released()); }
 
-ULONG FakeDirectSound::Release() {
-    ReleaseOf(system, "DirectSound", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
+ULONG FakeDirectSound::Release() { return std::max(ReleaseOf(system, "DirectSound", *this), 0); }
 
 HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, IUnknown* outer) {
     if (out != nullptr) *out = nullptr;
@@ -416,7 +413,7 @@ HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
 ULONG FakeSoundBuffer::AddRef() { return AddRefOf(device.system, "Buffer", *this, Released()); }
 
 ULONG FakeSoundBuffer::Release() {
-    if (!ReleaseOf(device.system, "Buffer", *this)) return 0;
+    if (ReleaseOf(device.system, "Buffer", *this) < 0) return 0;
     GuardsIntact();
     if (refs == 0 && !open_.empty()) {
         device.system.Fault(Name("Buffer", *this, "Release") + " while locked");
@@ -517,14 +514,13 @@ HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWOR
         device.system.Fault(Name("Buffer", *this, "Unlock") + " of a region never locked");
         return DSERR_INVALIDPARAM;
     }
-    if (written1 > it->bytes1 || written2 > it->bytes2 || (part2 != nullptr && part2 != it->part2)) {
-        device.system.Fault(Name("Buffer", *this, "Unlock") + " beyond the locked region");
-        open_.erase(it);
-        --openLocks;
-        return DSERR_INVALIDPARAM;
-    }
+    bool beyond = written1 > it->bytes1 || written2 > it->bytes2 || (part2 != nullptr && part2 != it->part2);
     open_.erase(it);
     --openLocks;
+    if (beyond) {
+        device.system.Fault(Name("Buffer", *this, "Unlock") + " beyond the locked region");
+        return DSERR_INVALIDPARAM;
+    }
     unlocks.push_back({written1, written2});
     GuardsIntact();
     return DS_OK;
@@ -622,10 +618,7 @@ HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeSound3DBuffer::AddRef() { return AddRefOf(buffer.device.system, "Buffer3D", *this, refs <= 0); }
 
-ULONG FakeSound3DBuffer::Release() {
-    ReleaseOf(buffer.device.system, "Buffer3D", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
+ULONG FakeSound3DBuffer::Release() { return std::max(ReleaseOf(buffer.device.system, "Buffer3D", *this), 0); }
 
 HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
     if (HRESULT r = Enter("GetConeAngles"); r != DS_OK) return r;
@@ -715,10 +708,7 @@ HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeListener::AddRef() { return AddRefOf(device.system, "Listener", *this, refs <= 0); }
 
-ULONG FakeListener::Release() {
-    ReleaseOf(device.system, "Listener", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
+ULONG FakeListener::Release() { return std::max(ReleaseOf(device.system, "Listener", *this), 0); }
 
 HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
     return Get(Enter("GetDistanceFactor"), out, current.flDistanceFactor);
