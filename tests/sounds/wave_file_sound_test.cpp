@@ -164,19 +164,10 @@ TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
 // The multimedia I/O functions read "name.ext+element" as an element of a
 // compound file; a plain file whose name looks like that is still a plain file.
 TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
-    WaveShape shape = Mono16(100);
-    Bytes image = WaveImage(shape);
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    std::string name = std::string(folder) + "take.two+mix.wav";
-    std::FILE* out = std::fopen(name.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(image.data(), 1, image.size(), out);
-    std::fclose(out);
+    TempFile plus(WaveImage(Mono16(100)), "take.two+mix.wav");
     sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile(name.c_str(), 0), kOk);
+    EXPECT_EQ(sound->OpenFile(plus.path(), 0), kOk);
     sound.reset();
-    DeleteFileA(name.c_str());
 }
 
 TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {
