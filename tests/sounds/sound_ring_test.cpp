@@ -26,7 +26,7 @@ struct FaultySource : WaveFileSound {
     int reads = 0, emptyFrom = 1 << 30, failFrom = 1 << 30;
 };
 
-class SoundRingTest : public SoundTest {
+class SoundRingTest : public OneSoundTest<FaultySource> {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
         sound.reset();
@@ -75,14 +75,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
-    }
-
     Bytes data;
-    std::unique_ptr<TempFile> file;
-    std::unique_ptr<FaultySource> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
 

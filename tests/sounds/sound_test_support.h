@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -170,6 +171,19 @@ protected:
 private:
     void* memory_ = nullptr;
     IDirectSound* directSoundObject_ = nullptr;
+};
+
+// A test of one sound at a time, given back before the tear-down checks.
+template <typename Sound>
+class OneSoundTest : public SoundTest {
+protected:
+    void TearDown() override {
+        sound.reset();
+        SoundTest::TearDown();
+    }
+
+    std::unique_ptr<TempFile> file;
+    std::unique_ptr<Sound> sound;
 };
 
 }  // namespace sonidrax::testing

@@ -11,7 +11,7 @@
 namespace sonidrax::testing {
 namespace {
 
-class WaveFileSoundTest : public SoundTest {
+class WaveFileSoundTest : public OneSoundTest<WaveFileSound> {
 protected:
     Status OpenMemory(const Bytes& image, bool reversed = false) {
         GlobalImage memory(image);
@@ -29,14 +29,6 @@ protected:
         if (status == kOk) Finish(*sound);
         return status;
     }
-
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
-    }
-
-    std::unique_ptr<TempFile> file;
-    std::unique_ptr<WaveFileSound> sound;
 };
 
 WaveShape Mono16(uint32_t frames) {
