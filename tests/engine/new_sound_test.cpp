@@ -61,6 +61,10 @@ TEST_F(NewSound, AMemberSoundIsLoadedWholeFromItsWaveImage) {
     ASSERT_EQ(Call("dsReverseSound", {Member(1)}), 0);
     EXPECT_TRUE(Sound(ResultInteger())->Reversed());
     EXPECT_EQ(std::memcmp(FakeOf(Sound(2)).Bytes(), image.data() + 44 + 4000 - 4, 4), 0);
+
+    fake.buffersInHardware = true;
+    ASSERT_EQ(Call("dsNewSound", {Member(1)}), 0);
+    EXPECT_TRUE(Sound(ResultInteger())->InHardware());
 }
 
 TEST_F(NewSound, APositionListMakesA3DSoundPlacedThereAndMakesTheListener) {
@@ -228,12 +232,6 @@ TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
     Create();
     EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), static_cast<Status>(0x80040006));
     EXPECT_EQ(Call("dsNewSound", {host.String("resolved\\tone.wav")}), 0);
-}
-
-TEST_F(NewSound, HardwareBuffersAreNoted) {
-    fake.buffersInHardware = true;
-    ASSERT_EQ(Call("dsNewSound", {Member(1)}), 0);
-    EXPECT_TRUE(Sound(1)->InHardware());
 }
 
 }  // namespace

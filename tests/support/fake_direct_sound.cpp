@@ -36,29 +36,25 @@ bool ValidPcm(const WAVEFORMATEX& f) {
     return f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
 }
 
-DS3DBUFFER Default3DBuffer() {
-    DS3DBUFFER p{};
-    p.dwSize = sizeof p;
-    p.dwInsideConeAngle = DS3D_DEFAULTCONEANGLE;
-    p.dwOutsideConeAngle = DS3D_DEFAULTCONEANGLE;
-    p.vConeOrientation = {0.0f, 0.0f, 1.0f};
-    p.lConeOutsideVolume = DS3D_DEFAULTCONEOUTSIDEVOLUME;
-    p.flMinDistance = DS3D_DEFAULTMINDISTANCE;
-    p.flMaxDistance = DS3D_DEFAULTMAXDISTANCE;
-    p.dwMode = DS3DMODE_NORMAL;
-    return p;
-}
+const DS3DBUFFER kDefault3DBuffer = {.dwSize = sizeof(DS3DBUFFER),
+                                     .vPosition = {},
+                                     .vVelocity = {},
+                                     .dwInsideConeAngle = DS3D_DEFAULTCONEANGLE,
+                                     .dwOutsideConeAngle = DS3D_DEFAULTCONEANGLE,
+                                     .vConeOrientation = {0.0f, 0.0f, 1.0f},
+                                     .lConeOutsideVolume = DS3D_DEFAULTCONEOUTSIDEVOLUME,
+                                     .flMinDistance = DS3D_DEFAULTMINDISTANCE,
+                                     .flMaxDistance = DS3D_DEFAULTMAXDISTANCE,
+                                     .dwMode = DS3DMODE_NORMAL};
 
-DS3DLISTENER DefaultListener() {
-    DS3DLISTENER p{};
-    p.dwSize = sizeof p;
-    p.vOrientFront = {0.0f, 0.0f, 1.0f};
-    p.vOrientTop = {0.0f, 1.0f, 0.0f};
-    p.flDistanceFactor = DS3D_DEFAULTDISTANCEFACTOR;
-    p.flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
-    p.flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR;
-    return p;
-}
+const DS3DLISTENER kDefaultListener = {.dwSize = sizeof(DS3DLISTENER),
+                                       .vPosition = {},
+                                       .vVelocity = {},
+                                       .vOrientFront = {0.0f, 0.0f, 1.0f},
+                                       .vOrientTop = {0.0f, 1.0f, 0.0f},
+                                       .flDistanceFactor = DS3D_DEFAULTDISTANCEFACTOR,
+                                       .flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR,
+                                       .flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR};
 
 // The fake behind an interface pointer the plug-in holds, or null for a foreign one.
 template <typename Fake, typename Interface>
@@ -589,7 +585,7 @@ HRESULT FakeSoundBuffer::Restore() {
 // IDirectSound3DBuffer
 
 FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
-    : FakeDeferred(Default3DBuffer()), buffer(buffer), number(number) {}
+    : FakeDeferred(kDefault3DBuffer), buffer(buffer), number(number) {}
 
 HRESULT FakeSound3DBuffer::Enter(const char* operation) {
     return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation);
@@ -684,7 +680,7 @@ HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD
 // IDirectSound3DListener
 
 FakeListener::FakeListener(FakeDirectSound& device, int number)
-    : FakeDeferred(DefaultListener()), device(device), number(number) {}
+    : FakeDeferred(kDefaultListener), device(device), number(number) {}
 
 HRESULT FakeListener::Enter(const char* operation) {
     return EnterOperation(device.system, "Listener", *this, refs <= 0, operation);
