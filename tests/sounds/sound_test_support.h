@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -89,16 +90,17 @@ inline Bytes WaveImage(const WaveShape& s) {
     return image;
 }
 
-// A file in the temporary folder, removed again with the object.
+// A file in the temporary folder, under a made-up name unless given one, removed
+// again with the object.
 class TempFile {
 public:
-    explicit TempFile(const Bytes& contents) {
+    explicit TempFile(const Bytes& contents, const char* name = nullptr) {
         char folder[MAX_PATH] = {};
-        char name[MAX_PATH] = {};
+        char made[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, folder);
-        GetTempFileNameA(folder, "snd", 0, name);
-        path_ = name;
-        std::FILE* file = std::fopen(name, "wb");
+        if (name == nullptr) GetTempFileNameA(folder, "snd", 0, made);
+        path_ = name == nullptr ? std::string(made) : std::string(folder) + name;
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
         if (file != nullptr) {
             std::fwrite(contents.data(), 1, contents.size(), file);
             std::fclose(file);
@@ -169,6 +171,19 @@ protected:
 private:
     void* memory_ = nullptr;
     IDirectSound* directSoundObject_ = nullptr;
+};
+
+// A test of one sound at a time, given back before the tear-down checks.
+template <typename Sound>
+class OneSoundTest : public SoundTest {
+protected:
+    void TearDown() override {
+        sound.reset();
+        SoundTest::TearDown();
+    }
+
+    std::unique_ptr<TempFile> file;
+    std::unique_ptr<Sound> sound;
 };
 
 }  // namespace sonidrax::testing

@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kMpegFrame = 4608;  // PCM bytes of one stereo Layer III frame
 constexpr uint32_t kRing = 65536;
 
-class StreamSoundTest : public SoundTest {
+class StreamSoundTest : public OneSoundTest<StreamSound> {
 protected:
     // The whole stream as the decoder alone gives it.
     void SetUp() override {
@@ -30,10 +30,6 @@ protected:
             ref.insert(ref.end(), pcm, pcm + d->outputBuffer.samplesPerChannel * 4);
         }
         decoder::DestroyDecoder(d);
-    }
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
     }
     void Open(uint32_t ring, bool reversed = false, bool loop = false) {
         sound = std::make_unique<StreamSound>(context, reversed, StreamModules{&input_, &codec_});
@@ -61,7 +57,6 @@ protected:
     decoder::InputModule input_{};
     decoder::CodecModule codec_{};
     Bytes ref;
-    std::unique_ptr<StreamSound> sound;
     FakeSoundBuffer* buffer = nullptr;
 };
 

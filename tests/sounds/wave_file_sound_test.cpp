@@ -11,7 +11,7 @@
 namespace sonidrax::testing {
 namespace {
 
-class WaveFileSoundTest : public SoundTest {
+class WaveFileSoundTest : public OneSoundTest<WaveFileSound> {
 protected:
     Status OpenMemory(const Bytes& image, bool reversed = false) {
         GlobalImage memory(image);
@@ -29,14 +29,6 @@ protected:
         if (status == kOk) Finish(*sound);
         return status;
     }
-
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
-    }
-
-    std::unique_ptr<TempFile> file;
-    std::unique_ptr<WaveFileSound> sound;
 };
 
 WaveShape Mono16(uint32_t frames) {
@@ -99,13 +91,6 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
     EXPECT_EQ(sound->BufferBytes(), 65536u);
     EXPECT_EQ(sound->RefillBytes(), 16384u);
     FakeSoundBuffer* fake = Fake(*sound);
-    sound->Play();
-    Listener listener(*sound, *fake, shape.data, 4, 0);
-    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
-        ASSERT_TRUE(listener.Hear(4000));
-        sound->Refill();
-    }
-    EXPECT_FALSE(fake->playing);
 
     // Reading straight from near the end delivers only what "data" holds.
     ASSERT_EQ(sound->SeekData(static_cast<uint32_t>(shape.data.size()) - 10), kOk);
@@ -128,22 +113,6 @@ TEST_F(WaveFileSoundTest, MegabyteStreamedThroughA64KiBRingNeverReadsPastData) {
         ASSERT_TRUE(looped.Hear(4000));
         sound->Refill();
     }
-}
-
-TEST_F(WaveFileSoundTest, ReversedStreamedFileWalksBackFromItsEnd) {
-    WaveShape shape;
-    shape.data = Pattern(4, 50000);
-    ASSERT_EQ(OpenFile(WaveImage(shape), 16384, true), kOk);
-    FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->GetPosition(), shape.data.size());
-    sound->Play();
-    Listener listener(*sound, *fake, shape.data, 4, static_cast<int64_t>(shape.data.size()));
-    while (fake->playing && listener.heard() < 2 * shape.data.size()) {
-        ASSERT_TRUE(listener.Hear(1000));
-        sound->Refill();
-    }
-    EXPECT_FALSE(fake->playing);
-    EXPECT_GT(listener.heard(), shape.data.size());
 }
 
 TEST_F(WaveFileSoundTest, ReversedWholeLoadFromMemoryAndFromFile) {
@@ -176,13 +145,8 @@ TEST_F(WaveFileSoundTest, OddRingSizesKeepWholeFrames) {
 
 TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
     sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile("Z:\\no\\such\\folder\\sound.wav", 0), kFileNotFound);
-    std::string longName(300, 'a');
-    longName += ".wav";
-    sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile(longName.c_str(), 0), kBadArgument);
-    EXPECT_EQ(sound->FileName()[0], '\0') << "a name that does not fit is not copied";
     EXPECT_EQ(sound->OpenFile(std::string(260, 'c').c_str(), 0), kBadArgument);
+    EXPECT_EQ(sound->FileName()[0], '\0') << "a name that does not fit is not copied";
     std::string exact(259, 'b');
     EXPECT_EQ(sound->OpenFile(exact.c_str(), 0), kFileNotFound);
     EXPECT_EQ(std::string(sound->FileName()), exact);
@@ -192,19 +156,10 @@ TEST_F(WaveFileSoundTest, FilesThatCannotBeOpened) {
 // The multimedia I/O functions read "name.ext+element" as an element of a
 // compound file; a plain file whose name looks like that is still a plain file.
 TEST_F(WaveFileSoundTest, NamesWithAPlusSignAreOrdinaryFiles) {
-    WaveShape shape = Mono16(100);
-    Bytes image = WaveImage(shape);
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    std::string name = std::string(folder) + "take.two+mix.wav";
-    std::FILE* out = std::fopen(name.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(image.data(), 1, image.size(), out);
-    std::fclose(out);
+    TempFile plus(WaveImage(Mono16(100)), "take.two+mix.wav");
     sound = std::make_unique<WaveFileSound>(context, false);
-    EXPECT_EQ(sound->OpenFile(name.c_str(), 0), kOk);
+    EXPECT_EQ(sound->OpenFile(plus.path(), 0), kOk);
     sound.reset();
-    DeleteFileA(name.c_str());
 }
 
 TEST_F(WaveFileSoundTest, DataChunkLongerThanTheFileIsClamped) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sonidrax::testing {
 
@@ -35,31 +36,67 @@ bool ValidPcm(const WAVEFORMATEX& f) {
     return f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
 }
 
-// A 3D setting applies immediately or is deferred; anything else is refused.
-bool ValidApply(DWORD apply) { return apply == DS3D_IMMEDIATE || apply == DS3D_DEFERRED; }
+const DS3DBUFFER kDefault3DBuffer = {.dwSize = sizeof(DS3DBUFFER),
+                                     .vPosition = {},
+                                     .vVelocity = {},
+                                     .dwInsideConeAngle = DS3D_DEFAULTCONEANGLE,
+                                     .dwOutsideConeAngle = DS3D_DEFAULTCONEANGLE,
+                                     .vConeOrientation = {0.0f, 0.0f, 1.0f},
+                                     .lConeOutsideVolume = DS3D_DEFAULTCONEOUTSIDEVOLUME,
+                                     .flMinDistance = DS3D_DEFAULTMINDISTANCE,
+                                     .flMaxDistance = DS3D_DEFAULTMAXDISTANCE,
+                                     .dwMode = DS3DMODE_NORMAL};
 
-DS3DBUFFER Default3DBuffer() {
-    DS3DBUFFER p{};
-    p.dwSize = sizeof p;
-    p.dwInsideConeAngle = DS3D_DEFAULTCONEANGLE;
-    p.dwOutsideConeAngle = DS3D_DEFAULTCONEANGLE;
-    p.vConeOrientation = {0.0f, 0.0f, 1.0f};
-    p.lConeOutsideVolume = DS3D_DEFAULTCONEOUTSIDEVOLUME;
-    p.flMinDistance = DS3D_DEFAULTMINDISTANCE;
-    p.flMaxDistance = DS3D_DEFAULTMAXDISTANCE;
-    p.dwMode = DS3DMODE_NORMAL;
-    return p;
+const DS3DLISTENER kDefaultListener = {.dwSize = sizeof(DS3DLISTENER),
+                                       .vPosition = {},
+                                       .vVelocity = {},
+                                       .vOrientFront = {0.0f, 0.0f, 1.0f},
+                                       .vOrientTop = {0.0f, 1.0f, 0.0f},
+                                       .flDistanceFactor = DS3D_DEFAULTDISTANCEFACTOR,
+                                       .flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR,
+                                       .flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR};
+
+// The fake behind an interface pointer the plug-in holds, or null for a foreign one.
+template <typename Fake, typename Interface>
+Fake* FindIn(const std::vector<std::unique_ptr<Fake>>& list, Interface* wanted) {
+    for (const auto& f : list) {
+        if (static_cast<Interface*>(f.get()) == wanted) return f.get();
+    }
+    return nullptr;
 }
 
-DS3DLISTENER DefaultListener() {
-    DS3DLISTENER p{};
-    p.dwSize = sizeof p;
-    p.vOrientFront = {0.0f, 0.0f, 1.0f};
-    p.vOrientTop = {0.0f, 1.0f, 0.0f};
-    p.flDistanceFactor = DS3D_DEFAULTDISTANCEFACTOR;
-    p.flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
-    p.flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR;
-    return p;
+// Volume, pan and frequency: a control the buffer was made without is unavailable.
+template <typename T>
+HRESULT ReadControl(HRESULT entered, bool available, T* out, T value) {
+    if (entered != DS_OK) return entered;
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if (!available) return DSERR_CONTROLUNAVAIL;
+    *out = value;
+    return DS_OK;
+}
+
+template <typename T>
+HRESULT WriteControl(HRESULT entered, bool available, bool valid, T& target, T value) {
+    if (entered != DS_OK) return entered;
+    if (!available) return DSERR_CONTROLUNAVAIL;
+    if (!valid) return DSERR_INVALIDPARAM;
+    target = value;
+    return DS_OK;
+}
+
+// Objects are numbered from 1 in the order made, as the call records name them.
+template <typename Fake, typename Owner, typename... Rest>
+Fake* Add(std::vector<std::unique_ptr<Fake>>& list, Owner& owner, Rest&&... rest) {
+    list.push_back(std::make_unique<Fake>(owner, static_cast<int>(list.size()) + 1, std::forward<Rest>(rest)...));
+    return list.back().get();
+}
+
+// A buffer's 3D interface and a device's listener are made once, then shared.
+template <typename Fake, typename Owner>
+Fake* MadeOrShared(std::vector<std::unique_ptr<Fake>>& list, Fake*& slot, Owner& owner) {
+    if (slot == nullptr) return slot = Add(list, owner);
+    ++slot->refs;
+    return slot;
 }
 
 template <typename Object>
@@ -70,13 +107,14 @@ std::string Name(const char* kind, const Object& object, const char* operation) 
 // The common entry of every operation: records the call, flags a call on a released
 // object, and answers a scripted refusal.
 template <typename Object>
-bool EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object, bool released,
-                    const char* operation, HRESULT* refusal) {
+HRESULT EnterOperation(FakeDirectSoundSystem& system, const char* kind, const Object& object, bool released,
+                       const char* operation) {
     std::string call = Name(kind, object, operation);
     system.Record(call);
     if (released) system.Fault(call + " after release");
-    if (system.Refused(call, refusal)) return false;
-    return !system.Refused(std::string(kind) + "." + operation, refusal);
+    HRESULT refusal = DS_OK;
+    if (system.Refused(call, &refusal) || system.Refused(std::string(kind) + "." + operation, &refusal)) return refusal;
+    return DS_OK;
 }
 
 // Reference counting shared by every object: a call on a released object is a fault.
@@ -86,15 +124,15 @@ ULONG AddRefOf(FakeDirectSoundSystem& system, const char* kind, Object& object, 
     return static_cast<ULONG>(++object.refs);
 }
 
+// Answers the references left, or -1 for a release of an object already released.
 template <typename Object>
-bool ReleaseOf(FakeDirectSoundSystem& system, const char* kind, Object& object) {
+int ReleaseOf(FakeDirectSoundSystem& system, const char* kind, Object& object) {
     if (object.refs <= 0) {
         system.Fault(Name(kind, object, "Release") + " after release");
-        return false;
+        return -1;
     }
     system.Record(Name(kind, object, "Release"));
-    --object.refs;
-    return true;
+    return --object.refs;
 }
 
 template <typename Object>
@@ -140,9 +178,7 @@ HRESULT WINAPI FakeDirectSoundSystem::Create(const GUID* device, IDirectSound** 
         if (match == system->devices.end()) return DSERR_NODRIVER;
         info = *match;
     }
-    int number = static_cast<int>(system->directSounds.size()) + 1;
-    system->directSounds.push_back(std::make_unique<FakeDirectSound>(*system, number, info));
-    *out = system->directSounds.back().get();
+    *out = Add(system->directSounds, *system, info);
     return DS_OK;
 }
 
@@ -178,32 +214,13 @@ bool FakeDirectSoundSystem::Refused(const std::string& operation, HRESULT* resul
     return true;
 }
 
-FakeSoundBuffer* FakeDirectSoundSystem::Find(IDirectSoundBuffer* buffer) const {
-    for (const auto& b : buffers) {
-        if (static_cast<IDirectSoundBuffer*>(b.get()) == buffer) return b.get();
-    }
-    return nullptr;
-}
-
-FakeSound3DBuffer* FakeDirectSoundSystem::Find(IDirectSound3DBuffer* buffer) const {
-    for (const auto& b : buffers3D) {
-        if (static_cast<IDirectSound3DBuffer*>(b.get()) == buffer) return b.get();
-    }
-    return nullptr;
-}
-
+FakeSoundBuffer* FakeDirectSoundSystem::Find(IDirectSoundBuffer* buffer) const { return FindIn(buffers, buffer); }
+FakeSound3DBuffer* FakeDirectSoundSystem::Find(IDirectSound3DBuffer* buffer) const { return FindIn(buffers3D, buffer); }
 FakeListener* FakeDirectSoundSystem::Find(IDirectSound3DListener* listener) const {
-    for (const auto& l : listeners) {
-        if (static_cast<IDirectSound3DListener*>(l.get()) == listener) return l.get();
-    }
-    return nullptr;
+    return FindIn(listeners, listener);
 }
-
 FakeDirectSound* FakeDirectSoundSystem::Find(IDirectSound* directSound) const {
-    for (const auto& d : directSounds) {
-        if (static_cast<IDirectSound*>(d.get()) == directSound) return d.get();
-    }
-    return nullptr;
+    return FindIn(directSounds, directSound);
 }
 
 std::vector<FakeSoundBuffer*> FakeDirectSoundSystem::SecondaryBuffers() const {
@@ -229,8 +246,8 @@ int FakeDirectSoundSystem::LiveReferences() const {
 FakeDirectSound::FakeDirectSound(FakeDirectSoundSystem& system, int number, const FakeDeviceInfo& device)
     : system(system), number(number), device(device) {}
 
-bool FakeDirectSound::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(system, "DirectSound", *this, Released(), operation, refusal);
+HRESULT FakeDirectSound::Enter(const char* operation) {
+    return EnterOperation(system, "DirectSound", *this, Released(), operation);
 }
 
 HRESULT FakeDirectSound::Unexpected(const char* operation) {
@@ -238,8 +255,7 @@ HRESULT FakeDirectSound::Unexpected(const char* operation) {
 }
 
 HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!Same(iid, IID_IUnknown) && !Same(iid, IID_IDirectSound)) return E_NOINTERFACE;
@@ -250,15 +266,11 @@ HRESULT FakeDirectSound::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeDirectSound::AddRef() { return AddRefOf(system, "DirectSound", *this, Released()); }
 
-ULONG FakeDirectSound::Release() {
-    ReleaseOf(system, "DirectSound", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
+ULONG FakeDirectSound::Release() { return std::max(ReleaseOf(system, "DirectSound", *this), 0); }
 
 HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, IUnknown* outer) {
-    HRESULT r = DS_OK;
     if (out != nullptr) *out = nullptr;
-    if (!Enter("CreateSoundBuffer", &r)) return r;
+    if (HRESULT r = Enter("CreateSoundBuffer"); r != DS_OK) return r;
     if (desc == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
     if (outer != nullptr) return DSERR_NOAGGREGATION;
     if (desc->dwSize != sizeof(DSBUFFERDESC1) && desc->dwSize != sizeof(DSBUFFERDESC)) return DSERR_INVALIDPARAM;
@@ -266,10 +278,7 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     if ((desc->dwFlags & DSBCAPS_PRIMARYBUFFER) != 0) {
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat != nullptr) return DSERR_INVALIDPARAM;
         if (primary == nullptr) {
-            int n = static_cast<int>(system.buffers.size()) + 1;
-            system.buffers.push_back(
-                std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, kPrimaryBytes, nullptr, nullptr));
-            primary = system.buffers.back().get();
+            primary = Add(system.buffers, *this, desc->dwFlags, kPrimaryBytes, nullptr, nullptr);
             WAVEFORMATEX initial{WAVE_FORMAT_PCM, 2, 22050, 22050 * 2, 2, 8, 0};
             primary->format = CopyFormat(&initial);
         } else if (primary->Released()) {
@@ -287,18 +296,14 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
     if (!ValidPcm(*format)) return DSERR_BADFORMAT;
-    int n = static_cast<int>(system.buffers.size()) + 1;
-    system.buffers.push_back(
-        std::make_unique<FakeSoundBuffer>(*this, n, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
-    secondaries.push_back(system.buffers.back().get());
-    *out = system.buffers.back().get();
+    secondaries.push_back(Add(system.buffers, *this, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
+    *out = secondaries.back();
     return DS_OK;
 }
 
 HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) {
-    HRESULT r = DS_OK;
     if (out != nullptr) *out = nullptr;
-    if (!Enter("DuplicateSoundBuffer", &r)) return r;
+    if (HRESULT r = Enter("DuplicateSoundBuffer"); r != DS_OK) return r;
     if (original == nullptr || out == nullptr) return DSERR_INVALIDPARAM;
     FakeSoundBuffer* source = system.Find(original);
     if (source == nullptr) {
@@ -308,11 +313,9 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
     if (source->Released()) system.Fault(Name("DirectSound", *this, "DuplicateSoundBuffer") + " of a released buffer");
     if (source->isPrimary()) return DSERR_INVALIDCALL;
 
-    int n = static_cast<int>(system.buffers.size()) + 1;
     // The duplicate shares the sample memory: it plays the same bytes with its own cursor.
-    system.buffers.push_back(std::make_unique<FakeSoundBuffer>(*this, n, source->flags, source->bufferBytes,
-                                                               source->Format(), source->SharedData()));
-    FakeSoundBuffer* made = system.buffers.back().get();
+    FakeSoundBuffer* made =
+        Add(system.buffers, *this, source->flags, source->bufferBytes, source->Format(), source->SharedData());
     made->isDuplicate = true;
     made->volume = source->volume;
     made->pan = source->pan;
@@ -323,8 +326,7 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
 }
 
 HRESULT FakeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetCooperativeLevel", &r)) return r;
+    if (HRESULT r = Enter("SetCooperativeLevel"); r != DS_OK) return r;
     if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
     cooperativeWindow = window;
     cooperativeLevel = level;
@@ -347,8 +349,8 @@ FakeSoundBuffer::FakeSoundBuffer(FakeDirectSound& device, int number, DWORD flag
 
 bool FakeSoundBuffer::Released() const { return refs <= 0 && (buffer3D == nullptr || buffer3D->refs <= 0); }
 
-bool FakeSoundBuffer::Enter(const char* operation, HRESULT* refusal) {
-    bool ok = EnterOperation(device.system, "Buffer", *this, Released(), operation, refusal);
+HRESULT FakeSoundBuffer::Enter(const char* operation) {
+    HRESULT ok = EnterOperation(device.system, "Buffer", *this, Released(), operation);
     if (!Released() && device.Released()) {
         device.system.Fault(Name("Buffer", *this, operation) + " after its DirectSound was released");
     }
@@ -383,8 +385,7 @@ void FakeSoundBuffer::Advance(DWORD bytes) {
 }
 
 HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSoundBuffer)) {
@@ -394,28 +395,12 @@ HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
     }
     if (Same(iid, IID_IDirectSound3DBuffer)) {
         if (isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
-        if (buffer3D == nullptr) {
-            FakeDirectSoundSystem& system = device.system;
-            int n = static_cast<int>(system.buffers3D.size()) + 1;
-            system.buffers3D.push_back(std::make_unique<FakeSound3DBuffer>(*this, n));
-            buffer3D = system.buffers3D.back().get();
-        } else {
-            ++buffer3D->refs;
-        }
-        *out = static_cast<IDirectSound3DBuffer*>(buffer3D);
+        *out = static_cast<IDirectSound3DBuffer*>(MadeOrShared(device.system.buffers3D, buffer3D, *this));
         return DS_OK;
     }
     if (Same(iid, IID_IDirectSound3DListener)) {
         if (!isPrimary() || (flags & DSBCAPS_CTRL3D) == 0) return E_NOINTERFACE;
-        if (device.listener == nullptr) {
-            FakeDirectSoundSystem& system = device.system;
-            int n = static_cast<int>(system.listeners.size()) + 1;
-            system.listeners.push_back(std::make_unique<FakeListener>(device, n));
-            device.listener = system.listeners.back().get();
-        } else {
-            ++device.listener->refs;
-        }
-        *out = static_cast<IDirectSound3DListener*>(device.listener);
+        *out = static_cast<IDirectSound3DListener*>(MadeOrShared(device.system.listeners, device.listener, device));
         return DS_OK;
     }
     return E_NOINTERFACE;
@@ -424,7 +409,7 @@ HRESULT FakeSoundBuffer::QueryInterface(REFIID iid, void** out) {
 ULONG FakeSoundBuffer::AddRef() { return AddRefOf(device.system, "Buffer", *this, Released()); }
 
 ULONG FakeSoundBuffer::Release() {
-    if (!ReleaseOf(device.system, "Buffer", *this)) return 0;
+    if (ReleaseOf(device.system, "Buffer", *this) < 0) return 0;
     GuardsIntact();
     if (refs == 0 && !open_.empty()) {
         device.system.Fault(Name("Buffer", *this, "Release") + " while locked");
@@ -434,8 +419,7 @@ ULONG FakeSoundBuffer::Release() {
 }
 
 HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetCaps", &r)) return r;
+    if (HRESULT r = Enter("GetCaps"); r != DS_OK) return r;
     if (caps == nullptr || caps->dwSize < sizeof(DSBCAPS)) return DSERR_INVALIDPARAM;
     caps->dwFlags = flags | (device.system.buffersInHardware ? DSBCAPS_LOCHARDWARE : DSBCAPS_LOCSOFTWARE);
     caps->dwBufferBytes = bufferBytes;
@@ -445,16 +429,14 @@ HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
 }
 
 HRESULT FakeSoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetCurrentPosition", &r)) return r;
+    if (HRESULT r = Enter("GetCurrentPosition"); r != DS_OK) return r;
     if (play != nullptr) *play = playCursor;
     if (write != nullptr) *write = playCursor;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD written) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetFormat", &r)) return r;
+    if (HRESULT r = Enter("GetFormat"); r != DS_OK) return r;
     if (out == nullptr) {
         if (written == nullptr) return DSERR_INVALIDPARAM;
         *written = static_cast<DWORD>(format.size());
@@ -467,35 +449,20 @@ HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD writt
 }
 
 HRESULT FakeSoundBuffer::GetVolume(LPLONG out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetVolume", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = volume;
-    return DS_OK;
+    return ReadControl(Enter("GetVolume"), (flags & DSBCAPS_CTRLVOLUME) != 0, out, volume);
 }
 
 HRESULT FakeSoundBuffer::GetPan(LPLONG out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetPan", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = pan;
-    return DS_OK;
+    return ReadControl(Enter("GetPan"), (flags & DSBCAPS_CTRLPAN) != 0, out, pan);
 }
 
 HRESULT FakeSoundBuffer::GetFrequency(LPDWORD out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetFrequency", &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if ((flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
-    *out = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
-    return DS_OK;
+    DWORD own = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
+    return ReadControl(Enter("GetFrequency"), (flags & DSBCAPS_CTRLFREQUENCY) != 0, out, own);
 }
 
 HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetStatus", &r)) return r;
+    if (HRESULT r = Enter("GetStatus"); r != DS_OK) return r;
     if (out == nullptr) return DSERR_INVALIDPARAM;
     *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
            (lost ? DSBSTATUS_BUFFERLOST : 0);
@@ -504,12 +471,11 @@ HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
 
 HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2, LPDWORD bytes2,
                               DWORD lockFlags) {
-    HRESULT r = DS_OK;
     if (part1 != nullptr) *part1 = nullptr;
     if (bytes1 != nullptr) *bytes1 = 0;
     if (part2 != nullptr) *part2 = nullptr;
     if (bytes2 != nullptr) *bytes2 = 0;
-    if (!Enter("Lock", &r)) return r;
+    if (HRESULT r = Enter("Lock"); r != DS_OK) return r;
     if (part1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
     if (isPrimary() && device.cooperativeLevel != DSSCL_WRITEPRIMARY) return DSERR_PRIOLEVELNEEDED;
     if (lost) return DSERR_BUFFERLOST;
@@ -538,29 +504,26 @@ HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD 
 }
 
 HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWORD written2) {
-    HRESULT r = DS_OK;
-    if (!Enter("Unlock", &r)) return r;
+    if (HRESULT r = Enter("Unlock"); r != DS_OK) return r;
     auto it = std::find_if(open_.begin(), open_.end(), [&](const OpenLock& l) { return l.part1 == part1; });
     if (it == open_.end()) {
         device.system.Fault(Name("Buffer", *this, "Unlock") + " of a region never locked");
         return DSERR_INVALIDPARAM;
     }
-    if (written1 > it->bytes1 || written2 > it->bytes2 || (part2 != nullptr && part2 != it->part2)) {
-        device.system.Fault(Name("Buffer", *this, "Unlock") + " beyond the locked region");
-        open_.erase(it);
-        --openLocks;
-        return DSERR_INVALIDPARAM;
-    }
+    bool beyond = written1 > it->bytes1 || written2 > it->bytes2 || (part2 != nullptr && part2 != it->part2);
     open_.erase(it);
     --openLocks;
+    if (beyond) {
+        device.system.Fault(Name("Buffer", *this, "Unlock") + " beyond the locked region");
+        return DSERR_INVALIDPARAM;
+    }
     unlocks.push_back({written1, written2});
     GuardsIntact();
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
-    HRESULT r = DS_OK;
-    if (!Enter("Play", &r)) return r;
+    if (HRESULT r = Enter("Play"); r != DS_OK) return r;
     if (reserved1 != 0) return DSERR_INVALIDPARAM;
     if (isPrimary() && (playFlagsGiven & DSBPLAY_LOOPING) == 0) return DSERR_INVALIDPARAM;
     if (lost) return DSERR_BUFFERLOST;
@@ -571,8 +534,7 @@ HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
 }
 
 HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetCurrentPosition", &r)) return r;
+    if (HRESULT r = Enter("SetCurrentPosition"); r != DS_OK) return r;
     if (isPrimary()) return DSERR_INVALIDCALL;
     if (position >= bufferBytes) return DSERR_INVALIDPARAM;
     playCursor = position;
@@ -581,8 +543,7 @@ HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
 }
 
 HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetFormat", &r)) return r;
+    if (HRESULT r = Enter("SetFormat"); r != DS_OK) return r;
     if (!isPrimary()) return DSERR_INVALIDCALL;
     if (given == nullptr) return DSERR_INVALIDPARAM;
     if (device.cooperativeLevel < DSSCL_PRIORITY) return DSERR_PRIOLEVELNEEDED;
@@ -592,44 +553,29 @@ HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
 }
 
 HRESULT FakeSoundBuffer::SetVolume(LONG value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetVolume", &r)) return r;
-    if ((flags & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value < DSBVOLUME_MIN || value > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    volume = value;
-    return DS_OK;
+    bool valid = value >= DSBVOLUME_MIN && value <= DSBVOLUME_MAX;
+    return WriteControl(Enter("SetVolume"), (flags & DSBCAPS_CTRLVOLUME) != 0, valid, volume, value);
 }
 
 HRESULT FakeSoundBuffer::SetPan(LONG value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetPan", &r)) return r;
-    if ((flags & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value < DSBPAN_LEFT || value > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    pan = value;
-    return DS_OK;
+    bool valid = value >= DSBPAN_LEFT && value <= DSBPAN_RIGHT;
+    return WriteControl(Enter("SetPan"), (flags & DSBCAPS_CTRLPAN) != 0, valid, pan, value);
 }
 
 HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
-    HRESULT r = DS_OK;
-    if (!Enter("SetFrequency", &r)) return r;
-    if (isPrimary() || (flags & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_CONTROLUNAVAIL;
-    if (value != DSBFREQUENCY_ORIGINAL && (value < DSBFREQUENCY_MIN || value > kMaxFrequency)) {
-        return DSERR_INVALIDPARAM;
-    }
-    frequency = value;
-    return DS_OK;
+    bool valid = value == DSBFREQUENCY_ORIGINAL || (value >= DSBFREQUENCY_MIN && value <= kMaxFrequency);
+    bool available = !isPrimary() && (flags & DSBCAPS_CTRLFREQUENCY) != 0;
+    return WriteControl(Enter("SetFrequency"), available, valid, frequency, value);
 }
 
 HRESULT FakeSoundBuffer::Stop() {
-    HRESULT r = DS_OK;
-    if (!Enter("Stop", &r)) return r;
+    if (HRESULT r = Enter("Stop"); r != DS_OK) return r;
     playing = false;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::Restore() {
-    HRESULT r = DS_OK;
-    if (!Enter("Restore", &r)) return r;
+    if (HRESULT r = Enter("Restore"); r != DS_OK) return r;
     lost = false;
     ++restores;
     return DS_OK;
@@ -639,10 +585,10 @@ HRESULT FakeSoundBuffer::Restore() {
 // IDirectSound3DBuffer
 
 FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
-    : FakeDeferred(Default3DBuffer()), buffer(buffer), number(number) {}
+    : FakeDeferred(kDefault3DBuffer), buffer(buffer), number(number) {}
 
-bool FakeSound3DBuffer::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation, refusal);
+HRESULT FakeSound3DBuffer::Enter(const char* operation) {
+    return EnterOperation(buffer.device.system, "Buffer3D", *this, refs <= 0, operation);
 }
 
 HRESULT FakeSound3DBuffer::Unexpected(const char* operation) {
@@ -650,8 +596,7 @@ HRESULT FakeSound3DBuffer::Unexpected(const char* operation) {
 }
 
 HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DBuffer)) {
@@ -669,94 +614,76 @@ HRESULT FakeSound3DBuffer::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeSound3DBuffer::AddRef() { return AddRefOf(buffer.device.system, "Buffer3D", *this, refs <= 0); }
 
-ULONG FakeSound3DBuffer::Release() {
-    ReleaseOf(buffer.device.system, "Buffer3D", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
-
-template <typename T>
-HRESULT FakeSound3DBuffer::Get(const char* operation, T* out, const T& value) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = value;
-    return DS_OK;
-}
-
-template <typename Change>
-HRESULT FakeSound3DBuffer::Set(const char* operation, DWORD apply, bool valid, Change change) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
-    change(Target(apply));
-    return DS_OK;
-}
+ULONG FakeSound3DBuffer::Release() { return std::max(ReleaseOf(buffer.device.system, "Buffer3D", *this), 0); }
 
 HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetConeAngles", &r)) return r;
+    if (HRESULT r = Enter("GetConeAngles"); r != DS_OK) return r;
     if (inside != nullptr) *inside = current.dwInsideConeAngle;
     if (outside != nullptr) *outside = current.dwOutsideConeAngle;
     return DS_OK;
 }
 
 HRESULT FakeSound3DBuffer::GetConeOrientation(LPD3DVECTOR out) {
-    return Get("GetConeOrientation", out, current.vConeOrientation);
+    return Get(Enter("GetConeOrientation"), out, current.vConeOrientation);
 }
 HRESULT FakeSound3DBuffer::GetConeOutsideVolume(LPLONG out) {
-    return Get("GetConeOutsideVolume", out, current.lConeOutsideVolume);
+    return Get(Enter("GetConeOutsideVolume"), out, current.lConeOutsideVolume);
 }
-HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) { return Get("GetMaxDistance", out, current.flMaxDistance); }
-HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) { return Get("GetMinDistance", out, current.flMinDistance); }
-HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get("GetMode", out, current.dwMode); }
-HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
-HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
+HRESULT FakeSound3DBuffer::GetMaxDistance(LPD3DVALUE out) {
+    return Get(Enter("GetMaxDistance"), out, current.flMaxDistance);
+}
+HRESULT FakeSound3DBuffer::GetMinDistance(LPD3DVALUE out) {
+    return Get(Enter("GetMinDistance"), out, current.flMinDistance);
+}
+HRESULT FakeSound3DBuffer::GetMode(LPDWORD out) { return Get(Enter("GetMode"), out, current.dwMode); }
+HRESULT FakeSound3DBuffer::GetPosition(LPD3DVECTOR out) { return Get(Enter("GetPosition"), out, current.vPosition); }
+HRESULT FakeSound3DBuffer::GetVelocity(LPD3DVECTOR out) { return Get(Enter("GetVelocity"), out, current.vVelocity); }
 
 HRESULT FakeSound3DBuffer::SetConeAngles(DWORD inside, DWORD outside, DWORD apply) {
     bool valid = inside <= DS3D_MAXCONEANGLE && outside <= DS3D_MAXCONEANGLE;
-    return Set("SetConeAngles", apply, valid, [&](DS3DBUFFER& t) {
+    return Set(Enter("SetConeAngles"), apply, valid, [&](DS3DBUFFER& t) {
         t.dwInsideConeAngle = inside;
         t.dwOutsideConeAngle = outside;
     });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetConeOrientation", apply, true, [&](DS3DBUFFER& t) { t.vConeOrientation = {x, y, z}; });
+    return Set(Enter("SetConeOrientation"), apply, true, [&](DS3DBUFFER& t) { t.vConeOrientation = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetConeOutsideVolume(LONG volume, DWORD apply) {
     bool valid = volume >= DSBVOLUME_MIN && volume <= DSBVOLUME_MAX;
-    return Set("SetConeOutsideVolume", apply, valid, [&](DS3DBUFFER& t) { t.lConeOutsideVolume = volume; });
+    return Set(Enter("SetConeOutsideVolume"), apply, valid, [&](DS3DBUFFER& t) { t.lConeOutsideVolume = volume; });
 }
 
 HRESULT FakeSound3DBuffer::SetMaxDistance(D3DVALUE distance, DWORD apply) {
-    return Set("SetMaxDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMaxDistance = distance; });
+    return Set(Enter("SetMaxDistance"), apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMaxDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMinDistance(D3DVALUE distance, DWORD apply) {
-    return Set("SetMinDistance", apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMinDistance = distance; });
+    return Set(Enter("SetMinDistance"), apply, distance > 0.0f, [&](DS3DBUFFER& t) { t.flMinDistance = distance; });
 }
 
 HRESULT FakeSound3DBuffer::SetMode(DWORD mode, DWORD apply) {
-    return Set("SetMode", apply, mode <= DS3DMODE_DISABLE, [&](DS3DBUFFER& t) { t.dwMode = mode; });
+    return Set(Enter("SetMode"), apply, mode <= DS3DMODE_DISABLE, [&](DS3DBUFFER& t) { t.dwMode = mode; });
 }
 
 HRESULT FakeSound3DBuffer::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetPosition", apply, true, [&](DS3DBUFFER& t) { t.vPosition = {x, y, z}; });
+    return Set(Enter("SetPosition"), apply, true, [&](DS3DBUFFER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeSound3DBuffer::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetVelocity", apply, true, [&](DS3DBUFFER& t) { t.vVelocity = {x, y, z}; });
+    return Set(Enter("SetVelocity"), apply, true, [&](DS3DBUFFER& t) { t.vVelocity = {x, y, z}; });
 }
 
 // ---------------------------------------------------------------------------
 // IDirectSound3DListener
 
 FakeListener::FakeListener(FakeDirectSound& device, int number)
-    : FakeDeferred(DefaultListener()), device(device), number(number) {}
+    : FakeDeferred(kDefaultListener), device(device), number(number) {}
 
-bool FakeListener::Enter(const char* operation, HRESULT* refusal) {
-    return EnterOperation(device.system, "Listener", *this, refs <= 0, operation, refusal);
+HRESULT FakeListener::Enter(const char* operation) {
+    return EnterOperation(device.system, "Listener", *this, refs <= 0, operation);
 }
 
 HRESULT FakeListener::Unexpected(const char* operation) {
@@ -764,8 +691,7 @@ HRESULT FakeListener::Unexpected(const char* operation) {
 }
 
 HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
-    HRESULT r = DS_OK;
-    if (!Enter("QueryInterface", &r)) return r;
+    if (HRESULT r = Enter("QueryInterface"); r != DS_OK) return r;
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (Same(iid, IID_IUnknown) || Same(iid, IID_IDirectSound3DListener)) {
@@ -778,40 +704,22 @@ HRESULT FakeListener::QueryInterface(REFIID iid, void** out) {
 
 ULONG FakeListener::AddRef() { return AddRefOf(device.system, "Listener", *this, refs <= 0); }
 
-ULONG FakeListener::Release() {
-    ReleaseOf(device.system, "Listener", *this);
-    return static_cast<ULONG>(std::max(refs, 0));
-}
-
-template <typename T>
-HRESULT FakeListener::Get(const char* operation, T* out, const T& value) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = value;
-    return DS_OK;
-}
-
-template <typename Change>
-HRESULT FakeListener::Set(const char* operation, DWORD apply, bool valid, Change change) {
-    HRESULT r = DS_OK;
-    if (!Enter(operation, &r)) return r;
-    if (!ValidApply(apply) || !valid) return DSERR_INVALIDPARAM;
-    change(Target(apply));
-    return DS_OK;
-}
+ULONG FakeListener::Release() { return std::max(ReleaseOf(device.system, "Listener", *this), 0); }
 
 HRESULT FakeListener::GetDistanceFactor(LPD3DVALUE out) {
-    return Get("GetDistanceFactor", out, current.flDistanceFactor);
+    return Get(Enter("GetDistanceFactor"), out, current.flDistanceFactor);
 }
-HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) { return Get("GetDopplerFactor", out, current.flDopplerFactor); }
-HRESULT FakeListener::GetPosition(LPD3DVECTOR out) { return Get("GetPosition", out, current.vPosition); }
-HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) { return Get("GetRolloffFactor", out, current.flRolloffFactor); }
-HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) { return Get("GetVelocity", out, current.vVelocity); }
+HRESULT FakeListener::GetDopplerFactor(LPD3DVALUE out) {
+    return Get(Enter("GetDopplerFactor"), out, current.flDopplerFactor);
+}
+HRESULT FakeListener::GetPosition(LPD3DVECTOR out) { return Get(Enter("GetPosition"), out, current.vPosition); }
+HRESULT FakeListener::GetRolloffFactor(LPD3DVALUE out) {
+    return Get(Enter("GetRolloffFactor"), out, current.flRolloffFactor);
+}
+HRESULT FakeListener::GetVelocity(LPD3DVECTOR out) { return Get(Enter("GetVelocity"), out, current.vVelocity); }
 
 HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
-    HRESULT r = DS_OK;
-    if (!Enter("GetOrientation", &r)) return r;
+    if (HRESULT r = Enter("GetOrientation"); r != DS_OK) return r;
     if (front == nullptr || top == nullptr) return DSERR_INVALIDPARAM;
     *front = current.vOrientFront;
     *top = current.vOrientTop;
@@ -820,38 +728,37 @@ HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
 
 HRESULT FakeListener::SetDistanceFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINDISTANCEFACTOR && factor <= DS3D_MAXDISTANCEFACTOR && factor != 0.0f;
-    return Set("SetDistanceFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDistanceFactor = factor; });
+    return Set(Enter("SetDistanceFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flDistanceFactor = factor; });
 }
 
 HRESULT FakeListener::SetDopplerFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINDOPPLERFACTOR && factor <= DS3D_MAXDOPPLERFACTOR;
-    return Set("SetDopplerFactor", apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
+    return Set(Enter("SetDopplerFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flDopplerFactor = factor; });
 }
 
 HRESULT FakeListener::SetOrientation(D3DVALUE xFront, D3DVALUE yFront, D3DVALUE zFront, D3DVALUE xTop, D3DVALUE yTop,
                                      D3DVALUE zTop, DWORD apply) {
-    return Set("SetOrientation", apply, true, [&](DS3DLISTENER& t) {
+    return Set(Enter("SetOrientation"), apply, true, [&](DS3DLISTENER& t) {
         t.vOrientFront = {xFront, yFront, zFront};
         t.vOrientTop = {xTop, yTop, zTop};
     });
 }
 
 HRESULT FakeListener::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetPosition", apply, true, [&](DS3DLISTENER& t) { t.vPosition = {x, y, z}; });
+    return Set(Enter("SetPosition"), apply, true, [&](DS3DLISTENER& t) { t.vPosition = {x, y, z}; });
 }
 
 HRESULT FakeListener::SetRolloffFactor(D3DVALUE factor, DWORD apply) {
     bool valid = factor >= DS3D_MINROLLOFFFACTOR && factor <= DS3D_MAXROLLOFFFACTOR;
-    return Set("SetRolloffFactor", apply, valid, [&](DS3DLISTENER& t) { t.flRolloffFactor = factor; });
+    return Set(Enter("SetRolloffFactor"), apply, valid, [&](DS3DLISTENER& t) { t.flRolloffFactor = factor; });
 }
 
 HRESULT FakeListener::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) {
-    return Set("SetVelocity", apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
+    return Set(Enter("SetVelocity"), apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
 }
 
 HRESULT FakeListener::CommitDeferredSettings() {
-    HRESULT r = DS_OK;
-    if (!Enter("CommitDeferredSettings", &r)) return r;
+    if (HRESULT r = Enter("CommitDeferredSettings"); r != DS_OK) return r;
     ++commits;
     Commit();
     for (FakeSoundBuffer* b : device.secondaries) {

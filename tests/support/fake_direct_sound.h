@@ -128,7 +128,7 @@ public:
     bool Released() const { return refs <= 0; }
 
 private:
-    bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Enter(const char* operation);
     HRESULT Unexpected(const char* operation);
 };
 
@@ -214,7 +214,7 @@ public:
     static constexpr size_t kGuard = 64;
 
 private:
-    bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Enter(const char* operation);
     HRESULT Unexpected(const char* operation);
     std::shared_ptr<std::vector<BYTE>> data_;
     struct OpenLock {
@@ -242,6 +242,21 @@ struct FakeDeferred {
     void Commit() {
         if (hasPending) current = pending;
         hasPending = false;
+    }
+    // The shared tail of every getter and setter, once the call was entered.
+    template <typename T>
+    static HRESULT Get(HRESULT entered, T* out, const T& value) {
+        if (entered != DS_OK) return entered;
+        if (out == nullptr) return DSERR_INVALIDPARAM;
+        *out = value;
+        return DS_OK;
+    }
+    template <typename Change>
+    HRESULT Set(HRESULT entered, DWORD apply, bool valid, Change change) {
+        if (entered != DS_OK) return entered;
+        if ((apply != DS3D_IMMEDIATE && apply != DS3D_DEFERRED) || !valid) return DSERR_INVALIDPARAM;
+        change(Target(apply));
+        return DS_OK;
     }
 };
 
@@ -276,13 +291,9 @@ public:
     int refs = 1;
 
 private:
-    bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Enter(const char* operation);
     HRESULT Unexpected(const char* operation);
     // The shapes of every getter and setter: refusal, checks, then the value.
-    template <typename T>
-    HRESULT Get(const char* operation, T* out, const T& value);
-    template <typename Change>
-    HRESULT Set(const char* operation, DWORD apply, bool valid, Change change);
 };
 
 class FakeListener : public IDirectSound3DListener, public FakeDeferred<DS3DLISTENER> {
@@ -317,12 +328,8 @@ public:
     int commits = 0;
 
 private:
-    bool Enter(const char* operation, HRESULT* refusal);
+    HRESULT Enter(const char* operation);
     HRESULT Unexpected(const char* operation);
-    template <typename T>
-    HRESULT Get(const char* operation, T* out, const T& value);
-    template <typename Change>
-    HRESULT Set(const char* operation, DWORD apply, bool valid, Change change);
 };
 
 }  // namespace sonidrax::testing
