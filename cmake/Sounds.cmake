@@ -2,11 +2,5 @@
 # build time from a generated tone by scripts/make_sound.
 # sonidrax_make_sound(NAME ARGS...): ${SONIDRAX_MEDIA_DIR}/NAME, made with make_sound ARGS.
 function(sonidrax_make_sound name)
-  set(out ${SONIDRAX_MEDIA_DIR}/${name})
-  add_custom_command(OUTPUT ${out}
-    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/make_sound ${out} ${ARGN}
-    DEPENDS ${PROJECT_SOURCE_DIR}/scripts/make_sound
-    COMMENT "Making ${name}" VERBATIM)
-  string(MAKE_C_IDENTIFIER ${name} target)
-  add_custom_target(media_${target} ALL DEPENDS ${out})
+  sonidrax_make_media(make_sound ${name} ${ARGN})
 endfunction()
