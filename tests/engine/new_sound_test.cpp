@@ -91,6 +91,7 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
     };
     const Case cases[] = {
         {"no source", {}, 0x800407D8, -9, {kCannotParse}},
+        {"integer source", {Int(3)}, 0x800407EF, -9, {kCannotParse}},
         {"media that do not parse", {host.MemberValue(1, 5)}, 0x80040BBE, -4, {kBadMember, kUnsupported}},
         {"refused buffer", {Member(6)}, 0x80040BBE, -4, {kBadMember, kUnsupported}},
         // The host's own status, which scripts know no code for.
