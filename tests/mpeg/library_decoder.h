@@ -33,4 +33,20 @@ public:
     decoder::Decoder* d = nullptr;
 };
 
+// One frame's decoding: its status and, when it decoded, each channel's samples.
+struct DecodedFrame {
+    explicit DecodedFrame(decoder::Status s) : status(s) {}
+    decoder::Status status;
+    std::vector<int16_t> left, right;
+};
+
+// Decodes the bytes frame by frame with the given channel and rate options, down to
+// the first status that is neither a frame nor a damaged frame (kept last).
+std::vector<DecodedFrame> decodeFrames(const std::vector<uint8_t>& bytes, int32_t channelOption = 0,
+                                       int32_t rateOption = 0, bool seekable = false);
+
+// Whether the samples sound, checking that they are either loud (their energy above
+// `loud`) or exact silence.
+bool sounds(const std::vector<int16_t>& pcm, double loud = 1e6);
+
 }  // namespace sonidrax::mpeg::testing
