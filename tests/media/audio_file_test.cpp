@@ -1,10 +1,13 @@
 // Files of every container, encoding and channel count built from known samples;
-// headers at and past the limits of what the readers play; samples whose 16-bit
-// value is known independently (G.711 codes, out-of-range floats, unsigned bytes,
-// padding bits below a short sample).
+// headers at and past the limits of what the readers play, also cut short; samples
+// whose 16-bit value is known independently (G.711 codes, out-of-range floats,
+// unsigned bytes, padding bits below a short sample).
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "sound_files.h"
 
@@ -99,15 +102,28 @@ struct Case {
 
 class HeaderTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(HeaderTest, Opens) {
+// Read from disk whole, and cut short anywhere: each cut ends in a status or in a file
+// whose every counted frame can be read.
+TEST_P(HeaderTest, OpensWholeAndCut) {
     const Case& c = GetParam();
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const auto path = std::filesystem::temp_directory_path() / ("sonidrax-" + std::to_string(stamp) + c.name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.file.data()), c.file.size());
     std::unique_ptr<AudioFile> file;
-    ASSERT_EQ(AudioFile::open(openMemorySource(c.file.data(), c.file.size()), file), c.result);
-    if (!file) return;
-    EXPECT_EQ(std::tuple(file->format().frames, file->format().sampleRate), std::tuple(c.frames, c.rate));
-    const std::vector<int16_t> all = readFrames(*file, 0, c.frames + 1);
-    EXPECT_EQ(all.size(), c.frames * file->format().channels);
-    EXPECT_EQ(all, c.samples.empty() ? all : c.samples);
+    EXPECT_EQ(AudioFile::open(openFileSource(path.string().c_str()), file), c.result);
+    if (file) {
+        EXPECT_EQ(std::tuple(file->format().frames, file->format().sampleRate), std::tuple(c.frames, c.rate));
+        const std::vector<int16_t> all = readFrames(*file, 0, c.frames + 1);
+        EXPECT_EQ(all.size(), c.frames * file->format().channels);
+        EXPECT_EQ(all, c.samples.empty() ? all : c.samples);
+    }
+    file.reset();
+    std::filesystem::remove(path);
+    for (size_t end = 0; end < c.file.size(); ++end) {
+        if (AudioFile::open(openMemorySource(c.file.data(), end), file) != kOpened) continue;
+        const TrackFormat& f = file->format();
+        ASSERT_EQ(readFrames(*file, 0, f.frames + 1).size(), f.frames * f.channels) << end;
+    }
 }
 
 const Case kCases[] = {
