@@ -27,9 +27,8 @@ std::vector<uint8_t> frame(const HeaderFields& fields, const Body& body) {
     BitWriter w;
     w.put(headerWord(fields), 32);
     body(w);
-    EXPECT_LE(w.bitCount(), frameLength(headerOf(fields)) * 8u);
-    w.padTo(frameLength(headerOf(fields)));
-    return w.bytes();
+    EXPECT_LE(w.bits.size(), frameLength(headerOf(fields)) * 8u);
+    return w.bytes(frameLength(headerOf(fields)));
 }
 
 // The first frame's decoding, with the given channel and rate options.
@@ -55,22 +54,35 @@ std::vector<uint8_t> layer1Frame(uint32_t band, uint32_t a, uint32_t scale) {
     });
 }
 
-TEST(Layer1, ForbiddenValuesAbortAndTheOptionsMixOrDropSubbands) {
+TEST(Layer1, ForbiddenValuesAbort) {
     EXPECT_EQ(decode(frame(header(kLayer1, 0, 14, 0), [](BitWriter& w) { w.put(15, 4); })).status, kDecodeAborted);
     EXPECT_EQ(decode(layer1Frame(0, 5, 63)).status, kDecodeAborted);
     EXPECT_EQ(decode(layer1Frame(0, 5, 62)).status, kSuccess);
+}
+
+TEST(Frames, ChannelAndRateOptionsShapeTheOutput) {
+    const HeaderFields lower{.version = 0};  // MPEG-2 Layer II at 22050 Hz
     const struct {
-        uint32_t band;
-        int32_t channelOption, rateOption;
+        std::vector<uint8_t> bytes;
+        int32_t channelOption, rateOption, rate;
+        size_t left, right;
         bool sound;
-        size_t samples;
-    } cases[] = {{2, 0, 0, true, 384}, {2, 3, 0, false, 384}, {10, 0, 2, false, 96}, {3, 0, 2, true, 96}};
+    } cases[] = {
+        {layer1Frame(2, 5, 10), 0, 0, 44100, 384, 384, true},
+        {layer1Frame(2, 5, 10), 3, 0, 44100, 384, 0, false},   // mixed: the channels cancel
+        {layer1Frame(10, 5, 10), 0, 2, 11025, 96, 96, false},  // subband 10 is not fed at a quarter of the rate
+        {layer1Frame(3, 5, 10), 0, 2, 11025, 96, 96, true},
+        {silentFrames({}, 1), 3, 2, 11025, 288, 0, false},
+        {silentFrames(lower, 1), 0, 1, 22050, 1152, 1152, false},
+        {silentFrames(lower, 1), 0, 2, 11025, 576, 576, false},
+        // Right only: a single channel still gives its channel.
+        {silentFrames({.bitrateIndex = 10, .mode = 3}, 1), 2, 0, 44100, 1152, 0, false}};
     for (const auto& c : cases) {
-        const DecodedFrame d = decode(layer1Frame(c.band, 5, 10), c.channelOption, c.rateOption);
+        const DecodedFrame d = decode(c.bytes, c.channelOption, c.rateOption);
         ASSERT_EQ(d.status, kSuccess) << &c - cases;
-        EXPECT_EQ(d.left.size(), c.samples) << &c - cases;
-        EXPECT_EQ(sounds(d.left, 1e5), c.sound) << &c - cases;
-        EXPECT_EQ(d.right.size(), c.channelOption == 3 ? 0 : c.samples) << &c - cases;
+        EXPECT_EQ(std::tuple(d.sampleRate, d.left.size(), d.right.size(), sounds(d.left, 1e5)),
+                  std::tuple(c.rate, c.left, c.right, c.sound))
+            << &c - cases;
         for (size_t i = 0; i < d.right.size(); ++i) EXPECT_NEAR(d.left[i], -d.right[i], 1) << i;
     }
 }
@@ -169,7 +181,7 @@ std::vector<uint8_t> layer3Frame(uint32_t mode, uint32_t modeExtension, uint32_t
     for (unsigned g = 0; g < 2; ++g) {
         for (unsigned ch = 0; ch < channels; ++ch) {
             const Granule& c = gr[g][ch];  // big_values, global gain (unity), scalefac_compress
-            w.put(static_cast<uint32_t>(c.main.bitCount()), 12);
+            w.put(static_cast<uint32_t>(c.main.bits.size()), 12);
             w.put(c.bigValues << 13 | 210 << 5 | c.scalefacCompress << 1, 22);  // no window switching
             for (int region = 0; region < 3; ++region) w.put(c.tableSelect, 5);
             w.put(15 << 6 | 7 << 3, 10);  // region counts 15 and 7; no preflag, scalefac_scale 0, count1 table A
@@ -177,10 +189,8 @@ std::vector<uint8_t> layer3Frame(uint32_t mode, uint32_t modeExtension, uint32_t
     }
     for (unsigned g = 0; g < 2; ++g)
         for (unsigned ch = 0; ch < channels; ++ch)
-            for (size_t bit = 0; bit < gr[g][ch].main.bitCount(); ++bit)
-                w.put((gr[g][ch].main.bytes()[bit / 8] >> (7 - bit % 8)) & 1u, 1);
-    w.padTo(417);
-    return w.bytes();
+            w.bits.insert(w.bits.end(), gr[g][ch].main.bits.begin(), gr[g][ch].main.bits.end());
+    return w.bytes(417);
 }
 
 // A single-channel frame of two tone granules reaching `mainDataBegin` back, with
@@ -252,8 +262,11 @@ TEST(Layer3Frames, CorruptFramesStayInsideTheirBuffers) {
     for (uint32_t version : {1u, 0u, 2u}) {
         std::vector<uint8_t> stream;
         for (int frame = 0; frame < 60; ++frame) {
-            const HeaderFields f{
-                .version = version, .layer = kLayer3, .bitrateIndex = 1 + next(14), .mode = next(4), .modeExtension = next(4)};
+            const HeaderFields f{.version = version,
+                                 .layer = kLayer3,
+                                 .bitrateIndex = 1 + next(14),
+                                 .mode = next(4),
+                                 .modeExtension = next(4)};
             appendWord(stream, headerWord(f));
             for (uint32_t i = 4; i < frameLength(headerOf(f)); ++i) stream.push_back(static_cast<uint8_t>(next(256)));
         }

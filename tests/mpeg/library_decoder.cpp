@@ -58,6 +58,7 @@ std::vector<DecodedFrame> decodeFrames(const std::vector<uint8_t>& bytes, int32_
     do {
         DecodedFrame& f = frames.emplace_back(decoder::Decode(library.d, nullptr));
         const decoder::OutputBuffer& out = library.output();
+        f.sampleRate = out.sampleRate;
         for (int32_t i = 0; f.status == decoder::kSuccess && i < out.samplesPerChannel * out.channels; ++i)
             (i % out.channels == 0 ? f.left : f.right).push_back(out.pcm[i]);
     } while (frames.back().status == decoder::kSuccess || frames.back().status == decoder::kDecodeAborted);

@@ -33,10 +33,11 @@ public:
     decoder::Decoder* d = nullptr;
 };
 
-// One frame's decoding: its status and, when it decoded, each channel's samples.
+// One frame's decoding: its status and, when it decoded, its rate and each channel's samples.
 struct DecodedFrame {
     explicit DecodedFrame(decoder::Status s) : status(s) {}
     decoder::Status status;
+    int32_t sampleRate = 0;
     std::vector<int16_t> left, right;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 // Builds MPEG audio test streams bit by bit, most significant bit first.
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -10,25 +11,19 @@
 
 namespace sonidrax::mpeg::testing {
 
-class BitWriter {
-public:
-    void put(uint32_t value, unsigned bits) {
-        for (unsigned i = bits; i-- > 0;) {
-            if (used_ == 0) bytes_.push_back(0);
-            if (i < 32 && ((value >> i) & 1u) != 0) bytes_.back() |= static_cast<uint8_t>(0x80u >> used_);
-            used_ = (used_ + 1) & 7;
-        }
-    }
-    // Zero bits up to `length` bytes in all.
-    void padTo(size_t length) {
-        while (bytes_.size() < length || used_ != 0) put(0, 1);
-    }
-    size_t bitCount() const { return bytes_.size() * 8 - (used_ == 0 ? 0 : 8 - used_); }
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
+struct BitWriter {
+    std::vector<bool> bits;
 
-private:
-    std::vector<uint8_t> bytes_;
-    unsigned used_ = 0;
+    void put(uint32_t value, unsigned count) {
+        for (unsigned i = count; i-- > 0;) bits.push_back(i < 32 && ((value >> i) & 1u) != 0);
+    }
+    // The bits as bytes, with zero bits up to `length` bytes in all.
+    std::vector<uint8_t> bytes(size_t length = 0) const {
+        std::vector<uint8_t> out(std::max(length, (bits.size() + 7) / 8), 0);
+        for (size_t i = 0; i < bits.size(); ++i)
+            if (bits[i]) out[i / 8] |= static_cast<uint8_t>(0x80u >> (i % 8));
+        return out;
+    }
 };
 
 // Header fields in stream order. version: 1 MPEG-1, 0 MPEG-2, 2 MPEG-2.5, 3 reserved;
