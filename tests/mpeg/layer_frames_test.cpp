@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 
 #include "layer12_tables.h"
@@ -146,29 +145,24 @@ TEST(Layer2, JointStereoSubbandsAboveTheBoundShareSamplesButNotScaleFactors) {
     for (size_t i = 0; i < d.left.size(); ++i) EXPECT_NEAR(2 * d.right[i], d.left[i], 2) << i;
 }
 
-// One granule and channel: long blocks, global gain 210 (unity), the same table in
-// every region, and its main data (part2_3_length is their length).
+// One granule and channel: long blocks, global gain 210 (unity), table 15 in every
+// region of the big values, and its main data (part2_3_length is their length).
 struct Granule {
     uint32_t bigValues = 0;
-    uint32_t tableSelect = 0;
     uint32_t scalefacCompress = 0;
     BitWriter main;
 };
 
-// A pair coded with table 15 (no escapes), signs after the code word.
-void encodePair(BitWriter& w, int x, int y) {
-    const HuffmanCodeTable& table = huffmanCodeTable(12);
-    const unsigned index = static_cast<unsigned>(std::abs(x)) * table.size + static_cast<unsigned>(std::abs(y));
-    w.put(table.codes[index], table.lengths[index]);
-    if (x != 0) w.put(x < 0, 1);
-    if (y != 0) w.put(y < 0, 1);
-}
-
-// The first 40 values a fixed pattern.
+// The first 40 values a fixed pattern, in pairs coded with table 15 (no escapes), signs
+// after the code word.
 void tone(Granule& g) {
+    const HuffmanCodeTable& table = huffmanCodeTable(12);
     g.bigValues = 20;
-    g.tableSelect = 15;
-    for (int p = 0; p < 20; ++p) encodePair(g.main, (p % 5) + 1, -((p % 3) + 2));
+    for (int p = 0; p < 20; ++p) {
+        const unsigned x = (p % 5) + 1, y = (p % 3) + 2;
+        g.main.put(table.codes[x * table.size + y], table.lengths[x * table.size + y]);
+        g.main.put(1, 2);  // x positive, y negative
+    }
 }
 
 // An MPEG-1 frame at 128 kbit/s and 44100 Hz (417 bytes) holding its granules' main data.
@@ -183,7 +177,7 @@ std::vector<uint8_t> layer3Frame(uint32_t mode, uint32_t modeExtension, uint32_t
             const Granule& c = gr[g][ch];  // big_values, global gain (unity), scalefac_compress
             w.put(static_cast<uint32_t>(c.main.bits.size()), 12);
             w.put(c.bigValues << 13 | 210 << 5 | c.scalefacCompress << 1, 22);  // no window switching
-            for (int region = 0; region < 3; ++region) w.put(c.tableSelect, 5);
+            for (int region = 0; region < 3; ++region) w.put(c.bigValues != 0 ? 15 : 0, 5);
             w.put(15 << 6 | 7 << 3, 10);  // region counts 15 and 7; no preflag, scalefac_scale 0, count1 table A
         }
     }

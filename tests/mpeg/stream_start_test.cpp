@@ -44,7 +44,8 @@ TEST(FrameHeader, ValidityAndLengthFollowTheStandardsRules) {
     };
     for (const auto& c : cases) {
         const FrameHeader h = headerOf(c.f);
-        EXPECT_EQ(isValidHeader(h) ? frameLength(h) : 0, c.length) << std::hex << headerWord(c.f);
+        EXPECT_EQ(isValidHeader(h), c.length != 0) << std::hex << headerWord(c.f);
+        EXPECT_EQ(frameLength(h), c.length != 0 ? c.length : frameLength(h)) << std::hex << headerWord(c.f);
     }
     for (uint32_t index : {2u, 12u, 13u}) {
         EXPECT_FALSE(isValidHeader(headerOf(fields(1, 2, index, 0, index < 11 ? 0 : 3)))) << index;
@@ -57,7 +58,7 @@ TEST(FrameHeader, ValidityAndLengthFollowTheStandardsRules) {
 std::vector<uint8_t> streamStart(const HeaderFields& f, const std::vector<uint8_t>& tag) {
     std::vector<uint8_t> bytes;
     appendWord(bytes, headerWord(f));
-    const uint32_t side = sideInfoLength(unpackHeader(headerWord(f)));
+    const uint32_t side = f.version == 1 ? (f.mode == 3 ? 17 : 32) : (f.mode == 3 ? 9 : 17);
     bytes.resize(4 + side, 0);
     bytes.insert(bytes.end(), tag.begin(), tag.end());
     bytes.resize(kStreamStartBytes, 0);
@@ -97,6 +98,7 @@ TEST(StreamStart, DurationAndRateComeFromTheDataLengthOrAFrameCountTag) {
         {streamStart(kLayer3At128, xing("Lame", 1, 100)), 1600000, 2612, 1600000 / 2612 * 8, true},
         {streamStart(kLayer3At128, xing("Info", 1, 100)), 1600000, 100000, 128, false},
         {streamStart(mpeg2, vbri), 800000, 13061, 800000 / 13061 * 8, true},
+        {streamStart(mpeg2, xing("Xing", 1, 100)), 800000, 2612, 800000 / 2612 * 8, true},
         {late, 1000, 0, 0, false, false},
         {streamStart(freeFormat, {}), 1000, 0, 0, false, false},
     };
