@@ -30,14 +30,11 @@ HeaderFields layer3(uint32_t samplingIndex = 0) {
 // Layer I, 32 kbit/s at 48000 Hz, single channel: 32-byte frames of 384 samples.
 const HeaderFields kSmall{.layer = kLayer1, .bitrateIndex = 1, .samplingIndex = 1, .mode = 3};
 
-// A Layer III stream whose first frame carries a "Xing" header with a frame count and
-// a seek table of 100 entries i * 255 / 100; its frames are silent.
+// A Layer III stream of silent frames whose first frame carries a "Xing" tag with a
+// frame count and a seek table.
 std::vector<uint8_t> xingStream(int frames) {
     std::vector<uint8_t> bytes = silentFrames(layer3(), frames);
-    std::vector<uint8_t> tag = {'X', 'i', 'n', 'g'};
-    appendWord(tag, 1 | 4);
-    appendWord(tag, static_cast<uint32_t>(frames));
-    for (int i = 0; i < 100; ++i) tag.push_back(static_cast<uint8_t>(i * 255 / 100));
+    const std::vector<uint8_t> tag = xing("Xing", 1 | 4, static_cast<uint32_t>(frames));
     std::copy(tag.begin(), tag.end(), bytes.begin() + 36);
     return bytes;
 }

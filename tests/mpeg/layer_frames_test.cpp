@@ -37,8 +37,7 @@ DecodedFrame decode(const std::vector<uint8_t>& bytes, int32_t channelOption = 0
 
 HeaderFields header(uint32_t layer, uint32_t samplingIndex, uint32_t bitrateIndex, uint32_t mode,
                     uint32_t version = 1) {
-    return HeaderFields{
-        .version = version, .layer = layer, .bitrateIndex = bitrateIndex, .samplingIndex = samplingIndex, .mode = mode};
+    return {version, layer, 1, bitrateIndex, samplingIndex, 0, mode};
 }
 
 // Layer I stereo at 448 kbit/s: allocation a and scale factor index `scale` in subband

@@ -30,10 +30,9 @@ decoder::Status LibraryDecoder::open(std::vector<uint8_t> bytes, const decoder::
     return decoder::OpenInput(d);
 }
 
-decoder::Status LibraryDecoder::decodeAll(std::vector<int16_t>& pcm, int* damaged) {
+decoder::Status LibraryDecoder::decodeAll(std::vector<int16_t>& pcm) {
     for (;;) {
         const decoder::Status s = decoder::Decode(d, nullptr);
-        if (s == decoder::kDecodeAborted && damaged != nullptr) ++*damaged;
         if (s == decoder::kDecodeAborted) continue;
         if (s != decoder::kSuccess) return s;
         const int16_t* block = output().pcm;

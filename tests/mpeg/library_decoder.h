@@ -19,9 +19,9 @@ public:
 
     // Selects and opens the bytes (the codec options and band gains are set before).
     decoder::Status open(std::vector<uint8_t> bytes, const decoder::testing::MemoryInputOptions& input = {});
-    // Decodes to the end, appending the PCM; frames that fail (-700) are counted in
-    // `damaged` and skipped. Answers the last status (-514 at a normal end).
-    decoder::Status decodeAll(std::vector<int16_t>& pcm, int* damaged = nullptr);
+    // Decodes to the end, appending the PCM and skipping frames that fail (-700).
+    // Answers the last status (-514 at a normal end).
+    decoder::Status decodeAll(std::vector<int16_t>& pcm);
     // A status property's value, -1 when there is none.
     int32_t property(const char* name) const;
 

@@ -52,6 +52,18 @@ inline void appendWord(std::vector<uint8_t>& bytes, uint32_t word) {
     for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
 }
 
+// A "Xing" style tag with the given flags: a frame count (1), a byte count (2) and a
+// seek table (4) of 100 entries i * 255 / 100.
+inline std::vector<uint8_t> xing(const char* name, uint32_t flags, uint32_t frames) {
+    std::vector<uint8_t> tag(name, name + 4);
+    appendWord(tag, flags);
+    if (flags & 1) appendWord(tag, frames);
+    if (flags & 2) appendWord(tag, 123456);
+    if (flags & 4)
+        for (int i = 0; i < 100; ++i) tag.push_back(static_cast<uint8_t>(i * 255 / 100));
+    return tag;
+}
+
 // n frames with all-zero bodies: every allocation (or Huffman region) empty, so each
 // decodes to silence.
 inline std::vector<uint8_t> silentFrames(const HeaderFields& f, int n) {

@@ -12,12 +12,7 @@ namespace {
 // version: 1 MPEG-1, 0 MPEG-2, 2 MPEG-2.5, 3 reserved; layer as coded (3 = Layer I).
 HeaderFields fields(uint32_t version, uint32_t layer, uint32_t bitrateIndex, uint32_t samplingIndex, uint32_t mode = 0,
                     uint32_t padding = 0) {
-    return {.version = version,
-            .layer = layer,
-            .bitrateIndex = bitrateIndex,
-            .samplingIndex = samplingIndex,
-            .padding = padding,
-            .mode = mode};
+    return {version, layer, 1, bitrateIndex, samplingIndex, padding, mode};
 }
 
 // The length in bytes of the frames the standards allow, 0 for the others.
@@ -66,16 +61,6 @@ std::vector<uint8_t> streamStart(const HeaderFields& f, const std::vector<uint8_
 }
 
 const HeaderFields kLayer3At128{.layer = kLayer3, .bitrateIndex = 9, .mode = 1};
-
-std::vector<uint8_t> xing(const char* name, uint32_t flags, uint32_t frames) {
-    std::vector<uint8_t> tag(name, name + 4);
-    appendWord(tag, flags);
-    if (flags & 1) appendWord(tag, frames);
-    if (flags & 2) appendWord(tag, 123456);
-    if (flags & 4)
-        for (int i = 0; i < 100; ++i) tag.push_back(static_cast<uint8_t>(i * 2));
-    return tag;
-}
 
 TEST(StreamStart, DurationAndRateComeFromTheDataLengthOrAFrameCountTag) {
     std::vector<uint8_t> vbri = {'V', 'B', 'R', 'I'};
