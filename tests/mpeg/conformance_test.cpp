@@ -3,8 +3,10 @@
 // stream's own comparison rule, and the exact decoded length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -52,10 +54,10 @@ const Stream kStreams[] = {{"l1-fl1", 2, 18816},
                            {"M2L3_bitrate_22_all", 1, 274176},
                            {"M2L3_compl24", 1, 122112}};
 
+// The reference's little-endian samples (the byte order of every build target).
 std::vector<int16_t> samplesOf(const std::vector<uint8_t>& bytes) {
     std::vector<int16_t> samples(bytes.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
@@ -113,8 +115,7 @@ TEST_P(Conformance, DecodesToFullAccuracyWithTheExactLengthOnEveryPath) {
 INSTANTIATE_TEST_SUITE_P(Streams, Conformance, ::testing::ValuesIn(kStreams),
                          [](const ::testing::TestParamInfo<Stream>& info) {
                              std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (ch == '-') ch = '_';
+                             std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 
