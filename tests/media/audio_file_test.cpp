@@ -83,15 +83,12 @@ std::vector<int16_t> readFrames(AudioFile& file, uint64_t first, size_t count) {
     return out;
 }
 
-enum class Store { kInt, kFloat };
-
 struct Encoding {
     Container container;
     const char* compression;  // AIFF-C compression type
     uint16_t code;            // AU encoding or WAVE format tag
     int bits;
-    Store store;
-    bool bigEndian;
+    bool floating, bigEndian;
 };
 
 Bytes encode(const Encoding& e, const std::vector<int16_t>& samples) {
@@ -100,8 +97,8 @@ Bytes encode(const Encoding& e, const std::vector<int16_t>& samples) {
     for (const int16_t s : samples) {
         uint64_t word = (uint64_t{static_cast<uint16_t>(s)} << 48) | 0xA5A5A5A5A5A5;  // junk below the top 16 bits
         const double value = s / 32767.0;
-        if (e.store == Store::kFloat) word = std::bit_cast<uint64_t>(value);
-        if (e.store == Store::kFloat && bytes == 4) word = uint64_t{std::bit_cast<uint32_t>(float(value))} << 32;
+        if (e.floating) word = std::bit_cast<uint64_t>(value);
+        if (e.floating && bytes == 4) word = uint64_t{std::bit_cast<uint32_t>(float(value))} << 32;
         word >>= 64 - 8 * bytes;
         data.put(word, bytes, e.bigEndian);
     }
@@ -130,15 +127,15 @@ TEST_P(EncodingTest, DecodesKnownSamplesOfEveryChannel) {
 }
 
 const Encoding kEncodings[] = {
-    {Container::kAiff, "", 0, 8, Store::kInt, true},         {Container::kAiff, "", 0, 16, Store::kInt, true},
-    {Container::kAiffC, "twos", 0, 24, Store::kInt, true},   {Container::kAiffC, "sowt", 0, 16, Store::kInt, false},
-    {Container::kAiffC, "sowt", 0, 32, Store::kInt, false},  {Container::kAiffC, "fl32", 0, 32, Store::kFloat, true},
-    {Container::kAiffC, "FL64", 0, 64, Store::kFloat, true}, {Container::kAu, "", 3, 16, Store::kInt, true},
-    {Container::kAu, "", 4, 24, Store::kInt, true},          {Container::kAu, "", 5, 32, Store::kInt, true},
-    {Container::kAu, "", 6, 32, Store::kFloat, true},        {Container::kAu, "", 7, 64, Store::kFloat, true},
-    {Container::kWave, "", 1, 16, Store::kInt, false},       {Container::kWave, "", 1, 24, Store::kInt, false},
-    {Container::kWave, "", 1, 32, Store::kInt, false},       {Container::kWave, "", 3, 32, Store::kFloat, false},
-    {Container::kWave, "", 3, 64, Store::kFloat, false}};
+    {Container::kAiff, "", 0, 8, false, true},        {Container::kAiff, "", 0, 16, false, true},
+    {Container::kAiffC, "twos", 0, 24, false, true},  {Container::kAiffC, "sowt", 0, 16, false, false},
+    {Container::kAiffC, "sowt", 0, 32, false, false}, {Container::kAiffC, "fl32", 0, 32, true, true},
+    {Container::kAiffC, "FL64", 0, 64, true, true},   {Container::kAu, "", 3, 16, false, true},
+    {Container::kAu, "", 4, 24, false, true},         {Container::kAu, "", 5, 32, false, true},
+    {Container::kAu, "", 6, 32, true, true},          {Container::kAu, "", 7, 64, true, true},
+    {Container::kWave, "", 1, 16, false, false},      {Container::kWave, "", 1, 24, false, false},
+    {Container::kWave, "", 1, 32, false, false},      {Container::kWave, "", 3, 32, true, false},
+    {Container::kWave, "", 3, 64, true, false}};
 INSTANTIATE_TEST_SUITE_P(AllContainers, EncodingTest,
                          ::testing::Combine(::testing::ValuesIn(kEncodings), ::testing::Values(1, 2, 5, 8)));
 

@@ -30,14 +30,8 @@ struct BitWriter {
 // layer as coded (3 = Layer I, 2 = Layer II, 1 = Layer III). The defaults: MPEG-1
 // Layer II, 128 kbit/s, 44100 Hz, stereo, 417 bytes.
 struct HeaderFields {
-    uint32_t version = 1;
-    uint32_t layer = 2;
-    uint32_t protection = 1;
-    uint32_t bitrateIndex = 8;
-    uint32_t samplingIndex = 0;
-    uint32_t padding = 0;
-    uint32_t mode = 0;
-    uint32_t modeExtension = 0;
+    uint32_t version = 1, layer = 2, protection = 1, bitrateIndex = 8;
+    uint32_t samplingIndex = 0, padding = 0, mode = 0, modeExtension = 0;
 };
 
 inline uint32_t headerWord(const HeaderFields& f) {
