@@ -47,6 +47,18 @@ std::vector<int32_t> published(const LibraryDecoder& library) {
             library.property("mpeg/layer") * 100 + library.property("mpeg/level") * 10 + library.property("mpeg/mode")};
 }
 
+TEST(MpegCodec, QueryAnswersTheLargestBlockTheCapsAndOneDevice) {
+    decoder::CodecModule m{};
+    ASSERT_EQ(GetMpegCodecModule(&m), 0);
+    decoder::ModuleInfo info{};
+    info.maxOutputBytes = -1;
+    ASSERT_EQ(m.query(&info, decoder::kQueryModule | decoder::kQueryMaxOutput), 0);
+    EXPECT_EQ(info.maxOutputBytes, -1);  // ignored beside flag 1
+    ASSERT_EQ(m.query(&info, decoder::kQueryMaxOutput | decoder::kQueryCodecCaps | decoder::kQueryDeviceCount), 0);
+    EXPECT_EQ(std::vector<int32_t>({info.maxOutputBytes, info.flags, info.index}), std::vector<int32_t>({4608, 3, 1}));
+    EXPECT_EQ(m.query(&info, decoder::kQueryDevice), decoder::kInvalidParameters);  // index 1 of 1
+}
+
 TEST(MpegCodec, OpeningPublishesTheFirstFrameAndSkipsAnId3v2TagUnlessLongerThanTheInput) {
     std::vector<uint8_t> bytes = concat({id3Tag(4096), silentFrames(HeaderFields{}, 4)});
     LibraryDecoder library;
