@@ -14,31 +14,6 @@ namespace {
 
 const double kPi = std::acos(-1.0);
 
-struct Granule {
-    FrameHeader header;
-    GranuleInfo right;
-    ScaleFactors rightScale;
-    std::vector<float> l = std::vector<float>(576, 0.0f);
-    std::vector<float> r = std::vector<float>(576, 0.0f);
-    unsigned extents[2] = {576, 576};
-
-    Granule(uint32_t version, uint32_t modeExtension) {
-        HeaderFields f;
-        f.version = version;
-        f.layer = 1;
-        f.mode = 1;
-        f.modeExtension = modeExtension;
-        header = headerOf(f);
-        for (uint8_t& limit : rightScale.longLimit) limit = version == 1 ? 7 : 31;  // all legal
-        for (uint8_t& limit : rightScale.shortLimit) limit = version == 1 ? 7 : 31;
-    }
-    const BandEdges& edges() const { return bandEdges(header.version, header.samplingIndex); }
-    void apply() {
-        const StereoGranule g{&header, &right, &rightScale, &edges()};
-        applyJointStereo(g, l.data(), r.data(), extents);
-    }
-};
-
 // The top band (long 21, short 12) has no scale factor: it takes the position of the
 // band below when that band lies in the intensity region, legal or not, and is
 // decoded as coded when the region starts at the top band itself.
@@ -53,27 +28,32 @@ class Layer3TopBand : public ::testing::TestWithParam<TopBand> {};
 
 TEST_P(Layer3TopBand, TakesThePositionOfTheBandBelowOnlyInsideTheRegion) {
     const TopBand& c = GetParam();
-    Granule g(c.version, 1);
-    g.right.windowSwitching = c.blockType == 2;
-    g.right.blockType = c.blockType;
-    g.right.mixedBlock = c.mixed;
-    const BandEdges& e = g.edges();
+    const FrameHeader header = headerOf({.version = c.version, .layer = kLayer3, .mode = 1, .modeExtension = 1});
+    GranuleInfo right{};
+    right.windowSwitching = c.blockType == 2;
+    right.blockType = c.blockType;
+    right.mixedBlock = c.mixed;
+    ScaleFactors scale{};
+    for (uint8_t& limit : scale.longLimit) limit = c.version == 1 ? 7 : 31;  // all legal
+    for (uint8_t& limit : scale.shortLimit) limit = c.version == 1 ? 7 : 31;
+    const BandEdges& e = bandEdges(header.version, header.samplingIndex);
     const bool isShort = c.blockType == 2;
-    for (int i = 0; i < 576; ++i) g.l[i] = 1.0f + static_cast<float>(i % 3);
+    std::vector<float> l(576), r(576, 0.0f);
+    for (int i = 0; i < 576; ++i) l[i] = 1.0f + static_cast<float>(i % 3);
     const unsigned marked = (isShort ? 11 : 20) - (c.belowCoded ? 0 : 1);
-    for (unsigned w = 0; w < 3; ++w) g.r[isShort ? 3u * e.shortEdges[marked] + w : e.longEdges[marked]] = 0.5f;
-    g.rightScale.longBands[20] = g.rightScale.shortBands[11][0] = g.rightScale.shortBands[11][1] =
-        g.rightScale.shortBands[11][2] = c.position;
-    g.rightScale.longLimit[20] = g.rightScale.shortLimit[11] = c.limit;
-    const std::vector<float> left = g.l;
-    g.apply();
+    for (unsigned w = 0; w < 3; ++w) r[isShort ? 3u * e.shortEdges[marked] + w : e.longEdges[marked]] = 0.5f;
+    scale.longBands[20] = scale.shortBands[11][0] = scale.shortBands[11][1] = scale.shortBands[11][2] = c.position;
+    scale.longLimit[20] = scale.shortLimit[11] = c.limit;
+    const std::vector<float> left = l;
+    unsigned extents[2] = {576, 576};
+    applyJointStereo({&header, &right, &scale, &e}, l.data(), r.data(), extents);
     const double ratio = std::tan(c.position * kPi / 12), root4 = std::pow(2.0, -0.25);
     const double kl =
         c.version == 1 ? ratio / (1 + ratio) : (c.position & 1 ? std::pow(root4, (c.position + 1) / 2) : 1);
     const double kr = c.version == 1 ? 1 / (1 + ratio) : (c.position & 1 ? 1 : std::pow(root4, c.position / 2));
     for (unsigned i = isShort ? 3u * e.shortEdges[12] : e.longEdges[21]; i < 576; ++i) {
-        ASSERT_NEAR(g.l[i], c.intensity ? left[i] * kl : left[i], 1e-5) << i;
-        ASSERT_NEAR(g.r[i], c.intensity ? left[i] * kr : 0.0, 1e-5) << i;
+        ASSERT_NEAR(l[i], c.intensity ? left[i] * kl : left[i], 1e-5) << i;
+        ASSERT_NEAR(r[i], c.intensity ? left[i] * kr : 0.0, 1e-5) << i;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "library_decoder.h"
 
+#include <gtest/gtest.h>
+
 #include "mpeg_codec.h"
 
 namespace sonidrax::mpeg::testing {
@@ -28,10 +30,9 @@ decoder::Status LibraryDecoder::open(std::vector<uint8_t> bytes, const decoder::
     return decoder::OpenInput(d);
 }
 
-decoder::Status LibraryDecoder::decodeAll(std::vector<int16_t>& pcm, int* damaged) {
+decoder::Status LibraryDecoder::decodeAll(std::vector<int16_t>& pcm) {
     for (;;) {
         const decoder::Status s = decoder::Decode(d, nullptr);
-        if (s == decoder::kDecodeAborted && damaged != nullptr) ++*damaged;
         if (s == decoder::kDecodeAborted) continue;
         if (s != decoder::kSuccess) return s;
         const int16_t* block = output().pcm;
@@ -43,6 +44,31 @@ int32_t LibraryDecoder::property(const char* name) const {
     int32_t value = -1;
     decoder::GetIntegerProperty(d->status.statusProperties, name, &value);
     return value;
+}
+
+std::vector<DecodedFrame> decodeFrames(const std::vector<uint8_t>& bytes, int32_t channelOption, int32_t rateOption,
+                                       bool seekable) {
+    LibraryDecoder library;
+    decoder::SetCodecOption1(library.d, channelOption);
+    decoder::SetCodecOption2(library.d, rateOption);
+    const decoder::Status opened = library.open(bytes, {.seekable = seekable});
+    if (opened != decoder::kSuccess) return {DecodedFrame(opened)};
+    std::vector<DecodedFrame> frames;
+    do {
+        DecodedFrame& f = frames.emplace_back(decoder::Decode(library.d, nullptr));
+        const decoder::OutputBuffer& out = library.output();
+        f.sampleRate = out.sampleRate;
+        for (int32_t i = 0; f.status == decoder::kSuccess && i < out.samplesPerChannel * out.channels; ++i)
+            (i % out.channels == 0 ? f.left : f.right).push_back(out.pcm[i]);
+    } while (frames.back().status == decoder::kSuccess || frames.back().status == decoder::kDecodeAborted);
+    return frames;
+}
+
+bool sounds(const std::vector<int16_t>& pcm, double loud) {
+    double energy = 0.0;
+    for (const int16_t s : pcm) energy += static_cast<double>(s) * s;
+    EXPECT_TRUE(energy == 0.0 || energy > loud) << energy;
+    return energy != 0.0;
 }
 
 }  // namespace sonidrax::mpeg::testing

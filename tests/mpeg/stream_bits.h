@@ -1,5 +1,6 @@
 #pragma once
 // Builds MPEG audio test streams bit by bit, most significant bit first.
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -10,39 +11,27 @@
 
 namespace sonidrax::mpeg::testing {
 
-class BitWriter {
-public:
-    void put(uint32_t value, unsigned bits) {
-        for (unsigned i = bits; i-- > 0;) {
-            if (used_ == 0) bytes_.push_back(0);
-            if (i < 32 && ((value >> i) & 1u) != 0) bytes_.back() |= static_cast<uint8_t>(0x80u >> used_);
-            used_ = (used_ + 1) & 7;
-        }
-    }
-    // Zero bits up to `length` bytes in all.
-    void padTo(size_t length) {
-        while (bytes_.size() < length || used_ != 0) put(0, 1);
-    }
-    size_t bitCount() const { return bytes_.size() * 8 - (used_ == 0 ? 0 : 8 - used_); }
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
+struct BitWriter {
+    std::vector<bool> bits;
 
-private:
-    std::vector<uint8_t> bytes_;
-    unsigned used_ = 0;
+    void put(uint32_t value, unsigned count) {
+        for (unsigned i = count; i-- > 0;) bits.push_back(i < 32 && ((value >> i) & 1u) != 0);
+    }
+    // The bits as bytes, with zero bits up to `length` bytes in all.
+    std::vector<uint8_t> bytes(size_t length = 0) const {
+        std::vector<uint8_t> out(std::max(length, (bits.size() + 7) / 8), 0);
+        for (size_t i = 0; i < bits.size(); ++i)
+            if (bits[i]) out[i / 8] |= static_cast<uint8_t>(0x80u >> (i % 8));
+        return out;
+    }
 };
 
 // Header fields in stream order. version: 1 MPEG-1, 0 MPEG-2, 2 MPEG-2.5, 3 reserved;
 // layer as coded (3 = Layer I, 2 = Layer II, 1 = Layer III). The defaults: MPEG-1
 // Layer II, 128 kbit/s, 44100 Hz, stereo, 417 bytes.
 struct HeaderFields {
-    uint32_t version = 1;
-    uint32_t layer = 2;
-    uint32_t protection = 1;
-    uint32_t bitrateIndex = 8;
-    uint32_t samplingIndex = 0;
-    uint32_t padding = 0;
-    uint32_t mode = 0;
-    uint32_t modeExtension = 0;
+    uint32_t version = 1, layer = 2, protection = 1, bitrateIndex = 8;
+    uint32_t samplingIndex = 0, padding = 0, mode = 0, modeExtension = 0;
 };
 
 inline uint32_t headerWord(const HeaderFields& f) {
@@ -55,6 +44,18 @@ inline FrameHeader headerOf(const HeaderFields& f) { return unpackHeader(headerW
 
 inline void appendWord(std::vector<uint8_t>& bytes, uint32_t word) {
     for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
+}
+
+// A "Xing" style tag with the given flags: a frame count (1), a byte count (2) and a
+// seek table (4) of 100 entries i * 255 / 100.
+inline std::vector<uint8_t> xing(const char* name, uint32_t flags, uint32_t frames) {
+    std::vector<uint8_t> tag(name, name + 4);
+    appendWord(tag, flags);
+    if (flags & 1) appendWord(tag, frames);
+    if (flags & 2) appendWord(tag, 123456);
+    if (flags & 4)
+        for (int i = 0; i < 100; ++i) tag.push_back(static_cast<uint8_t>(i * 255 / 100));
+    return tag;
 }
 
 // n frames with all-zero bodies: every allocation (or Huffman region) empty, so each

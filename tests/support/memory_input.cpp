@@ -1,8 +1,7 @@
 #include "memory_input.h"
 
-#include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 
 namespace sonidrax::decoder::testing {
@@ -30,20 +29,9 @@ std::deque<MemoryInputOptions>& OptionSlots() {
 
 Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
 
-Status ProbeAll(const char*) { return kSuccess; }
-Status ProbeMem(const char* name) { return std::strncmp(name, "mem:", 4) == 0 ? kSuccess : kNotAvailable; }
-
 template <int Slot>
 Status New(void** out, const char* name, const ModuleRecord*, Decoder*) {
-    auto* self = new Instance;
-    self->name = name;
-    self->options = OptionSlots()[Slot];
-    *out = self;
-    return kSuccess;
-}
-
-Status Delete(void* instance) {
-    delete Self(instance);
+    *out = new Instance{name, OptionSlots()[Slot]};
     return kSuccess;
 }
 
@@ -54,11 +42,6 @@ Status Open(void* instance) {
     if (self->bytes == nullptr) return kFileNotFound;
     self->position = 0;
     self->open = true;
-    return kSuccess;
-}
-
-Status Close(void* instance) {
-    Self(instance)->open = false;
     return kSuccess;
 }
 
@@ -80,18 +63,6 @@ Status Seek(void* instance, std::uint32_t offset) {
     if (!self->options.seekable || offset > self->bytes->size()) return kNotAvailable;
     self->position = offset;
     return kSuccess;
-}
-
-std::uint32_t Caps(void* instance) { return Self(instance)->options.seekable ? kInputSeekable : 0; }
-
-std::uint32_t Size(void* instance) {
-    Instance* self = Self(instance);
-    return self->options.reportsSize && self->bytes != nullptr ? static_cast<std::uint32_t>(self->bytes->size()) : 0;
-}
-
-Status Message(void* instance, std::intptr_t a, std::intptr_t b, std::intptr_t c) {
-    (void)instance;
-    return static_cast<Status>(a + b + c);
 }
 
 using NewFunction = Status (*)(void**, const char*, const ModuleRecord*, Decoder*);
@@ -117,16 +88,28 @@ InputModule MakeMemoryInput(const MemoryInputOptions& options) {
     OptionSlots().push_back(options);
     InputModule m{};
     m.version = kModuleVersion;
-    m.probe = options.withProbe ? (options.acceptsEveryName ? ProbeAll : ProbeMem) : nullptr;
+    if (options.withProbe && options.acceptsEveryName) m.probe = [](const char*) { return kSuccess; };
+    if (options.withProbe && !options.acceptsEveryName)
+        m.probe = [](const char* name) { return std::strncmp(name, "mem:", 4) == 0 ? kSuccess : kNotAvailable; };
     m.newInstance = kNewBySlot[slot];
-    m.deleteInstance = Delete;
+    m.deleteInstance = [](void* instance) {
+        delete Self(instance);
+        return kSuccess;
+    };
     m.open = Open;
-    m.close = Close;
+    m.close = [](void* instance) {
+        Self(instance)->open = false;
+        return kSuccess;
+    };
     m.read = Read;
     m.seek = Seek;
-    m.caps = Caps;
-    m.size = Size;
-    m.message = Message;
+    m.caps = [](void* instance) -> std::uint32_t { return Self(instance)->options.seekable ? kInputSeekable : 0; };
+    m.size = [](void* instance) -> std::uint32_t {
+        const Instance* self = Self(instance);
+        return self->options.reportsSize && self->bytes != nullptr ? static_cast<std::uint32_t>(self->bytes->size())
+                                                                   : 0;
+    };
+    m.message = [](void*, std::intptr_t a, std::intptr_t b, std::intptr_t c) { return static_cast<Status>(a + b + c); };
     return m;
 }
 
