@@ -43,40 +43,28 @@ protected:
     std::vector<std::string> log;
 };
 
-TEST_F(PropertyListTest, ValuesKeepTheirTypeAndATypeClashKeepsTheOldValue) {
+TEST_F(PropertyListTest, ValuesKeepTheirTypeAndAreListedNewestFirst) {
     ASSERT_EQ(SetIntegerProperty(list, "n", 3), kSuccess);
     ASSERT_EQ(SetStringProperty(list, "t", "first"), kSuccess);
     ASSERT_EQ(SetStringProperty(list, "t", "second, longer than the first"), kSuccess);
-    EXPECT_EQ(SetStringProperty(list, "n", "seven"), kPropertyTypeMismatch);
-    EXPECT_EQ(SetIntegerProperty(list, "t", 1), kPropertyTypeMismatch);
-    EXPECT_EQ(Value("n"), "3");
-    EXPECT_EQ(Value("t"), "second, longer than the first");
-    EXPECT_EQ(Value("missing"), "status -900");
-    char buffer[16];
-    std::int32_t value = 0;
-    EXPECT_EQ(GetStringProperty(list, "n", buffer), kPropertyTypeMismatch);
-    EXPECT_EQ(GetIntegerProperty(list, "t", &value), kPropertyTypeMismatch);
-    // The bounded getter refuses a buffer without room for the NUL and leaves it alone.
-    ASSERT_EQ(SetStringProperty(list, "ten", "0123456789"), kSuccess);
+    ASSERT_EQ(SetIntegerProperty(list, "n", 4), kSuccess);  // an update keeps its place
     char small[10] = "untouched";
-    EXPECT_EQ(GetStringProperty(list, "ten", small, sizeof small), kInvalidParameters);
-    EXPECT_STREQ(small, "untouched");
-}
-
-TEST_F(PropertyListTest, ListingGivesTheNewestFirstAndUpdatesDoNotMove) {
+    std::int32_t value = 0;
+    EXPECT_EQ((std::vector<Status>{SetStringProperty(list, "n", "seven"), SetIntegerProperty(list, "t", 1),
+                                   GetStringProperty(list, "n", small), GetIntegerProperty(list, "t", &value),
+                                   GetStringProperty(list, "t", small, sizeof small)}),
+              (std::vector<Status>{kPropertyTypeMismatch, kPropertyTypeMismatch, kPropertyTypeMismatch,
+                                   kPropertyTypeMismatch, kInvalidParameters}));
+    EXPECT_STREQ(small, "untouched");  // no room for the text and its NUL
+    EXPECT_EQ((std::vector<std::string>{Value("n"), Value("t"), Value("missing")}),
+              (std::vector<std::string>{"4", "second, longer than the first", "status -900"}));
     PropertyEnumeration all{};
     ASSERT_EQ(ListProperties(list, &all), kSuccess);
-    EXPECT_EQ(all.count, 0);
-    ASSERT_EQ(SetIntegerProperty(list, "a", 1), kSuccess);
-    ASSERT_EQ(SetStringProperty(list, "b", "bee"), kSuccess);
-    ASSERT_EQ(SetIntegerProperty(list, "a", 2), kSuccess);
-    ASSERT_EQ(ListProperties(list, &all), kSuccess);
     ASSERT_EQ(all.count, 2);
-    EXPECT_STREQ(all.entries[0].name, "b");
+    EXPECT_EQ((std::vector<std::string>{all.entries[0].name, all.entries[0].value.text, all.entries[1].name}),
+              (std::vector<std::string>{"t", "second, longer than the first", "n"}));
     EXPECT_EQ(all.entries[0].type, kStringProperty);
-    EXPECT_STREQ(all.entries[0].value.text, "bee");
-    EXPECT_STREQ(all.entries[1].name, "a");
-    EXPECT_EQ(all.entries[1].value.integer, 2);
+    EXPECT_EQ(all.entries[1].value.integer, 4);
 }
 
 TEST_F(PropertyListTest, WatchersOfTheNameAreToldNewestFirstUntilRemoved) {
@@ -107,17 +95,14 @@ TEST_F(PropertyListTest, InvalidArgumentsAreRefused) {
     std::int32_t value = 0;
     char text[8];
     PropertyWatcher* h = nullptr;
-    EXPECT_EQ(SetIntegerProperty(nullptr, "a", 1), kInvalidParameters);
-    EXPECT_EQ(SetIntegerProperty(list, nullptr, 1), kInvalidParameters);
-    EXPECT_EQ(SetStringProperty(list, "a", nullptr), kInvalidParameters);
-    EXPECT_EQ(GetIntegerProperty(list, "a", nullptr), kInvalidParameters);
-    EXPECT_EQ(GetStringProperty(list, nullptr, text), kInvalidParameters);
-    EXPECT_EQ(DeleteProperty(nullptr, "a"), kInvalidParameters);
-    EXPECT_EQ(AddPropertyWatcher(list, "a", nullptr, nullptr, &h), kInvalidParameters);
-    EXPECT_EQ(AddPropertyWatcher(list, "a", nullptr, Record, nullptr), kInvalidParameters);
-    EXPECT_EQ(RemovePropertyWatcher(list, nullptr), kInvalidParameters);
-    EXPECT_EQ(ListProperties(list, nullptr), kInvalidParameters);
-    EXPECT_EQ(CreatePropertyList(nullptr), kInvalidParameters);
+    EXPECT_EQ((std::vector<Status>{SetIntegerProperty(nullptr, "a", 1), SetIntegerProperty(list, nullptr, 1),
+                                   SetStringProperty(list, "a", nullptr), GetIntegerProperty(list, "a", nullptr),
+                                   GetStringProperty(list, nullptr, text), DeleteProperty(nullptr, "a"),
+                                   AddPropertyWatcher(list, "a", nullptr, nullptr, &h),
+                                   AddPropertyWatcher(list, "a", nullptr, Record, nullptr),
+                                   RemovePropertyWatcher(list, nullptr), ListProperties(list, nullptr),
+                                   CreatePropertyList(nullptr)}),
+              std::vector<Status>(11, kInvalidParameters));
     EXPECT_EQ(value, 0);
     ClearProperties(nullptr);
 }

@@ -14,7 +14,6 @@
 namespace sonidrax::decoder::testing {
 
 struct ErrorReport {
-    std::int32_t moduleId;
     std::string category;
     std::string detail;
 };
@@ -23,6 +22,8 @@ class DecoderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A fresh decoder, for the next case of a table.
+    void Renew();
 
     // The details of the reports so far.
     std::vector<std::string> Details() const;

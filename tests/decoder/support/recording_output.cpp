@@ -3,48 +3,34 @@
 namespace sonidrax::decoder::testing {
 namespace {
 
-RecordingOutputOptions& Options() {
-    static RecordingOutputOptions options;
-    return options;
-}
-
+RecordingOutputOptions options;
 int instanceTag = 0;
 
-Status Note(const char* event) {
-    Recorded().events.push_back(event);
+Status Note(const std::string& event) {
+    if (!options.keepsNothing) Recorded().events.push_back(event);
     return kSuccess;
 }
-Status New(void** out, const char*, const ModuleRecord*, Decoder*) {
-    *out = &instanceTag;
-    return Note("new");
+
+std::string Numbers(std::initializer_list<std::int32_t> values) {
+    std::string text;
+    for (std::int32_t v : values) text += " " + std::to_string(v);
+    return text;
 }
+
 std::int32_t Write(void*, const void* pcm, std::int32_t byteCount, std::int32_t bytesPerSample, std::int32_t channels,
                    std::int32_t sampleRate) {
-    if (Options().keepsNothing) return byteCount;
-    RecordedOutput& r = Recorded();
-    r.events.push_back("write " + std::to_string(byteCount) + " " + std::to_string(bytesPerSample) + " " +
-                       std::to_string(channels) + " " + std::to_string(sampleRate));
+    if (options.keepsNothing) return byteCount;
+    Note("write" + Numbers({byteCount, bytesPerSample, channels, sampleRate}));
     const auto* bytes = static_cast<const std::uint8_t*>(pcm);
-    r.bytes.insert(r.bytes.end(), bytes, bytes + byteCount);
-    r.writeSizes.push_back(byteCount);
-    return Options().writeResult != 0 ? Options().writeResult : byteCount;
+    Recorded().bytes.insert(Recorded().bytes.end(), bytes, bytes + byteCount);
+    return options.writeResult != 0 ? options.writeResult : byteCount;
 }
-std::int16_t* GetBuffer(void*, std::int32_t byteCount) {
-    Recorded().getBufferSizes.push_back(byteCount);
-    return Recorded().buffer;
-}
+
 Status SetFormat(void*, const OutputFormat* format, std::uint32_t changedBits) {
-    if (Options().keepsNothing) return kSuccess;
-    Recorded().events.push_back("setFormat " + std::to_string(format->bytesPerSample) + " " +
-                                std::to_string(format->sampleRate) + " " + std::to_string(format->channels) + " bits " +
-                                std::to_string(changedBits));
-    return Options().setFormatResult;
+    Note("setFormat" + Numbers({format->bytesPerSample, format->sampleRate, format->channels}) + " bits " +
+         std::to_string(changedBits));
+    return options.setFormatResult;
 }
-Status GetValue(void*, std::int32_t* valueOut) {
-    *valueOut = 77;
-    return kSuccess;
-}
-std::uint32_t Caps(void*) { return Options().withGetValue ? kOutputHasValue : 0; }
 
 }  // namespace
 
@@ -53,32 +39,36 @@ RecordedOutput& Recorded() {
     return recorded;
 }
 
-OutputModule MakeRecordingOutput(const RecordingOutputOptions& options) {
-    Options() = options;
+OutputModule MakeRecordingOutput(const RecordingOutputOptions& chosen) {
+    options = chosen;
+    Recorded().events.clear();
+    Recorded().bytes.clear();
     OutputModule m{};
     m.version = kModuleVersion;
     m.probe = [](const char*) { return kSuccess; };
-    m.newInstance = New;
+    m.newInstance = [](void** out, const char*, const ModuleRecord*, Decoder*) {
+        *out = &instanceTag;
+        return Note("new");
+    };
     m.deleteInstance = [](void*) { return Note("delete"); };
     m.open = [](void*) { return Note("open"); };
     m.close = [](void*) { return Note("close"); };
     m.write = Write;
-    if (options.withGetBuffer) m.getBuffer = GetBuffer;
     m.setFormat = SetFormat;
-    if (options.withGetValue) {
-        m.getValue = GetValue;
-        m.caps = Caps;
+    if (chosen.withGetBuffer) {
+        m.getBuffer = [](void*, std::int32_t byteCount) {
+            Note("getBuffer " + std::to_string(byteCount));
+            return Recorded().buffer;
+        };
+    }
+    if (chosen.withGetValue) {
+        m.getValue = [](void*, std::int32_t* valueOut) {
+            *valueOut = 77;
+            return kSuccess;
+        };
+        m.caps = [](void*) { return kOutputHasValue; };
     }
     return m;
-}
-
-void ResetRecordingOutput() {
-    RecordedOutput& r = Recorded();
-    r.events.clear();
-    r.bytes.clear();
-    r.writeSizes.clear();
-    r.getBufferSizes.clear();
-    Options() = RecordingOutputOptions{};
 }
 
 }  // namespace sonidrax::decoder::testing

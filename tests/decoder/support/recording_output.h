@@ -18,15 +18,13 @@ struct RecordingOutputOptions {
 };
 
 struct RecordedOutput {
-    std::vector<std::string> events;  // "open", "close", "setFormat 2 44100 2 bits 7", ...
-    std::vector<std::uint8_t> bytes;  // everything written
-    std::vector<std::int32_t> writeSizes;
-    std::vector<std::int32_t> getBufferSizes;
+    std::vector<std::string> events;       // "open", "setFormat 2 44100 2 bits 7", "write 64 2 2 44100", ...
+    std::vector<std::uint8_t> bytes;       // everything written
     alignas(8) std::int16_t buffer[4096];  // what getBuffer hands out
 };
 
 RecordedOutput& Recorded();
+// Forgets what was recorded before.
 OutputModule MakeRecordingOutput(const RecordingOutputOptions& options = {});
-void ResetRecordingOutput();
 
 }  // namespace sonidrax::decoder::testing

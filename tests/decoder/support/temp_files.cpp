@@ -20,18 +20,14 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(root_, ignored);
 }
 
-std::string TempFolder::Path(const std::string& name) const { return (root_ / name).string(); }
-
 void TempFolder::Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    std::ofstream out(root_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(root_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> TempFolder::Read(const std::string& name) const {
     std::ifstream in(root_ / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-bool TempFolder::Exists(const std::string& name) const { return std::filesystem::exists(root_ / name); }
 
 }  // namespace sonidrax::decoder::testing

@@ -1,4 +1,4 @@
-// A private folder per test for the file modules' tests, removed afterwards.
+// A private folder per test for the tests of files, removed afterwards.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +16,9 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     // The path of a file in the folder, as text the file modules take.
-    std::string Path(const std::string& name) const;
+    std::string Path(const std::string& name) const { return (root_ / name).string(); }
     void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
     std::vector<std::uint8_t> Read(const std::string& name) const;
-    bool Exists(const std::string& name) const;
 
 private:
     std::filesystem::path root_;

@@ -3,79 +3,71 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 
 namespace sonidrax::decoder::testing {
 namespace {
 
-std::deque<TestCodecOptions>& Slots() {
-    static std::deque<TestCodecOptions> slots;
+std::vector<TestCodecOptions>& Slots() {
+    static std::vector<TestCodecOptions> slots;
     return slots;
 }
 
 struct Instance {
     TestCodecOptions options;
-    Decoder* decoder = nullptr;
+    Decoder* decoder;
     std::vector<std::uint8_t> block;
-    std::int32_t option1 = 0;
-    std::int32_t option2 = 0;
 };
 
 Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
 
-Status Log(const Instance* self, const std::string& event) {
-    CodecEvents().push_back(self->options.label + ":" + event);
+Status Log(void* instance, const std::string& event) {
+    CodecEvents().push_back(Self(instance)->options.label + ":" + event);
     return kSuccess;
 }
 
 // Counts its own destruction: proves the frames AbortDecode leaves are unwound.
 struct UnwindWitness {
-    ~UnwindWitness() { ++UnwoundLocals(); }
+    ~UnwindWitness() { ++Codecs().unwoundLocals; }
 };
 
+// Probe, query and new get no instance, so each codec made has functions of its own.
 template <int Slot>
-Status Probe(const char*, const char*) {
-    CodecEvents().push_back(Slots()[Slot].label + ":probe");
-    return Slots()[Slot].probeResult;
-}
-
-template <int Slot>
-Status Query(ModuleInfo* info, std::int32_t flags) {
-    if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].maxOutputBytes;
-    if ((flags & kQueryModule) != 0) {
-        std::strcpy(info->name, "Test Codec");
-        std::strcpy(info->description, "blocks of PCM");
+struct SlotFunctions {
+    static Status Probe(const char*, const char*) {
+        CodecEvents().push_back(Slots()[Slot].label + ":probe");
+        return Slots()[Slot].probeResult;
     }
-    if ((flags & kQueryCodecCaps) != 0) info->flags = 1;
-    return kSuccess;
-}
+    static Status Query(ModuleInfo* info, std::int32_t flags) {
+        if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].blockBytes;
+        if ((flags & kQueryModule) != 0) std::strcpy(info->name, "Test Codec");
+        if ((flags & kQueryCodecCaps) != 0) info->flags = 1;
+        return kSuccess;
+    }
+    static Status New(void** out, const char*, const char*, const ModuleRecord*, Decoder* decoder) {
+        const TestCodecOptions& options = Slots()[Slot];
+        CodecEvents().push_back(options.label + ":new");
+        if (options.newResult != kSuccess) return options.newResult;
+        *out = new Instance{options, decoder, std::vector<std::uint8_t>(static_cast<std::size_t>(options.blockBytes))};
+        return kSuccess;
+    }
+    static CodecModule Module() {
+        CodecModule m{};
+        m.probe = Probe;
+        m.query = Query;
+        m.newInstance = New;
+        return m;
+    }
+};
 
-template <int Slot>
-Status New(void** out, const char*, const char*, const ModuleRecord*, Decoder* decoder) {
-    const TestCodecOptions& options = Slots()[Slot];
-    CodecEvents().push_back(options.label + ":new");
-    if (options.newResult != kSuccess) return options.newResult;
-    auto* self = new Instance;
-    self->options = options;
-    self->decoder = decoder;
-    self->block.resize(static_cast<std::size_t>(options.blockBytes));
-    *out = self;
-    return kSuccess;
-}
-
-Status Delete(void* instance) {
-    Log(Self(instance), "delete");
-    delete Self(instance);
-    return kSuccess;
-}
+constexpr CodecModule (*kSlotModules[])() = {SlotFunctions<0>::Module, SlotFunctions<1>::Module,
+                                             SlotFunctions<2>::Module, SlotFunctions<3>::Module};
 
 void Publish(DecoderStatus* status, std::int32_t rate, std::int32_t channels, std::int32_t bitrate) {
-    if (status->sampleRate != rate || status->channels != channels || status->bitrate != bitrate) {
-        status->sampleRate = rate;
-        status->channels = channels;
-        status->bitrate = bitrate;
-        status->changedBits |= kStatusTimingChanged;
-    }
+    if (status->sampleRate == rate && status->channels == channels && status->bitrate == bitrate) return;
+    status->sampleRate = rate;
+    status->channels = channels;
+    status->bitrate = bitrate;
+    status->changedBits |= kStatusTimingChanged;
 }
 
 Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
@@ -94,7 +86,7 @@ Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
     out->samplesPerChannel = self->options.blockBytes / (2 * out->channels);
     std::memcpy(out->pcm, self->block.data(), self->block.size());
     Publish(status, out->sampleRate, out->channels, self->options.bitrate);
-    if (status->mimeType == nullptr || std::strcmp(status->mimeType, "audio/x-test") != 0) {
+    if (status->mimeType == nullptr) {
         status->mimeType = "audio/x-test";
         status->changedBits |= kStatusMimeTypeChanged;
     }
@@ -103,110 +95,70 @@ Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
 
 Status StreamInfo(void* instance, DecoderStatus* status) {
     Instance* self = Self(instance);
-    Log(self, "streamInfo");
+    Log(instance, "streamInfo");
     status->durationMs = self->options.durationMs;
     Publish(status, 44100, 2, self->options.bitrate);
-    Decoder* d = self->decoder;
-    d->services.setIntegerStatusProperty(d, "test/blockBytes", self->options.blockBytes);
     return kSuccess;
 }
 
 float PositionOfOffset(void* instance, std::uint32_t offset) {
-    Instance* self = Self(instance);
-    Log(self, "positionOfOffset " + std::to_string(offset));
-    const std::uint32_t size = self->decoder->input.size;
-    return size == 0 ? 0.0f : 2.0f * static_cast<float>(offset) / static_cast<float>(size);
-}
-
-float OffsetOfPosition(void* instance, float position) {
-    Instance* self = Self(instance);
-    Log(self, "offsetOfPosition");
-    return position * self->options.offsetOfPositionScale;
-}
-
-Status InputChanged(void* instance, const char* mimeType, const char* name) {
-    Instance* self = Self(instance);
-    Log(self, std::string("inputChanged ") + mimeType + " " + name);
-    return self->options.inputChangedResult;
+    return 2.0f * static_cast<float>(offset) / static_cast<float>(Self(instance)->decoder->input.size);
 }
 
 Status SetParameters(void* instance, const CodecParameters* p, std::int32_t mask) {
-    Instance* self = Self(instance);
-    Log(self, "setParameters " + std::to_string(mask));
-    if ((mask & kParameterOption1) != 0) self->option1 = p->option1;
-    if ((mask & kParameterOption2) != 0) self->option2 = p->option2;
-    TestCodecParameters& last = LastParameters();
-    last.option1 = self->option1;
-    last.option2 = self->option2;
+    Log(instance, "setParameters " + std::to_string(mask));
+    CodecRecord& r = Codecs();
+    if ((mask & kParameterOption1) != 0) r.option1 = p->option1;
+    if ((mask & kParameterOption2) != 0) r.option2 = p->option2;
     if ((mask & kParameterBandGains) != 0) {
-        last.bandGains.clear();
-        if (p->bandGains != nullptr) last.bandGains.assign(p->bandGains, p->bandGains + kBandGainCount);
+        r.bandGains.clear();
+        if (p->bandGains != nullptr) r.bandGains.assign(p->bandGains, p->bandGains + kBandGainCount);
     }
     return kSuccess;
 }
 
 // Reports its options doubled, so a test sees that the getter asked the codec.
-Status GetParameters(void* instance, CodecParameters* p, std::int32_t mask) {
-    Instance* self = Self(instance);
-    Log(self, "getParameters " + std::to_string(mask));
-    if ((mask & kParameterOption1) != 0) p->option1 = self->option1 * 2;
-    if ((mask & kParameterOption2) != 0) p->option2 = self->option2 * 2;
+Status GetParameters(void*, CodecParameters* p, std::int32_t mask) {
+    if ((mask & kParameterOption1) != 0) p->option1 = Codecs().option1 * 2;
+    if ((mask & kParameterOption2) != 0) p->option2 = Codecs().option2 * 2;
     return kSuccess;
 }
 
-struct SlotFunctions {
-    Status (*probe)(const char*, const char*);
-    Status (*query)(ModuleInfo*, std::int32_t);
-    Status (*newInstance)(void**, const char*, const char*, const ModuleRecord*, Decoder*);
-};
-
-template <int Slot>
-constexpr SlotFunctions FunctionsFor() {
-    return {Probe<Slot>, Query<Slot>, New<Slot>};
-}
-
-constexpr SlotFunctions kSlots[] = {FunctionsFor<0>(), FunctionsFor<1>(), FunctionsFor<2>(), FunctionsFor<3>(),
-                                    FunctionsFor<4>(), FunctionsFor<5>(), FunctionsFor<6>(), FunctionsFor<7>()};
-
 }  // namespace
 
-std::vector<std::string>& CodecEvents() {
-    static std::vector<std::string> events;
-    return events;
+CodecRecord& Codecs() {
+    static CodecRecord record;
+    return record;
 }
 
-int& UnwoundLocals() {
-    static int count = 0;
-    return count;
-}
-
-TestCodecParameters& LastParameters() {
-    static TestCodecParameters parameters;
-    return parameters;
-}
+std::vector<std::string>& CodecEvents() { return Codecs().events; }
 
 CodecModule MakeTestCodec(const TestCodecOptions& options) {
     const std::size_t slot = Slots().size();
-    if (slot >= std::size(kSlots)) std::abort();
+    if (slot >= std::size(kSlotModules)) std::abort();
     Slots().push_back(options);
-    CodecModule m{};
+    CodecModule m = kSlotModules[slot]();
     m.version = kModuleVersion;
-    m.probe = kSlots[slot].probe;
-    m.query = kSlots[slot].query;
-    m.newInstance = kSlots[slot].newInstance;
-    m.deleteInstance = Delete;
+    m.deleteInstance = [](void* instance) {
+        Log(instance, "delete");
+        delete Self(instance);
+        return kSuccess;
+    };
     m.decode = Decode;
     if (options.withStreamInfo) m.streamInfo = StreamInfo;
     if (options.withPositionOfOffset) m.positionOfOffset = PositionOfOffset;
-    if (options.withOffsetOfPosition) m.offsetOfPosition = OffsetOfPosition;
-    m.inputChanged = InputChanged;
-    m.inputClosed = [](void* instance) { return Log(Self(instance), "inputClosed"); };
+    if (options.withOffsetOfPosition) m.offsetOfPosition = [](void*, float position) { return 2 * position - 0.5f; };
+    m.inputChanged = [](void* instance, const char* mimeType, const char* name) {
+        Log(instance, std::string("inputChanged ") + mimeType + " " + name);
+        return Self(instance)->options.inputChangedResult;
+    };
+    m.inputClosed = [](void* instance) { return Log(instance, "inputClosed"); };
     if (options.withSeekDone) {
         m.seekDone = [](void* instance, std::uint32_t offset) {
-            return Log(Self(instance), "seekDone " + std::to_string(offset));
+            return Log(instance, "seekDone " + std::to_string(offset));
         };
     }
-    m.reset = [](void* instance) { return Log(Self(instance), "reset"); };
+    m.reset = [](void* instance) { return Log(instance, "reset"); };
     m.setParameters = SetParameters;
     m.getParameters = GetParameters;
     return m;
@@ -214,9 +166,7 @@ CodecModule MakeTestCodec(const TestCodecOptions& options) {
 
 void ResetTestCodecs() {
     Slots().clear();
-    CodecEvents().clear();
-    UnwoundLocals() = 0;
-    LastParameters() = TestCodecParameters{};
+    Codecs() = CodecRecord{};
 }
 
 std::vector<std::uint8_t> Block(std::int32_t blockBytes, const std::string& tag, std::uint8_t fill) {

@@ -17,29 +17,26 @@ struct TestCodecOptions {
     Status probeResult = kSuccess;
     Status newResult = kSuccess;
     Status inputChangedResult = kSuccess;
-    std::int32_t blockBytes = 4608;
-    std::int32_t maxOutputBytes = 4608;
+    std::int32_t blockBytes = 4608;  // also the largest block it answers to a query
     std::int32_t bitrate = 128;
     std::uint32_t durationMs = 0;  // published by streamInfo
     bool withStreamInfo = true;
-    bool withPositionOfOffset = false;
-    bool withOffsetOfPosition = false;
+    bool withPositionOfOffset = false;  // twice the share of the input read
+    bool withOffsetOfPosition = false;  // twice the position less a half
     bool withSeekDone = true;
-    float offsetOfPositionScale = 0.5f;  // offsetOfPosition answers position x this
 };
 
-// What the codecs did, in order, as "label:event" texts.
+// What the codecs did, in order, as "label:event" texts, and what they saw.
+struct CodecRecord {
+    std::vector<std::string> events;
+    int unwoundLocals = 0;                  // destroyed while AbortDecode unwound the decode
+    std::int32_t option1 = 0, option2 = 0;  // as last handed over
+    std::vector<std::int8_t> bandGains;     // empty when none
+};
+CodecRecord& Codecs();
 std::vector<std::string>& CodecEvents();
-// How many locals of the codec's decode were destroyed while AbortDecode unwound.
-int& UnwoundLocals();
-// The parameters a codec instance was last told.
-struct TestCodecParameters {
-    std::int32_t option1 = 0;
-    std::int32_t option2 = 0;
-    std::vector<std::int8_t> bandGains;  // empty when none
-};
-TestCodecParameters& LastParameters();
 
+// At most four per test (ResetTestCodecs starts again).
 CodecModule MakeTestCodec(const TestCodecOptions& options = {});
 void ResetTestCodecs();
 
