@@ -54,28 +54,6 @@ TEST_F(DecodeTest, BlocksComeOneByOneWithTheirFormatChangesUntilTheEnd) {
     EXPECT_EQ(DecodedBytes(), first);
 }
 
-TEST_F(DecodeTest, PositionAndTimeFollowTheBytesTheDurationOrTheCodec) {
-    const struct {
-        TestCodecOptions codec;
-        MemoryInputOptions input;
-        float position;
-        std::vector<int> time;
-    } cases[] = {
-        {{.blockBytes = 4000, .withStreamInfo = false}, {}, 0.3f, {0, 0, 0, 75}},  // 16000 bytes a second
-        {{.blockBytes = 4000, .durationMs = 7451000}, {}, 0.3f, {0, 37, 15, 30}},
-        {{.blockBytes = 4000, .withStreamInfo = false, .withPositionOfOffset = true}, {}, 0.6f, {0, 0, 0, 75}},
-        {{.blockBytes = 4000, .bitrate = 0}, {.seekable = false, .reportsSize = false}, 0.0f, {0, 0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        Renew();
-        OpenNumbered(c.codec, c.input);
-        for (int i = 0; i < 3; ++i) ASSERT_EQ(Decode(decoder, nullptr), kSuccess);
-        EXPECT_FLOAT_EQ(decoder->status.position, c.position);
-        EXPECT_EQ(Parts(decoder->status.timecode), c.time);
-    }
-}
-
 TEST_F(DecodeTest, AnAbortedDecodeUnwindsTheCodecAndTheNextOneWorks) {
     const auto after = Block(64, "", 0x33);
     OpenStream(Concat({Block(64, "ABRT"), after}), {.blockBytes = 64});
@@ -166,54 +144,49 @@ TEST_F(DecodeTest, DecodeAndDecodeAndPlayAllocateNothing) {
     EXPECT_EQ(std::vector<Status>(statuses, statuses + 5), std::vector<Status>(5, kSuccess));
 }
 
-TEST_F(DecodeTest, SeekingBytesTellsTheCodecThenMovesTheInputUpToItsEnd) {
-    OpenNumbered({.blockBytes = 1000, .durationMs = 20000});
-    ASSERT_EQ(SeekBytes(decoder, 3000), kSuccess);
-    EXPECT_EQ(CodecEvents(), (Events{"codec:seekDone 3000"}));
-    EXPECT_EQ(decoder->input.bytesConsumed, 3000u);
-    EXPECT_FLOAT_EQ(decoder->status.position, 0.3f);
-    EXPECT_EQ(decoder->status.timecode.seconds, 6);
-    EXPECT_EQ(NextBlock(), 3);
-    for (std::uint32_t beyond : {10000u, 25000u, 0xFFFFFFFFu}) {
-        ASSERT_EQ(SeekBytes(decoder, beyond), kSuccess);
-        EXPECT_EQ(decoder->input.bytesConsumed, 10000u);
-        EXPECT_FLOAT_EQ(decoder->status.position, 1.0f);
-        EXPECT_EQ(NextBlock(), -1);
-    }
-    for (const MemoryInputOptions& input : {MemoryInputOptions{.seekable = false}, {.reportsSize = false}}) {
-        Renew();
-        OpenNumbered({.blockBytes = 1000}, input);
-        EXPECT_EQ((std::vector<Status>{SeekBytes(decoder, 10), SeekPosition(decoder, 0.5f), SeekSeconds(decoder, 1)}),
-                  std::vector<Status>(3, kNotAvailable));
-        EXPECT_TRUE(CodecEvents().empty());
-        EXPECT_EQ(NextBlock(), 0);  // nothing moved
-    }
-}
-
-TEST_F(DecodeTest, PositionsSecondsAndTimecodesSeekByTheirShareClampedToTheStream) {
+// Each case seeks to the middle first, then moves.
+TEST_F(DecodeTest, SeekingAndDecodingMoveThePositionAndTheTimeWithinTheStream) {
     const Timecode minute{0, 1, 0, 50}, huge{2000000000, 2000000000, 0, 0};
+    const auto decodes = [&] {
+        for (int i = 0; i < 2; ++i) Decode(decoder, nullptr);
+        return Decode(decoder, nullptr);
+    };
     const struct {
         TestCodecOptions codec;
-        std::function<Status()> seek;
+        std::function<Status()> move;
         std::uint32_t offset;
         float position;
+        std::vector<int> time;
+        bool decoding = false;
     } cases[] = {
-        {{}, [&] { return SeekPosition(decoder, 0.75f); }, 7500, 0.75f},
-        {{}, [&] { return SeekPosition(decoder, 1.5f); }, 10000, 1.0f},
-        {{}, [&] { return SeekPosition(decoder, -0.5f); }, 0, 0.0f},
-        {{}, [&] { return SeekPosition(decoder, std::numeric_limits<float>::quiet_NaN()); }, 0, 0.0f},
+        {{.durationMs = 20000}, [&] { return SeekBytes(decoder, 3000); }, 3000, 0.3f, {0, 0, 6, 0}},
+        {{}, [&] { return SeekBytes(decoder, 10000); }, 10000, 1.0f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekBytes(decoder, 25000); }, 10000, 1.0f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekBytes(decoder, 0xFFFFFFFFu); }, 10000, 1.0f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekPosition(decoder, 0.75f); }, 7500, 0.75f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekPosition(decoder, 1.5f); }, 10000, 1.0f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekPosition(decoder, -0.5f); }, 0, 0.0f, {0, 0, 0, 0}},
+        {{}, [&] { return SeekPosition(decoder, std::numeric_limits<float>::quiet_NaN()); }, 0, 0.0f, {0, 0, 0, 0}},
         // the codec maps positions to offsets and offsets to positions, either way beyond the stream
-        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.4f); }, 3000, 0.3f},
-        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.9f); }, 10000, 1.0f},
-        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.1f); }, 0, 0.0f},
-        {{.withPositionOfOffset = true}, [&] { return SeekBytes(decoder, 2000); }, 2000, 0.4f},
-        {{.withPositionOfOffset = true}, [&] { return SeekBytes(decoder, 6000); }, 6000, 1.0f},
-        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 5.0f); }, 2500, 0.25f},
-        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, -5.0f); }, 0, 0.0f},
-        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 100.0f); }, 10000, 1.0f},
-        {{.withStreamInfo = false}, [&] { return SeekSeconds(decoder, 3.0f); }, 0, 0.0f},  // no duration: the start
-        {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &minute); }, 3025, 0.3025f},  // 60.5 s of 200 s
-        {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &huge); }, 10000, 1.0f},
+        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.4f); }, 3000, 0.3f, {0, 0, 0, 0}},
+        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.9f); }, 10000, 1.0f, {0, 0, 0, 0}},
+        {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.1f); }, 0, 0.0f, {0, 0, 0, 0}},
+        {{.durationMs = 10000, .withPositionOfOffset = true},
+         [&] { return SeekBytes(decoder, 2000); },
+         2000,
+         0.4f,
+         {0, 0, 4, 0}},
+        {{.withPositionOfOffset = true}, [&] { return SeekBytes(decoder, 6000); }, 6000, 1.0f, {0, 0, 0, 0}},
+        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 5.0f); }, 2500, 0.25f, {0, 0, 5, 0}},
+        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, -5.0f); }, 0, 0.0f, {0, 0, 0, 0}},
+        {{.durationMs = 20000}, [&] { return SeekSeconds(decoder, 100.0f); }, 10000, 1.0f, {0, 0, 20, 0}},
+        {{.withStreamInfo = false}, [&] { return SeekSeconds(decoder, 3.0f); }, 0, 0.0f, {0, 0, 0, 0}},  // no duration
+        {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &minute); }, 3025, 0.3025f, {0, 1, 0, 50}},
+        {{.durationMs = 200000}, [&] { return SeekTimecode(decoder, &huge); }, 10000, 1.0f, {0, 3, 20, 0}},
+        // decoding: the time follows the bit rate (16000 bytes a second), the duration or the codec's position
+        {{.withStreamInfo = false}, decodes, 8000, 0.8f, {0, 0, 0, 50}, true},
+        {{.durationMs = 7451000}, decodes, 8000, 0.8f, {1, 39, 20, 80}, true},
+        {{.withStreamInfo = false, .withPositionOfOffset = true}, decodes, 8000, 1.0f, {0, 0, 0, 50}, true},
     };
     for (auto c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -221,21 +194,28 @@ TEST_F(DecodeTest, PositionsSecondsAndTimecodesSeekByTheirShareClampedToTheStrea
         c.codec.blockBytes = 1000;
         OpenNumbered(c.codec);
         ASSERT_EQ(SeekBytes(decoder, 5000), kSuccess);
-        ASSERT_EQ(c.seek(), kSuccess);
+        CodecEvents().clear();
+        ASSERT_EQ(c.move(), kSuccess);
         EXPECT_EQ(decoder->input.bytesConsumed, c.offset);
         EXPECT_FLOAT_EQ(decoder->status.position, c.position);
+        EXPECT_EQ(Parts(decoder->status.timecode), c.time);
+        EXPECT_EQ(CodecEvents(), c.decoding ? Events{} : Events{"codec:seekDone " + std::to_string(c.offset)});
         EXPECT_EQ(NextBlock(), c.offset < 10000 ? static_cast<int>(c.offset / 1000) : -1);
     }
     EXPECT_EQ(SeekTimecode(decoder, nullptr), kInvalidParameters);
+    // An unseekable or unsized input refuses, and nothing moves.
+    for (const MemoryInputOptions& input : {MemoryInputOptions{.seekable = false}, {.reportsSize = false}}) {
+        Renew();
+        OpenNumbered({.blockBytes = 1000}, input);
+        EXPECT_EQ((std::vector<Status>{SeekBytes(decoder, 10), SeekPosition(decoder, 0.5f), SeekSeconds(decoder, 1)}),
+                  std::vector<Status>(3, kNotAvailable));
+        EXPECT_TRUE(CodecEvents().empty());
+        EXPECT_EQ(NextBlock(), 0);
+    }
 }
 
-TEST(SecondsToTimecode, SplitsHoursMinutesSecondsAndHundredthsAndGivesZeroForNonsense) {
-    const struct {
-        double seconds;
-        std::vector<int> expected;
-    } cases[] = {{3725.5, {1, 2, 5, 50}}, {59.99, {0, 0, 59, 99}},      {86400.25, {24, 0, 0, 25}},
-                 {-1.0, {0, 0, 0, 0}},    {std::nan(""), {0, 0, 0, 0}}, {0.0, {0, 0, 0, 0}}};
-    for (const auto& c : cases) EXPECT_EQ(Parts(SecondsToTimecode(c.seconds)), c.expected) << c.seconds;
+TEST(SecondsToTimecode, GivesZeroForNonsenseAndStopsAtTheLongestTime) {
+    for (double nonsense : {-1.0, std::nan(""), 0.0}) EXPECT_EQ(Parts(SecondsToTimecode(nonsense)), Parts({}));
     EXPECT_GT(SecondsToTimecode(std::numeric_limits<double>::infinity()).hours, 0);
 }
 
