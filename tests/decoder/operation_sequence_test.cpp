@@ -13,93 +13,76 @@
 namespace sonidrax::decoder::testing {
 namespace {
 
-class OperationSequenceTest : public DecoderTest {
-protected:
-    // Every seed starts with two inputs, two codecs and the output registered.
-    void RegisterAll() {
-        std::vector<std::uint8_t> stream;
-        for (int i = 0; i < 12; ++i) stream = Concat({stream, Block(256, i == 5 ? "ABRT" : (i == 8 ? "MONO" : ""))});
-        stream.resize(stream.size() - 100);  // a short last block
-        MemoryInputs::Put("mem:a", stream);
-        MemoryInputs::Put("mem:b", Block(256, "MONO"));
-        inputs[0] = MakeMemoryInput();
-        inputs[1] = MakeMemoryInput({.seekable = false});
-        codecs[0] = MakeTestCodec(
-            {.blockBytes = 256, .durationMs = 9000, .withPositionOfOffset = true, .withOffsetOfPosition = true});
-        codecs[1] = MakeTestCodec({.probeResult = kNotAvailable, .blockBytes = 256});
-        output = MakeRecordingOutput({.withGetBuffer = true, .withGetValue = true});
-        filter.version = kModuleVersion;
-        filter.name = [] { return "f"; };
-        for (int i = 0; i < 2; ++i) {
-            ASSERT_EQ(RegisterInputModule(decoder, &inputs[i]), i);
-            ASSERT_EQ(RegisterCodecModule(decoder, &codecs[i]), i);
-        }
-        ASSERT_EQ(RegisterOutputModule(decoder, &output), 0);
-    }
-
-    // One operation, chosen at random with the decoding ones most often (each stands
-    // in the table as often as it should be drawn); answers its status.
-    Status Step(std::mt19937& random) {
-        const char* names[] = {"mem:a", "mem:a", "mem:b", "mem:missing", nullptr};
-        const int small = static_cast<int>(random() % 5);
-        const std::uint32_t offset = static_cast<std::uint32_t>(random() % 4000);
-        Decoder* d = decoder;
-        OutputControlBlock block{};
-        const std::function<Status()> operations[] = {
-            [&] { return RegisterInputModule(d, &inputs[small % 2]); },
-            [&] { return RegisterCodecModule(d, &codecs[small % 2]); },
-            [&] { return SelectInput(d, names[small], small == 4 ? kAutomaticModule : small % 3 - 1); },
-            [&] { return OpenInput(d); },
-            // Closing seldom, so that most steps find the input open.
-            [&] { return small == 0 ? CloseInput(d) : Decode(d, nullptr); },
-            [&] { return small == 0 ? ReleaseInput(d) : Decode(d, buffer); },
-            [&] { return Decode(d, nullptr); },
-            [&] { return SeekBytes(d, offset); },
-            [&] { return SeekPosition(d, static_cast<float>(offset % 300) / 100.0f - 1.0f); },
-            [&] { return SeekSeconds(d, static_cast<float>(offset % 20) - 5.0f); },
-            [&] { return SelectOutput(d, small == 0 ? nullptr : "out", small % 2 - 1); },
-            [&] { return small < 3 ? OpenOutput(d) : CloseOutput(d); },
-            [&] { return small == 0 ? ReleaseOutput(d) : DecodeAndPlay(d); },
-            [&] { return DecodeAndPlay(d); },
-            [&] { return small < 3 ? SetCodecOption1(d, small) : SetBandGains(d, small == 3 ? nullptr : gains); },
-            [&] { return small < 3 ? AddInputFilter(d, &filter, small - 1) : RemoveInputFilter(d, "f", small - 5); },
-            [&] { return small < 3 ? InputMessage(d, 1, 1, 1) : OutputControls(d, &block, 0); },
-            [&] { return small < 3 ? d->services.seekInput(d, offset % 3000) : d->services.readInput(d, buffer, 100); },
-        };
-        return operations[random() % std::size(operations)]();
-    }
-
-    void CheckConsistent() {
-        const InputState& in = decoder->input;
-        ASSERT_TRUE(in.state == kClosed || in.state == kOpen);
-        ASSERT_TRUE(in.state == kClosed || (in.instance != nullptr && decoder->codec.instance != nullptr));
-        ASSERT_TRUE(in.instance == nullptr || in.name != nullptr);
-        ASSERT_TRUE(in.size == 0 || in.bytesConsumed <= in.size);
-        ASSERT_TRUE(decoder->status.position >= 0.0f && decoder->status.position <= 1.0f);
-        ASSERT_TRUE(decoder->output.state != kOpen || decoder->output.instance != nullptr);
-    }
-
-    InputModule inputs[2]{};
-    CodecModule codecs[2]{};
-    OutputModule output{};
-    InputFilter filter{};
-    alignas(8) std::int16_t buffer[2048]{};
-    std::int8_t gains[kBandGainCount]{};
-};
+using OperationSequenceTest = DecoderTest;
 
 TEST_F(OperationSequenceTest, AnyOrderOfOperationsKeepsTheDecoderConsistent) {
     // Registration answers ids; every other operation a status of the library.
     const std::set<Status> known = {kSuccess,      kNotAvailable,         kInvalidParameters,     kInternalError,
                                     kNoSuchModule, kNoInputModuleAccepts, kNoOutputModuleAccepts, kFileNotFound,
                                     kEndOfInput,   kNoCodecAccepts,       kDecodeAborted,         3};
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        std::mt19937 random(seed);
+    std::vector<std::uint8_t> stream;
+    for (int i = 0; i < 12; ++i) stream = Concat({stream, Block(256, i == 5 ? "ABRT" : (i == 8 ? "MONO" : ""))});
+    stream.resize(stream.size() - 100);  // a short last block
+    const char* names[] = {"mem:a", "mem:a", "mem:b", "mem:missing", nullptr};
+    alignas(8) std::int16_t buffer[2048]{};
+    std::int8_t gains[kBandGainCount]{};
+    InputFilter filter{};
+    filter.version = kModuleVersion;
+    filter.name = [] { return "f"; };
+    for (unsigned seed = 1; seed <= 20 && !HasFatalFailure(); ++seed) {
         Renew();
-        RegisterAll();
+        MemoryInputs::Put("mem:a", stream);
+        MemoryInputs::Put("mem:b", Block(256, "MONO"));
+        const InputModule inputs[] = {MakeMemoryInput(), MakeMemoryInput({.seekable = false})};
+        const CodecModule codecs[] = {
+            MakeTestCodec(
+                {.blockBytes = 256, .durationMs = 9000, .withPositionOfOffset = true, .withOffsetOfPosition = true}),
+            MakeTestCodec({.probeResult = kNotAvailable, .blockBytes = 256})};
+        const OutputModule output = MakeRecordingOutput({.withGetBuffer = true, .withGetValue = true});
+        ASSERT_EQ(RegisterOutputModule(decoder, &output), 0);
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_EQ(RegisterInputModule(decoder, &inputs[k]), k);
+            ASSERT_EQ(RegisterCodecModule(decoder, &codecs[k]), k);
+        }
+        std::mt19937 random(seed);
+        // Each operation stands in the table as often as it should be drawn: the
+        // decoding ones most, closing seldom, so that most steps find the input open.
         for (int i = 0; i < 400 && !HasFatalFailure(); ++i) {
-            const Status s = Step(random);
+            const int small = static_cast<int>(random() % 5);
+            const std::uint32_t offset = static_cast<std::uint32_t>(random() % 4000);
+            Decoder* d = decoder;
+            OutputControlBlock block{};
+            const std::function<Status()> operations[] = {
+                [&] { return RegisterInputModule(d, &inputs[small % 2]); },
+                [&] { return RegisterCodecModule(d, &codecs[small % 2]); },
+                [&] { return SelectInput(d, names[small], small == 4 ? kAutomaticModule : small % 3 - 1); },
+                [&] { return OpenInput(d); },
+                [&] { return small == 0 ? CloseInput(d) : Decode(d, nullptr); },
+                [&] { return small == 0 ? ReleaseInput(d) : Decode(d, buffer); },
+                [&] { return Decode(d, nullptr); },
+                [&] { return SeekBytes(d, offset); },
+                [&] { return SeekPosition(d, static_cast<float>(offset % 300) / 100.0f - 1.0f); },
+                [&] { return SeekSeconds(d, static_cast<float>(offset % 20) - 5.0f); },
+                [&] { return SelectOutput(d, small == 0 ? nullptr : "out", small % 2 - 1); },
+                [&] { return small < 3 ? OpenOutput(d) : CloseOutput(d); },
+                [&] { return small == 0 ? ReleaseOutput(d) : DecodeAndPlay(d); },
+                [&] { return DecodeAndPlay(d); },
+                [&] { return small < 3 ? SetCodecOption1(d, small) : SetBandGains(d, small == 3 ? nullptr : gains); },
+                [&] {
+                    return small < 3 ? AddInputFilter(d, &filter, small - 1) : RemoveInputFilter(d, "f", small - 5);
+                },
+                [&] { return small < 3 ? InputMessage(d, 1, 1, 1) : OutputControls(d, &block, 0); },
+                [&] {
+                    return small < 3 ? d->services.seekInput(d, offset % 3000) : d->services.readInput(d, buffer, 9);
+                },
+            };
+            const Status s = operations[random() % std::size(operations)]();
             ASSERT_TRUE(s >= 0 || known.count(s) == 1) << "seed " << seed << " step " << i << ": " << s;
-            CheckConsistent();
+            const InputState& in = d->input;
+            const bool open = in.state == kOpen, out = d->output.state == kOpen;
+            ASSERT_TRUE((open || in.state == kClosed) && (!open || (in.instance && d->codec.instance)));
+            ASSERT_TRUE((!in.instance || in.name) && (!in.size || in.bytesConsumed <= in.size));
+            ASSERT_TRUE(d->status.position >= 0.0f && d->status.position <= 1.0f && (!out || d->output.instance));
         }
     }
 }

@@ -24,8 +24,7 @@ TEST_F(RegistryTest, IdsCountUpPerKindAndTheNewestIsProbedFirst) {
     ASSERT_EQ(SelectInput(decoder, "mem:x", kAutomaticModule), kSuccess);
     EXPECT_TRUE(OptionsOf(decoder->input.instance).acceptsEveryName);
     ModuleInfo info{};
-    ASSERT_EQ(QueryCodecModule(decoder, 1, &info, kQueryModule | kQueryMaxOutput), kSuccess);
-    EXPECT_STREQ(info.name, "Test Codec");
+    ASSERT_EQ(QueryCodecModule(decoder, 1, &info, kQueryMaxOutput), kSuccess);
     EXPECT_EQ(info.maxOutputBytes, 4608);
 }
 

@@ -15,7 +15,6 @@ std::vector<TestCodecOptions>& Slots() {
 struct Instance {
     TestCodecOptions options;
     Decoder* decoder;
-    std::vector<std::uint8_t> block;
 };
 
 Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
@@ -39,15 +38,13 @@ struct SlotFunctions {
     }
     static Status Query(ModuleInfo* info, std::int32_t flags) {
         if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].blockBytes;
-        if ((flags & kQueryModule) != 0) std::strcpy(info->name, "Test Codec");
-        if ((flags & kQueryCodecCaps) != 0) info->flags = 1;
         return kSuccess;
     }
     static Status New(void** out, const char*, const char*, const ModuleRecord*, Decoder* decoder) {
         const TestCodecOptions& options = Slots()[Slot];
         CodecEvents().push_back(options.label + ":new");
         if (options.newResult != kSuccess) return options.newResult;
-        *out = new Instance{options, decoder, std::vector<std::uint8_t>(static_cast<std::size_t>(options.blockBytes))};
+        *out = new Instance{options, decoder};
         return kSuccess;
     }
     static CodecModule Module() {
@@ -73,18 +70,17 @@ void Publish(DecoderStatus* status, std::int32_t rate, std::int32_t channels, st
 Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
     Instance* self = Self(instance);
     Decoder* d = self->decoder;
-    const Status read = d->services.readInput(d, self->block.data(), self->options.blockBytes);
+    const Status read = d->services.readInput(d, out->pcm, self->options.blockBytes);
     if (read != kSuccess) return read;
-    if (std::memcmp(self->block.data(), "ABRT", 4) == 0) {
+    if (std::memcmp(out->pcm, "ABRT", 4) == 0) {
         UnwindWitness witness;
         std::string alsoUnwound(64, 'x');  // a local with a heap buffer to release
         AbortDecode(d);
     }
-    const bool mono = std::memcmp(self->block.data(), "MONO", 4) == 0;
+    const bool mono = std::memcmp(out->pcm, "MONO", 4) == 0;
     out->channels = mono ? 1 : 2;
     out->sampleRate = mono ? 22050 : 44100;
     out->samplesPerChannel = self->options.blockBytes / (2 * out->channels);
-    std::memcpy(out->pcm, self->block.data(), self->block.size());
     Publish(status, out->sampleRate, out->channels, self->options.bitrate);
     if (status->mimeType == nullptr) {
         status->mimeType = "audio/x-test";
@@ -110,10 +106,6 @@ Status SetParameters(void* instance, const CodecParameters* p, std::int32_t mask
     CodecRecord& r = Codecs();
     if ((mask & kParameterOption1) != 0) r.option1 = p->option1;
     if ((mask & kParameterOption2) != 0) r.option2 = p->option2;
-    if ((mask & kParameterBandGains) != 0) {
-        r.bandGains.clear();
-        if (p->bandGains != nullptr) r.bandGains.assign(p->bandGains, p->bandGains + kBandGainCount);
-    }
     return kSuccess;
 }
 

@@ -31,7 +31,6 @@ struct CodecRecord {
     std::vector<std::string> events;
     int unwoundLocals = 0;                  // destroyed while AbortDecode unwound the decode
     std::int32_t option1 = 0, option2 = 0;  // as last handed over
-    std::vector<std::int8_t> bandGains;     // empty when none
 };
 CodecRecord& Codecs();
 std::vector<std::string>& CodecEvents();
