@@ -156,24 +156,5 @@ TEST_F(ControlTest, OutputsAreChosenLikeInputsAndReleasedOrDestroyedClosed) {
               (Events{"new", "delete", "new", "open", "close", "delete", "new", "open", "close", "delete"}));
 }
 
-TEST_F(ControlTest, ControlsAndMessagesReachTheOutputOrGetTheDefaults) {
-    OutputModule output = MakeRecordingOutput();
-    output.controls = [](void*, OutputControlBlock* record, std::int32_t mask) {
-        record->fields[0] = mask;
-        return kSuccess;
-    };
-    output.message = [](void*, std::intptr_t a, std::intptr_t b, std::intptr_t c) { return Status(a * b * c); };
-    OpenRecorder();
-    ASSERT_EQ(RegisterOutputModule(decoder, &output), 1);
-    OutputControlBlock defaults{{-1, -2, -3, -4, -5, -6, -7}}, own{};
-    EXPECT_EQ((std::vector<Status>{OutputControls(decoder, &defaults, 0), OutputMessage(decoder, 1, 2, 3),
-                                   SelectOutput(decoder, "out", 1), OutputMessage(decoder, 2, 3, 4),
-                                   OpenOutput(decoder), OutputControls(decoder, &own, 5)}),
-              (std::vector<Status>{kSuccess, kNotAvailable, kSuccess, 24, kSuccess, kSuccess}));
-    EXPECT_EQ(std::vector<std::int32_t>(defaults.fields, defaults.fields + 7),
-              (std::vector<std::int32_t>{-1, -2, 2, 100, 100, 50, 1}));
-    EXPECT_EQ(std::vector<std::int32_t>(own.fields, own.fields + 3), (std::vector<std::int32_t>{5, 0, 0}));
-}
-
 }  // namespace
 }  // namespace sonidrax::decoder::testing

@@ -160,12 +160,10 @@ TEST_F(DecodeTest, SeekingAndDecodingMoveThePositionAndTheTimeWithinTheStream) {
         bool decoding = false;
     } cases[] = {
         {{.durationMs = 20000}, [&] { return SeekBytes(decoder, 3000); }, 3000, 0.3f, {0, 0, 6, 0}},
-        {{}, [&] { return SeekBytes(decoder, 10000); }, 10000, 1.0f, {0, 0, 0, 0}},
         {{}, [&] { return SeekBytes(decoder, 25000); }, 10000, 1.0f, {0, 0, 0, 0}},
         {{}, [&] { return SeekBytes(decoder, 0xFFFFFFFFu); }, 10000, 1.0f, {0, 0, 0, 0}},
         {{}, [&] { return SeekPosition(decoder, 0.75f); }, 7500, 0.75f, {0, 0, 0, 0}},
         {{}, [&] { return SeekPosition(decoder, 1.5f); }, 10000, 1.0f, {0, 0, 0, 0}},
-        {{}, [&] { return SeekPosition(decoder, -0.5f); }, 0, 0.0f, {0, 0, 0, 0}},
         {{}, [&] { return SeekPosition(decoder, std::numeric_limits<float>::quiet_NaN()); }, 0, 0.0f, {0, 0, 0, 0}},
         // the codec maps positions to offsets and offsets to positions, either way beyond the stream
         {{.withOffsetOfPosition = true}, [&] { return SeekPosition(decoder, 0.4f); }, 3000, 0.3f, {0, 0, 0, 0}},

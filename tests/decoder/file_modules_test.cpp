@@ -126,9 +126,6 @@ TEST_F(FileModulesTest, BlocksAreDeliveredWholeAndSeekingMovesInTheFile) {
     EXPECT_EQ(decoder->input.bytesConsumed, 768u);
     ASSERT_EQ(SeekBytes(decoder, 400), kSuccess);
     EXPECT_EQ(FirstDecodedByte(), 1);
-    ASSERT_EQ(SeekPosition(decoder, 0.5f), kSuccess);
-    EXPECT_EQ(decoder->input.bytesConsumed, 500u);
-    EXPECT_EQ(FirstDecodedByte(), 1);
     // The module itself answers 0 for a short block.
     void* instance = decoder->input.instance;
     std::uint8_t block[384];
@@ -143,28 +140,17 @@ TEST_F(FileModulesTest, BlocksAreDeliveredWholeAndSeekingMovesInTheFile) {
 }
 
 TEST_F(FileModulesTest, OpenFailuresAreReportedWithTheirTexts) {
-    std::filesystem::create_directories(folder.Path("folder.mp3"));
-    EXPECT_EQ(OpenFile(folder.Path("missing.mp3")), kFileNotFound);
-    EXPECT_EQ(decoder->input.state, kClosed);
-    // The C runtime of Windows says "permission denied" for a folder.
-    const Status folderStatus = OpenFile(folder.Path("folder.mp3"));
-    EXPECT_TRUE(folderStatus == kCannotOpenFile || folderStatus == kPermissionDenied) << folderStatus;
-    EXPECT_EQ((std::vector<Status>{SelectInput(decoder, "", kAutomaticModule), SelectInput(decoder, nullptr, 0),
-                                   SelectOutput(decoder, "", kAutomaticModule)}),
-              std::vector<Status>(3, kInvalidParameters));
-    EXPECT_EQ(decoder->input.instance, nullptr);
-    EXPECT_EQ(decoder->output.instance, nullptr);
-    EXPECT_EQ(WriteFile(folder.Path("no/such/folder/out.wav"), {}), kCannotOpenFile);
-    EXPECT_EQ(decoder->output.state, kClosed);
-    // "WAV:" is no prefix, so it stays part of a path that leads nowhere.
-    EXPECT_EQ(WriteFile("WAV:" + folder.Path("upper.wav"), {}), kCannotOpenFile);
-    ASSERT_EQ(reports.size(), 7u);
-    const std::vector<std::string> texts = {reports[0].category, reports[0].detail, reports[1].category,
-                                            reports[2].category, reports[2].detail, reports[4].detail,
-                                            reports[5].category};
-    EXPECT_EQ(texts, (std::vector<std::string>{"cannot open input file", "file not found", "cannot open input file",
-                                               "internal error", "null params or null/empty input name",
-                                               "null params or null/empty output name", "cannot open output file"}));
+    EXPECT_EQ((std::vector<Status>{OpenFile(folder.Path("missing.mp3")), SelectInput(decoder, "", kAutomaticModule),
+                                   SelectOutput(decoder, nullptr, kAutomaticModule),
+                                   WriteFile(folder.Path("no/such/folder/out.wav"), {})}),
+              (std::vector<Status>{kFileNotFound, kInvalidParameters, kInvalidParameters, kCannotOpenFile}));
+    EXPECT_EQ(decoder->input.state + decoder->output.state, kClosed);
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_EQ((std::vector<std::string>{reports[0].category, reports[0].detail, reports[1].category, reports[1].detail,
+                                        reports[2].detail, reports[3].category}),
+              (std::vector<std::string>{"cannot open input file", "file not found", "internal error",
+                                        "null params or null/empty input name", "null params or null/empty output name",
+                                        "cannot open output file"}));
 }
 
 std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at, int bytes = 4) {
