@@ -1,67 +1,47 @@
-// Property lists: values, types, watchers and enumeration.
+// Property lists: watchers and bad arguments (values, types and listing are seen
+// through the decoder's services and the file input's tags).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "decoder/property_list.h"
 
 namespace sonidrax::decoder {
 namespace {
 
-// What a watcher was told, as "label name value" or "label name deleted".
-struct Watcher {
-    std::string label;
-    std::vector<std::string>* log;
-    bool integer;
-};
+std::string told;
 
-void Record(void* client, const char* name, const void* value) {
-    auto* w = static_cast<Watcher*>(client);
-    std::string seen = "deleted";
-    if (value != nullptr) {
-        seen = w->integer ? std::to_string(*static_cast<const std::int32_t*>(value))
-                          : std::string(*static_cast<const char* const*>(value));
-    }
-    w->log->push_back(w->label + " " + name + " " + seen);
+// The client is the watcher's label; integer values only, "-" for a deletion.
+void Record(void* label, const char* name, const void* value) {
+    told += std::string(static_cast<const char*>(label)) + " " + name + " " +
+            (value == nullptr ? "-" : std::to_string(*static_cast<const std::int32_t*>(value))) + ", ";
 }
 
-class PropertyListTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(CreatePropertyList(&list), kSuccess); }
-    void TearDown() override { EXPECT_EQ(DestroyPropertyList(list), kSuccess); }
-
+TEST(PropertyList, WatchersOfTheNameAreToldNewestFirstUntilRemovedAndNotOfClearing) {
     PropertyList* list = nullptr;
-    std::vector<std::string> log;
-};
-
-TEST_F(PropertyListTest, WatchersOfTheNameAreToldNewestFirstUntilRemoved) {
-    Watcher older{"older", &log, true}, newer{"newer", &log, true}, other{"other", &log, true};
-    Watcher text{"text", &log, false};
-    PropertyWatcher *h1 = nullptr, *h2 = nullptr, *h3 = nullptr, *h4 = nullptr;
-    EXPECT_EQ(RemovePropertyWatcher(list, reinterpret_cast<PropertyWatcher*>(&log)), kNotAvailable);  // none yet
-    ASSERT_EQ(AddPropertyWatcher(list, "n", &older, Record, &h1), kSuccess);
-    ASSERT_EQ(AddPropertyWatcher(list, "n", &newer, Record, &h2), kSuccess);
-    ASSERT_EQ(AddPropertyWatcher(list, "m", &other, Record, &h3), kSuccess);
-    ASSERT_EQ(AddPropertyWatcher(list, "s", &text, Record, &h4), kSuccess);
-    ASSERT_EQ(SetIntegerProperty(list, "n", 42), kSuccess);
-    ASSERT_EQ(SetStringProperty(list, "s", "one"), kSuccess);
-    ASSERT_EQ(DeleteProperty(list, "n"), kSuccess);
-    EXPECT_EQ(DeleteProperty(list, "n"), kNoSuchProperty);
-    EXPECT_EQ(RemovePropertyWatcher(list, reinterpret_cast<PropertyWatcher*>(&log)), kNotAvailable);
-    EXPECT_EQ(RemovePropertyWatcher(list, h2), kSuccess);
-    ASSERT_EQ(SetIntegerProperty(list, "n", 7), kSuccess);
-    // Clearing tells nobody, and the watchers outlive it.
-    ClearProperties(list);
-    char value[8];
-    EXPECT_EQ(GetStringProperty(list, "s", value), kNoSuchProperty);
-    ASSERT_EQ(SetStringProperty(list, "s", "two"), kSuccess);
-    EXPECT_EQ(log, (std::vector<std::string>{"newer n 42", "older n 42", "text s one", "newer n deleted",
-                                             "older n deleted", "older n 7", "text s two"}));
+    ASSERT_EQ(CreatePropertyList(&list), kSuccess);
+    char older[] = "older", newer[] = "newer", other[] = "other";
+    PropertyWatcher *h1 = nullptr, *h2 = nullptr, *h3 = nullptr, *none = reinterpret_cast<PropertyWatcher*>(&told);
+    told.clear();
+    EXPECT_EQ(
+        (std::vector<Status>{RemovePropertyWatcher(list, none), AddPropertyWatcher(list, "n", older, Record, &h1),
+                             AddPropertyWatcher(list, "n", newer, Record, &h2),
+                             AddPropertyWatcher(list, "m", other, Record, &h3), SetIntegerProperty(list, "n", 42),
+                             DeleteProperty(list, "n"), DeleteProperty(list, "n"), RemovePropertyWatcher(list, none),
+                             RemovePropertyWatcher(list, h2), SetIntegerProperty(list, "n", 7)}),
+        (std::vector<Status>{kNotAvailable, kSuccess, kSuccess, kSuccess, kSuccess, kSuccess, kNoSuchProperty,
+                             kNotAvailable, kSuccess, kSuccess}));
+    ClearProperties(list);  // tells nobody, and the watchers outlive it
+    std::int32_t value = 0;
+    EXPECT_EQ(GetIntegerProperty(list, "n", &value), kNoSuchProperty);
+    ASSERT_EQ(SetIntegerProperty(list, "n", 8), kSuccess);
+    EXPECT_EQ(told, "newer n 42, older n 42, newer n -, older n -, older n 7, older n 8, ");
+    EXPECT_EQ(DestroyPropertyList(list), kSuccess);
 }
 
-// Types, listing and the other operations are seen through the decoder's services.
-TEST_F(PropertyListTest, InvalidArgumentsAndTooSmallBuffersAreRefused) {
+TEST(PropertyList, InvalidArgumentsAndTooSmallBuffersAreRefused) {
+    PropertyList* list = nullptr;
+    ASSERT_EQ(CreatePropertyList(&list), kSuccess);
     char text[10] = "untouched";
     PropertyWatcher* h = nullptr;
     ASSERT_EQ(SetStringProperty(list, "ten", "0123456789"), kSuccess);
@@ -75,6 +55,7 @@ TEST_F(PropertyListTest, InvalidArgumentsAndTooSmallBuffersAreRefused) {
               std::vector<Status>(12, kInvalidParameters));
     EXPECT_STREQ(text, "untouched");  // no room for the text and its NUL
     ClearProperties(nullptr);
+    EXPECT_EQ(DestroyPropertyList(list), kSuccess);
 }
 
 }  // namespace
