@@ -41,14 +41,9 @@ protected:
         const int code = RunDecodeTool(argv, env);
         std::fclose(env.out);
         std::fclose(env.err);
-        out = Text("stdout.txt");
-        err = Text("stderr.txt");
+        out = folder.Text("stdout.txt");
+        err = folder.Text("stderr.txt");
         return code;
-    }
-
-    std::string Text(const std::string& name) {
-        const auto bytes = folder.Read(name);
-        return {bytes.begin(), bytes.end()};
     }
 
     decoder::testing::TempFolder folder;

@@ -9,10 +9,7 @@
 namespace sonidrax::decoder::testing {
 namespace {
 
-std::vector<std::string>& FilterEvents() {
-    static std::vector<std::string> events;
-    return events;
-}
+std::vector<std::string> filterEvents;
 
 // A filter whose instance is 100 + its id; every method but new and delete passed on,
 // or also read, which inverts every byte, so a test sees that reads pass the filter.
@@ -25,13 +22,13 @@ InputFilter MakeInputFilter(bool inverting) {
         return kSuccess;
     };
     f.deleteInstance = [](void* instance) {
-        FilterEvents().push_back("delete " + std::to_string(reinterpret_cast<std::intptr_t>(instance)));
+        filterEvents.push_back("delete " + std::to_string(reinterpret_cast<std::intptr_t>(instance)));
         return kSuccess;
     };
     if (!inverting) return f;
     f.name = [] { return "inverting"; };
     f.read = [](InputFilterElement* e, void* buffer, std::int32_t count) {
-        FilterEvents().push_back("read " + std::to_string(e->id));
+        filterEvents.push_back("read " + std::to_string(e->id));
         const std::int32_t got = e->next->filter.read(e->next, buffer, count);
         for (std::int32_t i = 0; i < got; ++i) static_cast<std::uint8_t*>(buffer)[i] ^= 0xFF;
         return got;
@@ -41,10 +38,6 @@ InputFilter MakeInputFilter(bool inverting) {
 
 class FilterChainTest : public DecoderTest {
 protected:
-    void SetUp() override {
-        DecoderTest::SetUp();
-        FilterEvents().clear();
-    }
     // The ids of the input chain's filters, first to last.
     std::vector<int> InputIds() {
         std::vector<int> ids;
@@ -58,6 +51,7 @@ protected:
 };
 
 TEST_F(FilterChainTest, PlacementFollowsWhereNewIdsFillTheGapsAndRemovalChoosesByNameFirstLastOrId) {
+    filterEvents.clear();
     EXPECT_TRUE(InputIds().empty());
     EXPECT_EQ(RemoveInputFilter(decoder, nullptr, kFirstFilter), kNotAvailable);
     // last, first, below 2: last, before filter 3, no filter 9: last
@@ -82,8 +76,8 @@ TEST_F(FilterChainTest, PlacementFollowsWhereNewIdsFillTheGapsAndRemovalChoosesB
     // Destroying the decoder deletes every filter's instance.
     ASSERT_EQ(DestroyDecoder(decoder), kSuccess);
     ASSERT_EQ(CreateDecoder(&decoder), kSuccess);  // for TearDown
-    EXPECT_EQ(FilterEvents(), (std::vector<std::string>{"delete 104", "delete 105", "delete 106", "delete 101",
-                                                        "delete 104", "delete 102", "delete 103"}));
+    EXPECT_EQ(filterEvents, (std::vector<std::string>{"delete 104", "delete 105", "delete 106", "delete 101",
+                                                      "delete 104", "delete 102", "delete 103"}));
 }
 
 TEST_F(FilterChainTest, BadDescriptorsAndFailingNewsLeaveTheChainAsItWas) {
@@ -121,9 +115,9 @@ TEST_F(FilterChainTest, ReadsAndWritesPassThroughTheFiltersInOrder) {
     EXPECT_EQ(decoder->input.size, 8u);  // size and caps passed on too
     EXPECT_EQ(decoder->input.caps, kInputSeekable);
     OpenRecorder();
-    FilterEvents().clear();
+    filterEvents.clear();
     ASSERT_EQ(DecodeAndPlay(decoder), kSuccess);
-    EXPECT_EQ(FilterEvents(), (std::vector<std::string>{"read 1", "read 3"}));
+    EXPECT_EQ(filterEvents, (std::vector<std::string>{"read 1", "read 3"}));
     EXPECT_EQ(DecodedBytes(), data);  // inverted twice
     EXPECT_EQ(Recorded().bytes, Concat({data, data}));
     ASSERT_EQ(RemoveInputFilter(decoder, nullptr, 3), 1);

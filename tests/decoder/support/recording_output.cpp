@@ -11,24 +11,19 @@ Status Note(const std::string& event) {
     return kSuccess;
 }
 
-std::string Numbers(std::initializer_list<std::int32_t> values) {
-    std::string text;
-    for (std::int32_t v : values) text += " " + std::to_string(v);
-    return text;
-}
-
 std::int32_t Write(void*, const void* pcm, std::int32_t byteCount, std::int32_t bytesPerSample, std::int32_t channels,
                    std::int32_t sampleRate) {
     if (options.keepsNothing) return byteCount;
-    Note("write" + Numbers({byteCount, bytesPerSample, channels, sampleRate}));
+    Note("write " + std::to_string(byteCount) + " " + std::to_string(bytesPerSample) + " " + std::to_string(channels) +
+         " " + std::to_string(sampleRate));
     const auto* bytes = static_cast<const std::uint8_t*>(pcm);
     Recorded().bytes.insert(Recorded().bytes.end(), bytes, bytes + byteCount);
     return options.writeResult != 0 ? options.writeResult : byteCount;
 }
 
 Status SetFormat(void*, const OutputFormat* format, std::uint32_t changedBits) {
-    Note("setFormat" + Numbers({format->bytesPerSample, format->sampleRate, format->channels}) + " bits " +
-         std::to_string(changedBits));
+    Note("setFormat " + std::to_string(format->bytesPerSample) + " " + std::to_string(format->sampleRate) + " " +
+         std::to_string(format->channels) + " bits " + std::to_string(changedBits));
     return options.setFormatResult;
 }
 

@@ -19,6 +19,10 @@ public:
     std::string Path(const std::string& name) const { return (root_ / name).string(); }
     void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
     std::vector<std::uint8_t> Read(const std::string& name) const;
+    std::string Text(const std::string& name) const {
+        const auto bytes = Read(name);
+        return {bytes.begin(), bytes.end()};
+    }
 
 private:
     std::filesystem::path root_;

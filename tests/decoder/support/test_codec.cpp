@@ -29,35 +29,22 @@ struct UnwindWitness {
     ~UnwindWitness() { ++Codecs().unwoundLocals; }
 };
 
-// Probe, query and new get no instance, so each codec made has functions of its own.
+// Probe gets neither instance nor record, so each codec made has a probe of its own.
 template <int Slot>
-struct SlotFunctions {
-    static Status Probe(const char*, const char*) {
-        CodecEvents().push_back(Slots()[Slot].label + ":probe");
-        return Slots()[Slot].probeResult;
-    }
-    static Status Query(ModuleInfo* info, std::int32_t flags) {
-        if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots()[Slot].blockBytes;
-        return kSuccess;
-    }
-    static Status New(void** out, const char*, const char*, const ModuleRecord*, Decoder* decoder) {
-        const TestCodecOptions& options = Slots()[Slot];
-        CodecEvents().push_back(options.label + ":new");
-        if (options.newResult != kSuccess) return options.newResult;
-        *out = new Instance{options, decoder};
-        return kSuccess;
-    }
-    static CodecModule Module() {
-        CodecModule m{};
-        m.probe = Probe;
-        m.query = Query;
-        m.newInstance = New;
-        return m;
-    }
-};
+Status Probe(const char*, const char*) {
+    CodecEvents().push_back(Slots()[Slot].label + ":probe");
+    return Slots()[Slot].probeResult;
+}
+constexpr Status (*kProbes[])(const char*, const char*) = {Probe<0>, Probe<1>, Probe<2>, Probe<3>};
 
-constexpr CodecModule (*kSlotModules[])() = {SlotFunctions<0>::Module, SlotFunctions<1>::Module,
-                                             SlotFunctions<2>::Module, SlotFunctions<3>::Module};
+// Codecs are registered in the order they were made, so a codec's id is its slot.
+Status New(void** out, const char*, const char*, const ModuleRecord* record, Decoder* decoder) {
+    const TestCodecOptions& options = Slots().at(static_cast<std::size_t>(record->id));
+    CodecEvents().push_back(options.label + ":new");
+    if (options.newResult != kSuccess) return options.newResult;
+    *out = new Instance{options, decoder};
+    return kSuccess;
+}
 
 void Publish(DecoderStatus* status, std::int32_t rate, std::int32_t channels, std::int32_t bitrate) {
     if (status->sampleRate == rate && status->channels == channels && status->bitrate == bitrate) return;
@@ -127,10 +114,17 @@ std::vector<std::string>& CodecEvents() { return Codecs().events; }
 
 CodecModule MakeTestCodec(const TestCodecOptions& options) {
     const std::size_t slot = Slots().size();
-    if (slot >= std::size(kSlotModules)) std::abort();
+    if (slot >= std::size(kProbes)) std::abort();
     Slots().push_back(options);
-    CodecModule m = kSlotModules[slot]();
+    CodecModule m{};
     m.version = kModuleVersion;
+    m.probe = kProbes[slot];
+    m.newInstance = New;
+    // The largest block is that of the codec made last: all codecs of a test share it.
+    m.query = [](ModuleInfo* info, std::int32_t flags) {
+        if ((flags & kQueryMaxOutput) != 0) info->maxOutputBytes = Slots().back().blockBytes;
+        return kSuccess;
+    };
     m.deleteInstance = [](void* instance) {
         Log(instance, "delete");
         delete Self(instance);
