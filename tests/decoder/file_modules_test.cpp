@@ -41,15 +41,14 @@ protected:
         return OpenInput(decoder);
     }
 
-    // The status properties, newest first, as "name=value".
-    std::vector<std::string> Properties() {
+    // The tags read, newest first, as "name=value " without the names' "id3/".
+    std::string Tags() {
         PropertyEnumeration all{};
         EXPECT_EQ(ListProperties(decoder->status.statusProperties, &all), kSuccess);
-        std::vector<std::string> found;
-        for (int i = 0; i < all.count; ++i) {
-            const PropertyEntry& e = all.entries[i];
-            found.push_back(e.name +
-                            ("=" + (e.type == kStringProperty ? e.value.text : std::to_string(e.value.integer))));
+        std::string found;
+        for (const PropertyEntry& e : std::vector<PropertyEntry>(all.entries, all.entries + all.count)) {
+            const std::string value = e.type == kStringProperty ? e.value.text : std::to_string(e.value.integer);
+            found += std::string(e.name).substr(4) + "=" + value + " ";
         }
         return found;
     }
@@ -86,33 +85,24 @@ TEST_F(FileModulesTest, WholeTagsOfNamesEndingInLowerCaseMp3AreReadAndTrimmedAtB
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
-        std::vector<std::string> properties;
-    } files[] = {{"song.mp3",
-                  tagged,
-                  {"id3/genre=-1", "id3/comment=note  x", "id3/year=1999", "id3/album=Album", "id3/artist=Artist",
-                   "id3/title=Hello"}},
-                 {"a.mp3",
-                  Concat({audio, Tag({std::string("Ti\0le", 5), "", std::string(30, ' ')}, 17)}),
-                  {"id3/genre=17", "id3/comment=", "id3/year=", "id3/album=", "id3/artist=", "id3/title=Ti"}},
-                 {"upper.MP3", tagged, {}},
-                 {".mp3", tagged, {}},
-                 {"song.mp3.bak", tagged, {}},
-                 {"mp3", tagged, {}},
-                 {"damaged.mp3", damaged, {}},
-                 {"short.mp3", shortFile, {}}};
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Path(""));  // a bare ".mp3" must be relative
+        std::string tags;
+    } files[] = {{"song.mp3", tagged, "genre=-1 comment=note  x year=1999 album=Album artist=Artist title=Hello "},
+                 {"a.mp3", Concat({audio, Tag({std::string("Ti\0le", 5), "", std::string(30, ' ')}, 17)}),
+                  "genre=17 comment= year= album= artist= title=Ti "},
+                 {"upper.MP3", tagged, ""},
+                 {"song.mp3.bak", tagged, ""},
+                 {"damaged.mp3", damaged, ""},
+                 {"short.mp3", shortFile, ""}};
     for (const auto& f : files) {
         folder.Write(f.name, f.bytes);
-        EXPECT_EQ(OpenFile(f.name), kSuccess) << f.name;
-        EXPECT_EQ(Properties(), f.properties) << f.name;
+        EXPECT_EQ(OpenFile(folder.Path(f.name)), kSuccess) << f.name;
+        EXPECT_EQ(Tags(), f.tags) << f.name;
         // The tag is read, the file still starts from its first byte, and the size counts the tag.
         EXPECT_EQ(decoder->input.size, f.bytes.size()) << f.name;
         std::uint8_t first = 0;
         EXPECT_EQ(decoder->services.readInput(decoder, &first, 1), kSuccess) << f.name;
         EXPECT_EQ(first, 0xAB) << f.name;
     }
-    std::filesystem::current_path(previous);
 }
 
 TEST_F(FileModulesTest, BlocksAreDeliveredWholeAndSeekingMovesInTheFile) {
@@ -123,7 +113,6 @@ TEST_F(FileModulesTest, BlocksAreDeliveredWholeAndSeekingMovesInTheFile) {
     EXPECT_EQ(decoder->input.caps, kInputSeekable);
     EXPECT_EQ((std::vector<int>{FirstDecodedByte(), FirstDecodedByte(), FirstDecodedByte()}),
               (std::vector<int>{0, 1, -1}));
-    EXPECT_EQ(decoder->input.bytesConsumed, 768u);
     ASSERT_EQ(SeekBytes(decoder, 400), kSuccess);
     EXPECT_EQ(FirstDecodedByte(), 1);
     // The module itself answers 0 for a short block.
