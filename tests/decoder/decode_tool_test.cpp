@@ -124,7 +124,7 @@ TEST_F(DecodeToolTest, AFullDiskIsAFailure) {
 }
 #endif
 
-TEST_F(DecodeToolTest, ProgressIsShownOnlyOnATerminal) {
+TEST_F(DecodeToolTest, ProgressIsShownOnATerminal) {
     ASSERT_EQ(Run({"@in.mp3", "@o.pcm"}, 0, true), kExitSuccess);
     EXPECT_EQ(err.back(), '\r');  // the line is cleared at the end
     decoder::DecoderStatus status{};

@@ -80,25 +80,6 @@ TEST_F(FilterChainTest, PlacementFollowsWhereNewIdsFillTheGapsAndRemovalChoosesB
                                                       "delete 104", "delete 102", "delete 103"}));
 }
 
-TEST_F(FilterChainTest, BadDescriptorsAndFailingNewsLeaveTheChainAsItWas) {
-    OutputFilter f{};
-    f.version = kModuleVersion;
-    f.name = [] { return "plain"; };
-    OutputFilter old = f, unnamed = f, failing = f;
-    old.version = 0x00040400;
-    unnamed.name = nullptr;
-    failing.newInstance = [](void**, std::int32_t, Decoder*) -> Status { return -42; };
-    EXPECT_EQ(
-        (std::vector<Status>{
-            AddOutputFilter(decoder, nullptr, 0), AddOutputFilter(decoder, &f, -5), AddOutputFilter(decoder, &f, -2),
-            AddOutputFilter(decoder, &old, 0), AddOutputFilter(decoder, &f, 0), AddOutputFilter(decoder, &unnamed, 0),
-            AddOutputFilter(decoder, &failing, -1), RemoveOutputFilter(decoder, nullptr, kLastFilter),
-            RemoveOutputFilter(decoder, nullptr, kLastFilter), ListInputFilters(decoder, nullptr, nullptr),
-            ListOutputFilters(nullptr, nullptr, [](void*, const OutputFilterElement*) {})}),
-        (std::vector<Status>{kInvalidParameters, kInvalidParameters, kInvalidParameters, kVersionMismatch, 1,
-                             kInvalidParameters, -42, 0, kNotAvailable, kInvalidParameters, kInvalidParameters}));
-}
-
 TEST_F(FilterChainTest, ReadsAndWritesPassThroughTheFiltersInOrder) {
     for (const InputFilter* f : {&inverting, &plain, &inverting}) ASSERT_GT(AddInputFilter(decoder, f, 0), 0);
     OutputFilter doubling{};

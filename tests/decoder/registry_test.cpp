@@ -74,27 +74,5 @@ TEST_F(RegistryTest, RefusalsAreReportedAndTakeNoIdAndOnlyTheVersionsLowestByteI
     EXPECT_EQ(decoder->moduleCounts[kOutputKind] + decoder->moduleCounts[kCodecKind], 0);
 }
 
-// An input without query, an output without controls.
-TEST_F(RegistryTest, MissingOptionalMethodsGetTheDefaultAnswers) {
-    const InputModule input = MakeMemoryInput();
-    ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
-    OpenRecorder();
-    ModuleInfo module{}, device{}, second{};
-    second.index = 1;
-    OutputControlBlock controls{{-1, -2, -3, -4, -5, -6, -7}};
-    EXPECT_EQ((std::vector<Status>{QueryInputModule(decoder, 0, &module, kQueryModule | kQueryDeviceCount),
-                                   QueryInputModule(decoder, 0, &device, kQueryDevice),
-                                   QueryInputModule(decoder, 0, &second, kQueryDevice),
-                                   QueryInputModule(decoder, 5, &module, kQueryModule),
-                                   OutputControls(decoder, &controls, 0), OutputMessage(decoder, 1, 2, 3)}),
-              (std::vector<Status>{kSuccess, kSuccess, kInvalidParameters, kNoSuchModule, kSuccess, kNotAvailable}));
-    EXPECT_EQ((std::vector<std::string>{module.name, module.description, std::to_string(module.index), device.name,
-                                        std::to_string(device.flags)}),
-              (std::vector<std::string>{"unknown module name", "", "1", "unknown device name",
-                                        std::to_string(kDeviceNameIsPattern)}));
-    EXPECT_EQ(std::vector<std::int32_t>(controls.fields, controls.fields + 7),
-              (std::vector<std::int32_t>{-1, -2, 2, 100, 100, 50, 1}));
-}
-
 }  // namespace
 }  // namespace sonidrax::decoder::testing

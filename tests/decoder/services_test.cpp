@@ -83,17 +83,16 @@ TEST_F(ServicesTest, OptionsReachTheCodecAndTheGettersAskIt) {
     // The test codec answers twice its value.
     EXPECT_EQ((std::vector<std::int32_t>{GetCodecOption2(decoder), GetCodecOption1(decoder)}),
               (std::vector<std::int32_t>{4, 6}));
-
-    std::int8_t gains[kBandGainCount], table[kBandGainCount];
-    for (std::size_t i = 0; i < kBandGainCount; ++i) gains[i] = static_cast<std::int8_t>(i - 32);
+    // The decoder keeps a copy of the gains, all 0 once they are taken away.
+    std::int8_t gains[kBandGainCount] = {-32, 31}, table[kBandGainCount];
     ASSERT_EQ(SetBandGains(decoder, gains), kSuccess);
-    gains[0] = 99;  // the decoder keeps its own copy
+    gains[0] = 99;
     ASSERT_EQ(GetBandGains(decoder, table), kSuccess);
-    EXPECT_EQ((std::vector<int>{table[0], table[63]}), (std::vector<int>{-32, 31}));
-    ASSERT_EQ(SetBandGains(decoder, nullptr), kSuccess);
-    ASSERT_EQ(GetBandGains(decoder, table), kSuccess);
-    EXPECT_EQ(std::vector<std::int8_t>(table, table + kBandGainCount), std::vector<std::int8_t>(kBandGainCount, 0));
-    EXPECT_EQ(GetBandGains(decoder, nullptr), kInvalidParameters);
+    EXPECT_EQ((std::vector<int>{table[0], table[1], table[63]}), (std::vector<int>{-32, 31, 0}));
+    EXPECT_EQ((std::vector<Status>{SetBandGains(decoder, nullptr), GetBandGains(decoder, table),
+                                   GetBandGains(decoder, nullptr)}),
+              (std::vector<Status>{kSuccess, kSuccess, kInvalidParameters}));
+    EXPECT_EQ(table[0], 0);
 }
 
 }  // namespace

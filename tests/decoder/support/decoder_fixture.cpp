@@ -14,11 +14,6 @@ void DecoderTest::SetUp() {
 
 void DecoderTest::TearDown() { EXPECT_EQ(DestroyDecoder(decoder), kSuccess); }
 
-void DecoderTest::Renew() {
-    TearDown();
-    SetUp();
-}
-
 std::vector<std::string> DecoderTest::Details() const {
     std::vector<std::string> details;
     for (const auto& r : reports) details.push_back(r.detail);

@@ -23,7 +23,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // A fresh decoder, for the next case of a table.
-    void Renew();
+    void Renew() {
+        TearDown();
+        SetUp();
+    }
 
     // The details of the reports so far.
     std::vector<std::string> Details() const;
