@@ -50,19 +50,15 @@ OutputModule MakeRecordingOutput(const RecordingOutputOptions& chosen) {
     m.close = [](void*) { return Note("close"); };
     m.write = Write;
     m.setFormat = SetFormat;
-    if (chosen.withGetBuffer) {
-        m.getBuffer = [](void*, std::int32_t byteCount) {
-            Note("getBuffer " + std::to_string(byteCount));
-            return Recorded().buffer;
-        };
-    }
-    if (chosen.withGetValue) {
-        m.getValue = [](void*, std::int32_t* valueOut) {
-            *valueOut = 77;
-            return kSuccess;
-        };
-        m.caps = [](void*) { return kOutputHasValue; };
-    }
+    m.getBuffer = [](void*, std::int32_t byteCount) {
+        Note("getBuffer " + std::to_string(byteCount));
+        return Recorded().buffer;
+    };
+    m.getValue = [](void*, std::int32_t* valueOut) {
+        *valueOut = 77;
+        return kSuccess;
+    };
+    m.caps = [](void*) { return kOutputHasValue; };
     return m;
 }
 

@@ -1,4 +1,5 @@
-// An output module for tests that keeps what it is given.
+// An output module for tests that keeps what it is given. It hands out a buffer of
+// its own and a value (77) after each decode.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 namespace sonidrax::decoder::testing {
 
 struct RecordingOutputOptions {
-    bool withGetBuffer = false;
-    bool withGetValue = false;  // also reports kOutputHasValue in its caps
     Status setFormatResult = kSuccess;
     std::int32_t writeResult = 0;  // 0: answers the byte count
     bool keepsNothing = false;     // writes and formats are not recorded (nor allocate)

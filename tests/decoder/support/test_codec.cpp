@@ -46,11 +46,11 @@ Status New(void** out, const char*, const char*, const ModuleRecord* record, Dec
     return kSuccess;
 }
 
-void Publish(DecoderStatus* status, std::int32_t rate, std::int32_t channels, std::int32_t bitrate) {
-    if (status->sampleRate == rate && status->channels == channels && status->bitrate == bitrate) return;
+void Publish(DecoderStatus* status, std::int32_t rate, std::int32_t channels) {
+    if (status->sampleRate == rate && status->channels == channels && status->bitrate == 128) return;
     status->sampleRate = rate;
     status->channels = channels;
-    status->bitrate = bitrate;
+    status->bitrate = 128;
     status->changedBits |= kStatusTimingChanged;
 }
 
@@ -68,7 +68,7 @@ Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
     out->channels = mono ? 1 : 2;
     out->sampleRate = mono ? 22050 : 44100;
     out->samplesPerChannel = self->options.blockBytes / (2 * out->channels);
-    Publish(status, out->sampleRate, out->channels, self->options.bitrate);
+    Publish(status, out->sampleRate, out->channels);
     if (status->mimeType == nullptr) {
         status->mimeType = "audio/x-test";
         status->changedBits |= kStatusMimeTypeChanged;
@@ -80,7 +80,7 @@ Status StreamInfo(void* instance, DecoderStatus* status) {
     Instance* self = Self(instance);
     Log(instance, "streamInfo");
     status->durationMs = self->options.durationMs;
-    Publish(status, 44100, 2, self->options.bitrate);
+    Publish(status, 44100, 2);
     return kSuccess;
 }
 

@@ -2,6 +2,7 @@
 // `blockBytes` bytes, each delivered as one decoded block of 16-bit PCM: the bytes
 // themselves. A block that begins with "ABRT" makes the codec give up through
 // AbortDecode; one that begins with "MONO" is delivered as one channel at 22050 Hz.
+// It publishes a bit rate of 128 kbit/s.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +19,7 @@ struct TestCodecOptions {
     Status newResult = kSuccess;
     Status inputChangedResult = kSuccess;
     std::int32_t blockBytes = 4608;  // also the largest block it answers to a query
-    std::int32_t bitrate = 128;
-    std::uint32_t durationMs = 0;  // published by streamInfo
+    std::uint32_t durationMs = 0;    // published by streamInfo
     bool withStreamInfo = true;
     bool withPositionOfOffset = false;  // twice the share of the input read
     bool withOffsetOfPosition = false;  // twice the position less a half
