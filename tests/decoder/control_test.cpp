@@ -127,8 +127,7 @@ TEST_F(ControlTest, OpeningResetsTheStatusAndAsksStreamInfoOnlyWhenSeekable) {
                              double(decoder->input.caps), double(decoder->input.size)}),
         (std::vector<double>{kNoSuchProperty, 0, 0, 0, 0, 0, 9216}));
     EXPECT_EQ((std::vector<Status>{ReleaseInput(decoder), ReleaseInput(decoder)}), (std::vector<Status>{0, 0}));
-    EXPECT_EQ(decoder->input.instance, nullptr);
-    EXPECT_EQ(decoder->input.state, kClosed);
+    EXPECT_TRUE(decoder->input.instance == nullptr && decoder->input.state == kClosed);
     EXPECT_EQ(CodecEvents(),
               (Events{"codec:probe", "codec:new", "codec:setParameters 7", "codec:inputChanged unknown mem:song",
                       "codec:inputClosed", "codec:probe", "codec:inputChanged unknown mem:song", "codec:inputClosed"}));

@@ -128,12 +128,11 @@ TEST(PropertyList, WatchersAreToldNewestFirstUntilRemovedButNotOfClearingAndBadA
     EXPECT_EQ(told, "newer n 42, older n 42, newer n -, older n -, older n 7, older n 8, ");
     // Bad arguments are refused.
     char text[10] = "untouched";
-    PropertyWatcher* h = nullptr;
     ASSERT_EQ(SetStringProperty(list, "ten", "0123456789"), kSuccess);
     EXPECT_EQ((std::vector<Status>{SetIntegerProperty(nullptr, "a", 1), SetIntegerProperty(list, nullptr, 1),
                                    SetStringProperty(list, "a", nullptr), GetIntegerProperty(list, "a", nullptr),
                                    GetStringProperty(list, nullptr, text), DeleteProperty(nullptr, "a"),
-                                   AddPropertyWatcher(list, "a", nullptr, nullptr, &h),
+                                   AddPropertyWatcher(list, "a", nullptr, nullptr, &h1),
                                    AddPropertyWatcher(list, "a", nullptr, Record, nullptr),
                                    RemovePropertyWatcher(list, nullptr), ListProperties(list, nullptr),
                                    CreatePropertyList(nullptr), GetStringProperty(list, "ten", text, sizeof text)}),
