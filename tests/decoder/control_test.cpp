@@ -63,10 +63,10 @@ TEST_F(ControlTest, StateErrorsAreReportedWithTheirTexts) {
     OpenRecorder();
     EXPECT_EQ((std::vector<Status>{OpenInput(decoder), OpenOutput(decoder), OutputControls(decoder, nullptr, 0)}),
               std::vector<Status>(3, kInternalError));
-    EXPECT_EQ(Details(), (Events{"null input instance", "input not open", "input not open", "null input instance",
-                                 "input not open", "null output instance", "output not open", "null output instance",
-                                 "output not open", "output not open", "input not closed", "output not closed",
-                                 "null control block"}));
+    EXPECT_EQ(details, (Events{"null input instance", "input not open", "input not open", "null input instance",
+                               "input not open", "null output instance", "output not open", "null output instance",
+                               "output not open", "output not open", "input not closed", "output not closed",
+                               "null control block"}));
 }
 
 TEST_F(ControlTest, OpeningChoosesTheNewestAcceptingCodecAndKeepsItAcrossOpens) {
@@ -149,7 +149,7 @@ TEST_F(ControlTest, OutputsAreChosenLikeInputsAndReleasedOrDestroyedClosed) {
               (Events{"new", "delete", "new", "open", "close", "delete", "new", "open", "close", "delete"}));
 }
 
-TEST_F(ControlTest, IdsCountUpPerKindAndTheNewestIsProbedFirst) {
+TEST_F(ControlTest, IdsCountUpPerKindTheNewestIsProbedFirstAndMissingOptionalMethodsGetDefaults) {
     const InputModule refuses = MakeMemoryInput({.acceptsEveryName = false});
     const InputModule accepts = MakeMemoryInput();
     const OutputModule output = MakeRecordingOutput();
@@ -162,6 +162,22 @@ TEST_F(ControlTest, IdsCountUpPerKindAndTheNewestIsProbedFirst) {
     // Both accept "mem:x"; the module with id 1 stands first and wins.
     ASSERT_EQ(SelectInput(decoder, "mem:x", kAutomaticModule), kSuccess);
     EXPECT_TRUE(OptionsOf(decoder->input.instance).acceptsEveryName);
+    // Modules without query, controls or message get the default answers.
+    ModuleInfo module{}, device{}, second{};
+    second.index = 1;
+    OutputControlBlock controls{{-1, -2, -3, -4, -5, -6, -7}};
+    EXPECT_EQ(
+        (std::vector<Status>{
+            QueryInputModule(decoder, 1, &module, kQueryModule | kQueryDeviceCount),
+            QueryInputModule(decoder, 1, &device, kQueryDevice), QueryInputModule(decoder, 1, &second, kQueryDevice),
+            QueryInputModule(decoder, 5, &module, kQueryModule), SelectOutput(decoder, "o", 0), OpenOutput(decoder),
+            OutputControls(decoder, &controls, 0), OutputMessage(decoder, 1, 2, 3)}),
+        (std::vector<Status>{0, 0, kInvalidParameters, kNoSuchModule, 0, 0, 0, kNotAvailable}));
+    EXPECT_EQ((std::vector<std::string>{module.name, module.description, device.name}),
+              (std::vector<std::string>{"unknown module name", "", "unknown device name"}));
+    std::vector<std::int32_t> numbers(controls.fields, controls.fields + 7);
+    numbers.insert(numbers.end(), {module.index, device.flags});
+    EXPECT_EQ(numbers, (std::vector<std::int32_t>{-1, -2, 2, 100, 100, 50, 1, 1, kDeviceNameIsPattern}));
 }
 
 // Registers a copy of the descriptor with one entry cleared, by its place in the table
@@ -191,8 +207,8 @@ TEST_F(ControlTest, RefusalsAreReportedAndTakeNoIdAndOnlyTheVersionsLowestByteIs
     codec.query = nullptr;  // the first missing method in the table's order is the one reported
     EXPECT_EQ(RegisterWithout(decoder, codec, 1, RegisterCodecModule), kInternalError);
     expected.push_back("null 'query' method");
-    EXPECT_EQ(Details(), expected);
-    EXPECT_EQ(reports[0].category, "internal error");
+    EXPECT_EQ(details, expected);
+    EXPECT_EQ(categories[0], "internal error");
     output.version = 0x00030300;
     codec.version = 0;
     std::vector<Status> answers = {RegisterOutputModule(decoder, &output), RegisterCodecModule(decoder, &codec),

@@ -77,8 +77,8 @@ TEST_F(DecodeToolTest, BadCommandLinesAndFailuresAreExplained) {
         EXPECT_EQ(err.find("--help") != std::string::npos, c.code == kExitUsage) << err;
         EXPECT_TRUE(out.empty());
     }
-    EXPECT_FALSE(std::filesystem::exists(folder.Path("never.wav")));
-    EXPECT_EQ(folder.Read("in.mp3").size(), 3 * 4608u + 128);
+    // Nothing was written over or left behind.
+    EXPECT_TRUE(!std::filesystem::exists(folder.Path("never.wav")) && folder.Read("in.mp3").size() == 3 * 4608u + 128);
     EXPECT_EQ(Run({"--help"}), kExitSuccess);
     EXPECT_EQ(out.rfind("Usage: sonidrax-decode", 0), 0u);
     EXPECT_TRUE(err.empty());

@@ -28,12 +28,11 @@ class FileModulesTest : public DecoderTest {
 protected:
     void SetUp() override {
         DecoderTest::SetUp();
-        ASSERT_EQ(GetFileInputModule(&input), kSuccess);
-        ASSERT_EQ(GetFileOutputModule(&output), kSuccess);
-        ASSERT_EQ(RegisterInputModule(decoder, &input), 0);
-        ASSERT_EQ(RegisterOutputModule(decoder, &output), 0);
         const CodecModule codec = MakeTestCodec();
-        ASSERT_EQ(RegisterCodecModule(decoder, &codec), 0);
+        ASSERT_EQ((std::vector<Status>{GetFileInputModule(&input), GetFileOutputModule(&output),
+                                       RegisterInputModule(decoder, &input), RegisterOutputModule(decoder, &output),
+                                       RegisterCodecModule(decoder, &codec)}),
+                  std::vector<Status>(5, kSuccess));
     }
 
     Status OpenFile(const std::string& name) {
@@ -117,12 +116,12 @@ TEST_F(FileModulesTest, OpenFailuresAreReportedWithTheirTexts) {
                                    OpenOutput(decoder)}),
               (std::vector<Status>{kFileNotFound, kInvalidParameters, kInvalidParameters, kSuccess, kCannotOpenFile}));
     EXPECT_EQ(decoder->input.state + decoder->output.state, kClosed);
-    ASSERT_EQ(reports.size(), 4u);
-    EXPECT_EQ((std::vector<std::string>{reports[0].category, reports[0].detail, reports[1].category, reports[1].detail,
-                                        reports[2].detail, reports[3].category}),
-              (std::vector<std::string>{"cannot open input file", "file not found", "internal error",
-                                        "null params or null/empty input name", "null params or null/empty output name",
-                                        "cannot open output file"}));
+    ASSERT_EQ(details.size(), 4u);
+    EXPECT_EQ(
+        (std::vector<std::string>{categories[0], details[0], categories[1], details[1], details[2], categories[3]}),
+        (std::vector<std::string>{"cannot open input file", "file not found", "internal error",
+                                  "null params or null/empty input name", "null params or null/empty output name",
+                                  "cannot open output file"}));
 }
 
 std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at, int bytes = 4) {

@@ -19,7 +19,7 @@ protected:
 
 TEST_F(ServicesTest, ReadsAreAllOrNothingAndSeeksRestartTheCount) {
     EXPECT_EQ((std::vector<Status>{Read(1), Seek(0)}), (std::vector<Status>{kInternalError, kInternalError}));
-    EXPECT_EQ(Details(), (std::vector<std::string>{"input not open", "input not open"}));
+    EXPECT_EQ(details, (std::vector<std::string>{"input not open", "input not open"}));
     OpenStream({10, 11, 12, 13, 14, 15, 16, 17, 18, 19}, {.blockBytes = 4});
     EXPECT_EQ((std::vector<Status>{Read(4), Seek(8), Read(4), Seek(4), Read(4), Read(0), Read(-1),
                                    decoder->services.readInput(decoder, nullptr, 4)}),

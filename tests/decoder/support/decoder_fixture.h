@@ -8,15 +8,10 @@
 
 #include "decoder/decoder.h"
 #include "memory_input.h"
-#include "support/recording_output.h"
-#include "support/test_codec.h"
+#include "recording_output.h"
+#include "test_codec.h"
 
 namespace sonidrax::decoder::testing {
-
-struct ErrorReport {
-    std::string category;
-    std::string detail;
-};
 
 class DecoderTest : public ::testing::Test {
 protected:
@@ -26,22 +21,16 @@ protected:
         ASSERT_EQ(CreateDecoder(&decoder), kSuccess);
         const ErrorCallback collect = [](void* user, std::int32_t, std::int32_t, const char* category,
                                          const char* detail) {
-            static_cast<std::vector<ErrorReport>*>(user)->push_back({category, detail});
+            static_cast<DecoderTest*>(user)->categories.push_back(category);
+            static_cast<DecoderTest*>(user)->details.push_back(detail);
         };
-        ASSERT_EQ(SetErrorCallback(decoder, collect, &reports), kSuccess);
+        ASSERT_EQ(SetErrorCallback(decoder, collect, this), kSuccess);
     }
     void TearDown() override { EXPECT_EQ(DestroyDecoder(decoder), kSuccess); }
     // A fresh decoder, for the next case of a table.
     void Renew() {
         TearDown();
         SetUp();
-    }
-
-    // The details of the reports so far.
-    std::vector<std::string> Details() const {
-        std::vector<std::string> details;
-        for (const auto& r : reports) details.push_back(r.detail);
-        return details;
     }
 
     // Registers a memory input holding `bytes` as "mem:s" and a test codec, selects
@@ -74,7 +63,7 @@ protected:
     }
 
     Decoder* decoder = nullptr;
-    std::vector<ErrorReport> reports;
+    std::vector<std::string> categories, details;  // of the error reports
 };
 
 }  // namespace sonidrax::decoder::testing

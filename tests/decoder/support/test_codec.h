@@ -129,9 +129,8 @@ inline Status Decode(void* instance, OutputBuffer* out, DecoderStatus* status) {
 }
 
 inline Status StreamInfo(void* instance, DecoderStatus* status) {
-    Instance* self = Self(instance);
     Log(instance, "streamInfo");
-    status->durationMs = self->options.durationMs;
+    status->durationMs = Self(instance)->options.durationMs;
     Publish(status, 44100, 2);
     return kSuccess;
 }
