@@ -74,12 +74,15 @@ TEST_F(FileModulesTest, WholeTagsOfNamesEndingInLowerCaseMp3AreReadAndTrimmedAtB
                  {"a.mp3", Concat({audio, Tag({std::string("Ti\0le", 5), "", std::string(30, ' ')}, 17)}),
                   "genre=17 comment= year= album= artist= title=Ti "},
                  {"upper.MP3", tagged, ""},
+                 {".mp3", tagged, ""},
                  {"song.mp3.bak", tagged, ""},
                  {"damaged.mp3", damaged, ""},
                  {"short.mp3", shortFile, ""}};
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path(""));  // a bare ".mp3" must be relative
     for (const auto& f : files) {
         folder.Write(f.name, f.bytes);
-        EXPECT_EQ(OpenFile(folder.Path(f.name)), kSuccess) << f.name;
+        EXPECT_EQ(OpenFile(f.name), kSuccess) << f.name;
         EXPECT_EQ(Tags(), f.tags) << f.name;
         // The tag is read, the file still starts from its first byte, and the size counts the tag.
         EXPECT_EQ(decoder->input.size, f.bytes.size()) << f.name;
@@ -87,6 +90,7 @@ TEST_F(FileModulesTest, WholeTagsOfNamesEndingInLowerCaseMp3AreReadAndTrimmedAtB
         EXPECT_EQ(decoder->services.readInput(decoder, &first, 1), kSuccess) << f.name;
         EXPECT_EQ(first, 0xAB) << f.name;
     }
+    std::filesystem::current_path(previous);
 }
 
 TEST_F(FileModulesTest, BlocksAreDeliveredWholeAndSeekingMovesInTheFile) {
@@ -113,10 +117,12 @@ TEST_F(FileModulesTest, OpenFailuresAreReportedWithTheirTexts) {
     EXPECT_EQ((std::vector<Status>{OpenFile(folder.Path("missing.mp3")), SelectInput(decoder, "", kAutomaticModule),
                                    SelectOutput(decoder, nullptr, kAutomaticModule),
                                    SelectOutput(decoder, folder.Path("no/such/folder/out.wav").c_str(), 0),
-                                   OpenOutput(decoder)}),
-              (std::vector<Status>{kFileNotFound, kInvalidParameters, kInvalidParameters, kSuccess, kCannotOpenFile}));
+                                   OpenOutput(decoder), SelectOutput(decoder, ("WAV:" + folder.Path("o")).c_str(), 0),
+                                   OpenOutput(decoder)}),  // "WAV:" is no prefix: a path that leads nowhere
+              (std::vector<Status>{kFileNotFound, kInvalidParameters, kInvalidParameters, 0, kCannotOpenFile, 0,
+                                   kCannotOpenFile}));
     EXPECT_EQ(decoder->input.state + decoder->output.state, kClosed);
-    ASSERT_EQ(details.size(), 4u);
+    ASSERT_EQ(details.size(), 5u);
     EXPECT_EQ(
         (std::vector<std::string>{categories[0], details[0], categories[1], details[1], details[2], categories[3]}),
         (std::vector<std::string>{"cannot open input file", "file not found", "internal error",
