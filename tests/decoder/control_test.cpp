@@ -72,11 +72,11 @@ TEST_F(ControlTest, StateErrorsAreReportedWithTheirTexts) {
 TEST_F(ControlTest, OpeningChoosesTheNewestAcceptingCodecAndKeepsItAcrossOpens) {
     Register({{.label = "a"}, {.label = "b", .probeResult = kNotAvailable}, {.label = "c", .probeResult = -1}});
     ASSERT_EQ(OpenInput(decoder), kSuccess);
-    EXPECT_EQ(CodecEvents(), (Events{"c:probe", "b:probe", "a:probe", "a:new", "a:setParameters 7",
-                                     "a:inputChanged unknown mem:song", "a:streamInfo"}));
+    EXPECT_EQ(Codecs().events, (Events{"c:probe", "b:probe", "a:probe", "a:new", "a:setParameters 7",
+                                       "a:inputChanged unknown mem:song", "a:streamInfo"}));
     void* instance = decoder->codec.instance;
     ASSERT_EQ(CloseInput(decoder), kSuccess);
-    CodecEvents().clear();
+    Codecs().events.clear();
     ASSERT_EQ(OpenInput(decoder), kSuccess);
     EXPECT_EQ(decoder->codec.instance, instance);
     // Another codec replaces the instance.
@@ -86,9 +86,10 @@ TEST_F(ControlTest, OpeningChoosesTheNewestAcceptingCodecAndKeepsItAcrossOpens) 
     ASSERT_EQ(OpenInput(decoder), kSuccess);
     ASSERT_EQ(DestroyDecoder(decoder), kSuccess);
     ASSERT_EQ(CreateDecoder(&decoder), kSuccess);
-    EXPECT_EQ(CodecEvents(), (Events{"c:probe", "b:probe", "a:probe", "a:inputChanged unknown mem:song", "a:streamInfo",
-                                     "a:inputClosed", "d:probe", "a:delete", "d:new", "d:setParameters 7",
-                                     "d:inputChanged unknown mem:song", "d:streamInfo", "d:inputClosed", "d:delete"}));
+    EXPECT_EQ(Codecs().events,
+              (Events{"c:probe", "b:probe", "a:probe", "a:inputChanged unknown mem:song", "a:streamInfo",
+                      "a:inputClosed", "d:probe", "a:delete", "d:new", "d:setParameters 7",
+                      "d:inputChanged unknown mem:song", "d:streamInfo", "d:inputClosed", "d:delete"}));
 }
 
 TEST_F(ControlTest, FailedOpensLeaveTheInputClosed) {
@@ -108,7 +109,7 @@ TEST_F(ControlTest, FailedOpensLeaveTheInputClosed) {
         EXPECT_EQ(OpenInput(decoder), f.expected);
         EXPECT_EQ(decoder->input.state, kClosed) << f.expected;
     }
-    EXPECT_EQ(CodecEvents().back(), "r:inputClosed");
+    EXPECT_EQ(Codecs().events.back(), "r:inputClosed");
 }
 
 TEST_F(ControlTest, OpeningResetsTheStatusAndAsksStreamInfoOnlyWhenSeekable) {
@@ -128,7 +129,7 @@ TEST_F(ControlTest, OpeningResetsTheStatusAndAsksStreamInfoOnlyWhenSeekable) {
         (std::vector<double>{kNoSuchProperty, 0, 0, 0, 0, 0, 9216}));
     EXPECT_EQ((std::vector<Status>{ReleaseInput(decoder), ReleaseInput(decoder)}), (std::vector<Status>{0, 0}));
     EXPECT_TRUE(decoder->input.instance == nullptr && decoder->input.state == kClosed);
-    EXPECT_EQ(CodecEvents(),
+    EXPECT_EQ(Codecs().events,
               (Events{"codec:probe", "codec:new", "codec:setParameters 7", "codec:inputChanged unknown mem:song",
                       "codec:inputClosed", "codec:probe", "codec:inputChanged unknown mem:song", "codec:inputClosed"}));
 }
@@ -222,6 +223,8 @@ TEST_F(ControlTest, RefusalsAreReportedAndTakeNoIdAndOnlyTheVersionsLowestByteIs
     EXPECT_EQ(answers, (std::vector<Status>{kVersionMismatch, kVersionMismatch, kInvalidParameters, kInvalidParameters,
                                             kInvalidParameters, kInvalidParameters, 0, 1, kVersionMismatch, 2}));
     EXPECT_EQ(decoder->moduleCounts[kOutputKind] + decoder->moduleCounts[kCodecKind], 0);
+    ASSERT_EQ(SetErrorCallback(decoder, nullptr, nullptr), kSuccess);  // without one only the report is missing
+    EXPECT_EQ(RegisterWithout(decoder, input, 5, RegisterInputModule), kInternalError);
 }
 
 }  // namespace

@@ -161,12 +161,12 @@ TEST_F(DecodeTest, SeekingAndDecodingMoveThePositionAndTheTimeWithinTheStream) {
         c.codec.blockBytes = 1000;
         OpenNumbered(c.codec);
         ASSERT_EQ(SeekBytes(decoder, 5000), kSuccess);
-        CodecEvents().clear();
+        Codecs().events.clear();
         ASSERT_EQ(c.move(), kSuccess);
         EXPECT_EQ(decoder->input.bytesConsumed, c.offset);
         EXPECT_FLOAT_EQ(decoder->status.position, c.position);
         EXPECT_EQ(Parts(decoder->status.timecode), c.time);
-        EXPECT_EQ(CodecEvents(), c.decoding ? Events{} : Events{"codec:seekDone " + std::to_string(c.offset)});
+        EXPECT_EQ(Codecs().events, c.decoding ? Events{} : Events{"codec:seekDone " + std::to_string(c.offset)});
         EXPECT_EQ(NextBlock(), c.offset < 10000 ? static_cast<int>(c.offset / 1000) : -1);
     }
     EXPECT_EQ(SeekTimecode(decoder, nullptr), kInvalidParameters);
@@ -175,7 +175,7 @@ TEST_F(DecodeTest, SeekingAndDecodingMoveThePositionAndTheTimeWithinTheStream) {
     OpenNumbered({.blockBytes = 1000}, {.seekable = false});
     EXPECT_EQ((std::vector<Status>{SeekBytes(decoder, 10), SeekPosition(decoder, 0.5f), SeekSeconds(decoder, 1)}),
               std::vector<Status>(3, kNotAvailable));
-    EXPECT_TRUE(CodecEvents().empty());
+    EXPECT_TRUE(Codecs().events.empty());
     EXPECT_EQ(NextBlock(), 0);
 }
 

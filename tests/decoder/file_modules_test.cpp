@@ -64,8 +64,7 @@ TEST_F(FileModulesTest, WholeTagsOfNamesEndingInLowerCaseMp3AreReadAndTrimmedAtB
         Concat({audio, Tag({"Hello" + std::string(25, ' '), "Artist", "Album", "1999", "note  x  "}, 0xFF)});
     auto damaged = tagged;
     damaged[1000] = 'X';
-    std::vector<std::uint8_t> shortFile(100, 0xAB);
-    std::memcpy(shortFile.data() + 1, "TAG", 3);
+    const auto shortFile = Block(100, "\xABTAG", 0xAB);
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;

@@ -27,7 +27,7 @@ TEST_F(ServicesTest, ReadsAreAllOrNothingAndSeeksRestartTheCount) {
                                    kInvalidParameters}));
     EXPECT_EQ(bytes[3], 17);
     EXPECT_EQ(decoder->input.bytesConsumed, 8u);
-    EXPECT_TRUE(CodecEvents().empty());  // the codec asked for it: no seekDone
+    EXPECT_TRUE(Codecs().events.empty());  // the codec asked for it: no seekDone
     // A failed seek leaves the count alone; a read of part of a block counts that part.
     InputModule partial = MakeMemoryInput();
     partial.read = [](void*, void*, std::int32_t count) { return count / 2; };
@@ -85,7 +85,7 @@ TEST_F(ServicesTest, OptionsReachTheCodecAndTheGettersAskIt) {
     EXPECT_EQ((std::vector<std::int32_t>{SetCodecOption2(decoder, 2), decoder->services.resetCodec(decoder),
                                          GetCodecOption2(decoder), GetCodecOption1(decoder)}),
               (std::vector<std::int32_t>{kSuccess, kSuccess, 4, 6}));
-    EXPECT_EQ(CodecEvents(), (std::vector<std::string>{"codec:setParameters 2", "codec:reset"}));
+    EXPECT_EQ(Codecs().events, (std::vector<std::string>{"codec:setParameters 2", "codec:reset"}));
     // The decoder keeps a copy of the gains, all 0 once they are taken away.
     std::int8_t gains[kBandGainCount] = {-32, 31}, table[kBandGainCount];
     ASSERT_EQ(SetBandGains(decoder, gains), kSuccess);

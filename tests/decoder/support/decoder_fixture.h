@@ -44,7 +44,7 @@ protected:
         ASSERT_GE(RegisterCodecModule(decoder, &codecModule), 0);
         ASSERT_EQ(SelectInput(decoder, "mem:s", kAutomaticModule), kSuccess);
         ASSERT_EQ(OpenInput(decoder), kSuccess);
-        CodecEvents().clear();
+        Codecs().events.clear();
     }
 
     // Registers a recording output, selects and opens it.

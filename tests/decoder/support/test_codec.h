@@ -41,8 +41,6 @@ inline CodecRecord& Codecs() {
     return record;
 }
 
-inline std::vector<std::string>& CodecEvents() { return Codecs().events; }
-
 // A block for the test codec's stream: blockBytes bytes beginning with tag (may be
 // empty), the rest filled with fill.
 inline std::vector<std::uint8_t> Block(std::int32_t blockBytes, const std::string& tag = "", std::uint8_t fill = 0x11) {
@@ -72,7 +70,7 @@ struct Instance {
 inline Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
 
 inline Status Log(void* instance, const std::string& event) {
-    CodecEvents().push_back(Self(instance)->options.label + ":" + event);
+    Codecs().events.push_back(Self(instance)->options.label + ":" + event);
     return kSuccess;
 }
 
@@ -84,7 +82,7 @@ struct UnwindWitness {
 // Probe gets neither instance nor record, so each codec made has a probe of its own.
 template <int Slot>
 Status Probe(const char*, const char*) {
-    CodecEvents().push_back(Slots()[Slot].label + ":probe");
+    Codecs().events.push_back(Slots()[Slot].label + ":probe");
     return Slots()[Slot].probeResult;
 }
 inline constexpr Status (*kProbes[])(const char*, const char*) = {Probe<0>, Probe<1>, Probe<2>, Probe<3>};
@@ -92,7 +90,7 @@ inline constexpr Status (*kProbes[])(const char*, const char*) = {Probe<0>, Prob
 // Codecs are registered in the order they were made, so a codec's id is its slot.
 inline Status New(void** out, const char*, const char*, const ModuleRecord* record, Decoder* decoder) {
     const TestCodecOptions& options = Slots().at(static_cast<std::size_t>(record->id));
-    CodecEvents().push_back(options.label + ":new");
+    Codecs().events.push_back(options.label + ":new");
     if (options.newResult != kSuccess) return options.newResult;
     *out = new Instance{options, decoder};
     return kSuccess;
