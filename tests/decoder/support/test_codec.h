@@ -17,7 +17,7 @@
 namespace sonidrax::decoder::testing {
 
 struct TestCodecOptions {
-    std::string label = "codec";  // prefixes its events
+    const char* label = "codec";  // prefixes its events
     Status probeResult = kSuccess;
     Status newResult = kSuccess;
     Status inputChangedResult = kSuccess;
@@ -70,7 +70,7 @@ struct Instance {
 inline Instance* Self(void* instance) { return static_cast<Instance*>(instance); }
 
 inline Status Log(void* instance, const std::string& event) {
-    Codecs().events.push_back(Self(instance)->options.label + ":" + event);
+    Codecs().events.push_back(std::string(Self(instance)->options.label) + ":" + event);
     return kSuccess;
 }
 
@@ -82,7 +82,7 @@ struct UnwindWitness {
 // Probe gets neither instance nor record, so each codec made has a probe of its own.
 template <int Slot>
 Status Probe(const char*, const char*) {
-    Codecs().events.push_back(Slots()[Slot].label + ":probe");
+    Codecs().events.push_back(std::string(Slots()[Slot].label) + ":probe");
     return Slots()[Slot].probeResult;
 }
 inline constexpr Status (*kProbes[])(const char*, const char*) = {Probe<0>, Probe<1>, Probe<2>, Probe<3>};
@@ -90,7 +90,7 @@ inline constexpr Status (*kProbes[])(const char*, const char*) = {Probe<0>, Prob
 // Codecs are registered in the order they were made, so a codec's id is its slot.
 inline Status New(void** out, const char*, const char*, const ModuleRecord* record, Decoder* decoder) {
     const TestCodecOptions& options = Slots().at(static_cast<std::size_t>(record->id));
-    Codecs().events.push_back(options.label + ":new");
+    Codecs().events.push_back(std::string(options.label) + ":new");
     if (options.newResult != kSuccess) return options.newResult;
     *out = new Instance{options, decoder};
     return kSuccess;
