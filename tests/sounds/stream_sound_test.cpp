@@ -85,10 +85,8 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
 // last one, frame by frame backwards.
 TEST_F(StreamSoundTest, SeeksLandOnTheirPcmForwardAndBackwards) {
     Open(0);
-    EXPECT_EQ(sound->BufferBytes(), 131072u);
-    EXPECT_EQ(sound->Format()->nBlockAlign, 4);
-    EXPECT_EQ(sound->Format()->nAvgBytesPerSec, 176400u);
-    EXPECT_EQ(sound->DataBytes(), 1764000u);
+    EXPECT_EQ(std::vector<uint32_t>({sound->BufferBytes(), sound->Format()->nAvgBytesPerSec, sound->DataBytes()}),
+              std::vector<uint32_t>({131072, 176400, 1764000}));
     ASSERT_EQ(sound->SeekData(176400), kOk);
     const decoder::Timecode& at = sound->Stream()->status.timecode;
     EXPECT_NEAR(at.seconds * 100 + at.hundredths, 100, 1);
