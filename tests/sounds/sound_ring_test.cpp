@@ -45,32 +45,33 @@ protected:
     // The position a sound starts from in its direction.
     int64_t Start() const { return sound->Reversed() ? End() : 0; }
 
-    Listener Listen(int64_t from) { return Listener(*sound, *buffer, data, 4, from); }
-
-    // Plays and refills until `bytes` have been heard or the sound stopped; with
-    // `checkPositions`, the reported position follows what was heard.
-    ::testing::AssertionResult PlayThrough(Listener& listener, uint64_t bytes, uint32_t step = 300,
-                                           bool checkPositions = false) {
-        while (listener.heard() < bytes && buffer->playing) {
-            auto heard = listener.Hear(step);
-            if (!heard) return heard;
+    // Plays from `from` and refills until `bytes` have been heard or the sound
+    // stopped, leaving the count in `heard`; with `checkPositions`, the reported
+    // position follows what was heard.
+    ::testing::AssertionResult PlayFrom(int64_t from, uint64_t bytes, uint32_t step = 300,
+                                        bool checkPositions = false) {
+        Listener listener{*sound, *buffer, data, 4, from};
+        for (heard = 0; heard < bytes && buffer->playing; heard = listener.heard) {
+            auto result = listener.Hear(step);
+            if (!result) return result;
             sound->Refill();
             sound->Refill();
             // A one-shot past its data stands wherever it stopped.
-            if (!checkPositions || (!sound->GetLoop() && listener.heard() > data.size())) continue;
-            uint64_t played = listener.heard() % data.size();
+            if (!checkPositions || (!sound->GetLoop() && listener.heard > data.size())) continue;
+            uint64_t played = listener.heard % data.size();
             uint64_t expected = sound->Reversed() ? (data.size() - played) % data.size() : played;
             // Where one lap meets the next, the loop stands at its end or its start.
             uint64_t pos = sound->GetPosition();
             if (expected == 0 && pos == data.size()) pos = 0;
             if (pos != expected) {
                 return ::testing::AssertionFailure()
-                       << "position " << pos << " after " << listener.heard() << ", expected " << expected;
+                       << "position " << pos << " after " << listener.heard << ", expected " << expected;
             }
         }
         return ::testing::AssertionSuccess();
     }
 
+    uint64_t heard = 0;
     Bytes data;
     FakeSoundBuffer* buffer = nullptr;
 };
@@ -86,12 +87,11 @@ TEST_P(EachDirection, OneShotPlaysItsDataThenSilenceThenStops) {
     EXPECT_EQ(sound->GetPosition(), static_cast<uint32_t>(Start()));
     ASSERT_EQ(sound->Play(), kOk);
     EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});  // a ring always loops
-    Listener listener = Listen(Start());
-    ASSERT_TRUE(PlayThrough(listener, 3 * data.size(), 300, true));
+    ASSERT_TRUE(PlayFrom(Start(), 3 * data.size(), 300, true));
     EXPECT_FALSE(sound->PlayRequested());
     // Stopped once the position passed the data, and not much later.
-    EXPECT_GT(listener.heard(), data.size());
-    EXPECT_LE(listener.heard(), data.size() + kRing);
+    EXPECT_GT(heard, data.size());
+    EXPECT_LE(heard, data.size() + kRing);
 }
 
 // Data longer than the ring, and hours of looping in minutes: a short sound round
@@ -101,8 +101,7 @@ TEST_P(EachDirection, LoopsStartOverAndReportPositionsModuloTheData) {
     for (uint32_t frames : {kFrames, 1250u}) {
         Open(GetParam(), true, kRing, frames);
         sound->Play();
-        Listener listener = Listen(Start());
-        ASSERT_TRUE(PlayThrough(listener, (frames == kFrames ? 3 : 60) * data.size(), 300, true)) << frames;
+        ASSERT_TRUE(PlayFrom(Start(), (frames == kFrames ? 3 : 60) * data.size(), 300, true)) << frames;
         EXPECT_TRUE(buffer->playing);
         EXPECT_LT(static_cast<int32_t>(sound->Ring().bufferStartPos), static_cast<int32_t>(2 * data.size() + kRing));
         EXPECT_GT(static_cast<int32_t>(sound->Ring().bufferStartPos), -static_cast<int32_t>(kRing));
@@ -117,8 +116,7 @@ TEST_P(EachDirection, SetPositionReloadsOnlyWhatTheRingDoesNotHold) {
     for (bool held : {true, false}) {
         Open(GetParam(), false);
         sound->Play();
-        Listener warmUp = Listen(Start());
-        ASSERT_TRUE(PlayThrough(warmUp, 6000));
+        ASSERT_TRUE(PlayFrom(Start(), 6000));
         size_t locks = buffer->locks.size();
         int32_t ahead = static_cast<int32_t>(sound->GetPosition()) + (GetParam() ? -1000 : 1000);
         int32_t pos = held ? ahead : static_cast<int32_t>(GetParam() ? 2000 : End() - 2000);
@@ -127,15 +125,13 @@ TEST_P(EachDirection, SetPositionReloadsOnlyWhatTheRingDoesNotHold) {
         EXPECT_TRUE(held || buffer->locks.back().bytes == sound->BufferBytes());
         EXPECT_TRUE(buffer->playing);
         EXPECT_EQ(sound->GetPosition(), static_cast<uint32_t>(pos));
-        Listener listener = Listen(pos);
-        ASSERT_TRUE(PlayThrough(listener, 3 * data.size())) << held;
-        EXPECT_LE(listener.heard(), (GetParam() ? pos : End() - pos) + kRing);
+        ASSERT_TRUE(PlayFrom(pos, 3 * data.size())) << held;
+        EXPECT_LE(heard, (GetParam() ? pos : End() - pos) + kRing);
     }
     sound->Play();
     ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(Start())), kOk);
-    Listener again = Listen(Start());
-    ASSERT_TRUE(PlayThrough(again, 3 * data.size()));
-    EXPECT_GT(again.heard(), data.size());
+    ASSERT_TRUE(PlayFrom(Start(), 3 * data.size()));
+    EXPECT_GT(heard, data.size());
 }
 
 // Refill regions are a quarter of the ring up to 64 KiB; a larger ring is no
@@ -145,12 +141,11 @@ TEST_F(SoundRingTest, RefillRegionWrapsAroundTheRingEnd) {
     Open(false, false, kLargeRing, 150000);
     ASSERT_EQ(sound->RefillBytes(), 65536u);
     sound->Play();
-    Listener listener = Listen(0);
-    ASSERT_TRUE(PlayThrough(listener, 3 * data.size(), 4000));
+    ASSERT_TRUE(PlayFrom(0, 3 * data.size(), 4000));
     bool wrapped = false;
     for (const auto& lock : buffer->locks) wrapped |= lock.offset + lock.bytes > sound->BufferBytes();
     EXPECT_TRUE(wrapped);
-    EXPECT_GT(listener.heard(), data.size());
+    EXPECT_GT(heard, data.size());
 }
 
 TEST_F(SoundRingTest, LostBufferIsRestoredAndTheNextRefillCarriesOn) {
@@ -196,13 +191,11 @@ TEST_F(SoundRingTest, PositionsAndReversal) {
     EXPECT_EQ(sound->GetPosition(), data.size());
     ASSERT_EQ(sound->SetPosition(0), kOk);
     sound->Play();
-    Listener forward = Listen(0);
-    ASSERT_TRUE(PlayThrough(forward, 12000));
+    ASSERT_TRUE(PlayFrom(0, 12000));
     uint32_t pos = sound->GetPosition();
     ASSERT_EQ(sound->Reverse(), kOk);
     EXPECT_EQ(sound->GetPosition(), pos);
-    Listener backward = Listen(pos);
-    ASSERT_TRUE(PlayThrough(backward, 2 * data.size()));
+    ASSERT_TRUE(PlayFrom(pos, 2 * data.size()));
 }
 
 }  // namespace

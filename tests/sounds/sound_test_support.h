@@ -25,7 +25,7 @@ using Bytes = std::vector<uint8_t>;
 // Frame i holds i in its low bytes and a top byte of 0x40..0x7F: never silence
 // (0 or 0x80), and unique for the first 2^22 frames of 4-byte frames.
 inline Bytes Pattern(uint32_t frameSize, uint32_t frames) {
-    Bytes data{};
+    Bytes data;
     for (uint32_t i = 0; i < frames; ++i) {
         for (uint32_t b = 0; b < frameSize; ++b) {
             uint32_t byte = i >> (8 * b);
@@ -62,14 +62,9 @@ struct WaveShape {
 
 inline Bytes WaveImage(const WaveShape& s) {
     Bytes fmt;
-    uint16_t align = static_cast<uint16_t>(s.channels * s.bits / 8);
-    for (auto [value, bytes] : {std::pair<uint32_t, int>{s.tag, 2},
-                                {s.channels, 2},
-                                {s.rate, 4},
-                                {s.rate * align, 4},
-                                {align, 2},
-                                {s.bits, 2}}) {
-        PutLe(fmt, value, bytes);
+    uint32_t align = s.channels * s.bits / 8u;
+    for (uint32_t word : {uint32_t{s.tag} | s.channels << 16, s.rate, s.rate * align, align | s.bits << 16}) {
+        PutLe(fmt, word, 4);
     }
     fmt.insert(fmt.end(), s.fmtExtra.begin(), s.fmtExtra.end());
     Bytes body = {'W', 'A', 'V', 'E'};
@@ -97,17 +92,11 @@ inline const char* WriteFile(const Bytes& contents, const char* name = "sound.wa
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memory_ = host.NewInstance(sizeof(HostHeader));
-        HostCallback* callback = static_cast<HostHeader*>(memory_)->callback;
-        void* messages = nullptr;
-        callback->ops->QueryInterface(callback, &kIidHostMessages, &messages);
         ASSERT_EQ(FakeDirectSoundSystem::Create(nullptr, &directSoundObject_, nullptr), DS_OK);
-        context = SoundContext{host.allocator(), static_cast<HostMessages*>(messages), directSoundObject_};
+        context = SoundContext{host.allocator(), &host.record().messages.iface, directSoundObject_};
     }
 
     void TearDown() override {
-        if (context.messages != nullptr) context.messages->ops->Release(context.messages);
-        host.DeleteInstance(memory_);
         EXPECT_EQ(directSound.LiveReferences(), 1) << "a sound kept a DirectSound reference";
         directSoundObject_->Release();
         EXPECT_EQ(host.LiveAllocations(), 0) << "a format block was not freed";
@@ -136,7 +125,6 @@ protected:
     SoundContext context{};
 
 private:
-    void* memory_ = nullptr;
     IDirectSound* directSoundObject_ = nullptr;
 };
 
@@ -155,43 +143,36 @@ protected:
 // Plays a sound on the fake device the way a listener hears it: takes the bytes
 // under the play cursor as it moves, and compares them with what the data says
 // should sound from the starting position on, in the sound's direction.
-class Listener {
-public:
-    Listener(SoundBuffer& sound, FakeSoundBuffer& buffer, const Bytes& data, uint32_t frameSize, int64_t start)
-        : sound_(sound), buffer_(buffer), data_(data), frame_(frameSize), start_(start) {}
-
+struct Listener {
     // The byte that should sound `t` bytes after the start.
     int Expected(uint64_t t) const {
-        int64_t size = static_cast<int64_t>(data_.size());
-        int64_t q = start_ + static_cast<int64_t>(t);
-        if (sound_.Reversed()) q = start_ - static_cast<int64_t>((t / frame_ + 1) * frame_ - t % frame_);
-        if (sound_.GetLoop()) q = ((q % size) + size) % size;
-        if (q < 0 || q >= size) return sound_.Format()->wBitsPerSample == 8 ? 0x80 : 0;  // silence
-        return data_[static_cast<size_t>(q)];
+        int64_t size = static_cast<int64_t>(data.size());
+        int64_t q = start + static_cast<int64_t>(t);
+        if (sound.Reversed()) q = start - static_cast<int64_t>((t / frame + 1) * frame - t % frame);
+        if (sound.GetLoop()) q = ((q % size) + size) % size;
+        if (q < 0 || q >= size) return sound.Format()->wBitsPerSample == 8 ? 0x80 : 0;  // silence
+        return data[static_cast<size_t>(q)];
     }
 
     // Moves the cursor by n bytes, checking what passes under it. Stops early when
     // the buffer stops.
     ::testing::AssertionResult Hear(uint32_t n) {
-        for (uint32_t i = 0; i < n && buffer_.playing; ++i, ++heard_, buffer_.Advance(1)) {
-            int heard = buffer_.Bytes()[buffer_.playCursor];
-            if (heard != Expected(heard_)) {
+        for (uint32_t i = 0; i < n && buffer.playing; ++i, ++heard, buffer.Advance(1)) {
+            if (buffer.Bytes()[buffer.playCursor] != Expected(heard)) {
                 return ::testing::AssertionFailure()
-                       << "byte " << heard_ << " after the start: heard " << heard << ", expected " << Expected(heard_);
+                       << "byte " << heard << " after the start: heard " << int{buffer.Bytes()[buffer.playCursor]}
+                       << ", expected " << Expected(heard);
             }
         }
         return ::testing::AssertionSuccess();
     }
 
-    uint64_t heard() const { return heard_; }
-
-private:
-    SoundBuffer& sound_;
-    FakeSoundBuffer& buffer_;
-    const Bytes& data_;
-    uint32_t frame_;
-    int64_t start_;
-    uint64_t heard_ = 0;
+    SoundBuffer& sound;
+    FakeSoundBuffer& buffer;
+    const Bytes& data;
+    uint32_t frame;
+    int64_t start;
+    uint64_t heard = 0;
 };
 
 }  // namespace sonidrax::testing

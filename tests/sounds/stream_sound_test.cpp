@@ -69,13 +69,13 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
             Open(kRing, false, loop);
             sound->Play();
             ASSERT_EQ(sound->SetPosition(start), kOk);
-            Listener listener(*sound, *buffer, ref, 4, start);
-            while (listener.heard() < 5 * ref.size() / 2 && buffer->playing) {
+            Listener listener{*sound, *buffer, ref, 4, start};
+            while (listener.heard < 5 * ref.size() / 2 && buffer->playing) {
                 ASSERT_TRUE(listener.Hear(4000)) << start << loop;
                 sound->Refill();
             }
             EXPECT_EQ(buffer->playing, loop);
-            EXPECT_TRUE(loop || listener.heard() <= sound->DataBytes() + kRing) << listener.heard();
+            EXPECT_TRUE(loop || listener.heard <= sound->DataBytes() + kRing) << listener.heard;
         }
     }
 }

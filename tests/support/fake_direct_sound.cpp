@@ -122,20 +122,16 @@ HRESULT WINAPI FakeDirectSoundSystem::Enumerate(LPDSENUMCALLBACKA callback, void
     return DS_OK;
 }
 
-void FakeDirectSoundSystem::Refuse(const std::string& operation, HRESULT result, int times, int skip) {
-    refusals_[operation] = Refusal{result, skip, times};
+void FakeDirectSoundSystem::Refuse(const std::string& operation, HRESULT result, int times) {
+    refusals_[operation] = {result, times};
 }
 
 bool FakeDirectSoundSystem::Refused(const std::string& operation, HRESULT* result) {
     auto it = refusals_.find(operation);
     if (it == refusals_.end()) return false;
-    Refusal& r = it->second;
-    if (r.skip > 0) {
-        --r.skip;
-        return false;
-    }
-    *result = r.result;
-    if (r.times > 0 && --r.times == 0) refusals_.erase(it);
+    auto& [refusal, left] = it->second;
+    *result = refusal;
+    if (left > 0 && --left == 0) refusals_.erase(it);
     return true;
 }
 

@@ -53,7 +53,7 @@ public:
     // System, DirectSound, Buffer, Buffer3D, Listener (e.g. "Buffer.Lock",
     // "System.Create", "Buffer3D.SetPosition"), or "<Object>#<n>.<Operation>"
     // for one object only.
-    void Refuse(const std::string& operation, HRESULT result, int times = -1, int skip = 0);
+    void Refuse(const std::string& operation, HRESULT result, int times = -1);
     // Whether the operation is to be refused now; consumes one refusal.
     bool Refused(const std::string& operation, HRESULT* result);
 
@@ -90,13 +90,7 @@ private:
         return nullptr;
     }
 
-    // A scripted refusal: `skip` calls still succeed, then `times` are refused (-1: all).
-    struct Refusal {
-        HRESULT result;
-        int skip;
-        int times;
-    };
-    std::map<std::string, Refusal> refusals_;
+    std::map<std::string, std::pair<HRESULT, int>> refusals_;  // result, refusals left (-1: all)
     FakeDirectSoundSystem* previous_;
 };
 
