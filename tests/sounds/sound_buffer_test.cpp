@@ -1,5 +1,6 @@
 // The buffer operations of a sound held whole: priming from a short source,
-// failures that must leave nothing behind, a lost buffer and positions. What a
+// failures that must leave nothing behind, a lost buffer and positions; the
+// in-place reversal of sample frames, and sounds without a usable format. What a
 // script sees of reversal, volume, pan and pitch is in the control tests.
 #include <memory>
 
@@ -9,7 +10,7 @@
 namespace sonidrax::testing {
 namespace {
 
-class SoundBufferTest : public SoundTest {
+class SoundBufferTest : public SoundTest<WaveFileSound> {
 protected:
     std::unique_ptr<WaveFileSound> Load(uint32_t frames, bool reversed = false) {
         shape.data = Pattern(4, frames);
@@ -22,11 +23,15 @@ protected:
     Status status = -1;
 };
 
-// A source that ends before the buffer is full, as a short decoded stream does.
+// A sound of the given format whose source gives `available` bytes of 0x11 and
+// then ends, as a short decoded stream does.
 struct ShortSource : SoundBuffer {
-    ShortSource(const SoundContext& context, uint32_t available)
+    ShortSource(const SoundContext& context, uint32_t available, uint16_t channels = 1, uint16_t bits = 8,
+                uint32_t rate = 8000)
         : SoundBuffer(context, kWaveFileKind, false), left(available) {
-        *AllocateFormat(sizeof(WAVEFORMATEX)) = WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 8000, 8000, 1, 8, 0};
+        uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+        *AllocateFormat(sizeof(WAVEFORMATEX)) =
+            WAVEFORMATEX{WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0};
     }
     Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
         *bytesRead = std::min(count, left);
@@ -82,6 +87,47 @@ TEST_F(SoundBufferTest, PlayOnALostBufferRestoresItAndTheEndIsTheStart) {
     EXPECT_EQ(fake->playCursor, 400u);
     ASSERT_EQ(sound->SetPosition(1200), kOk);
     EXPECT_EQ(fake->playCursor, 0u);
+}
+
+// Refill regions need not be whole frames: every length reverses the whole
+// frames it holds, keeps their bytes, leaves a partial one in place and touches
+// nothing outside.
+TEST_F(SoundBufferTest, ReversalOfPartialFramesStaysInsideTheBlock) {
+    for (auto [channels, bits] : {std::pair<uint16_t, uint16_t>{1, 8}, {2, 8}, {1, 16}, {2, 16}}) {
+        ShortSource sound(context, 0, channels, bits, 22050);
+        const uint32_t frame = sound.FrameSize();
+        ASSERT_EQ(frame, channels * bits / 8u);
+        for (uint32_t length = 0; length <= 41; ++length) {
+            std::vector<uint8_t> memory(length + 16, 0xEE);
+            std::vector<uint8_t> expected = memory;
+            const uint32_t whole = length / frame * frame;
+            for (uint32_t i = 0; i < length; ++i) {
+                memory[8 + i] = static_cast<uint8_t>(i);
+                expected[8 + i] = static_cast<uint8_t>(i < whole ? whole - frame - i / frame * frame + i % frame : i);
+            }
+            sound.ReverseFrames(memory.data() + 8, static_cast<int32_t>(length));
+            ASSERT_EQ(memory, expected) << channels << "x" << bits << ", " << length << " bytes";
+        }
+    }
+    ShortSource mono8(context, 0);
+    EXPECT_EQ(mono8.ReverseFrames(nullptr, 8), kOk);
+    std::vector<uint8_t> bytes = {1, 2};
+    EXPECT_EQ(mono8.ReverseFrames(bytes.data(), -4), kOk);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2}));
+}
+
+// No format, an unknown sample size or a rate of 0: one byte a frame, and 0
+// rather than a division by zero.
+TEST_F(SoundBufferTest, SoundsWithoutAUsableFormat) {
+    SoundBuffer bare(SoundContext{}, kWaveFileKind, false);
+    ShortSource surround(context, 0, 6, 24);
+    ShortSource broken(context, 0, 2, 16, 0);
+    EXPECT_EQ(bare.FrameSize(), 1u);
+    EXPECT_EQ(surround.FrameSize(), 1u);
+    for (SoundBuffer* sound : {static_cast<SoundBuffer*>(&bare), static_cast<SoundBuffer*>(&broken)}) {
+        EXPECT_EQ(sound->BytesToMs(1000), 0);
+        EXPECT_EQ(sound->MsToBytes(1000), 0);
+    }
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ struct FaultySource : WaveFileSound {
     int reads = 0, emptyFrom = 1 << 30, failFrom = 1 << 30;
 };
 
-class SoundRingTest : public OneSoundTest<FaultySource> {
+class SoundRingTest : public SoundTest<FaultySource> {
 protected:
     void Open(bool reversed, bool loop, uint32_t ring = kRing, uint32_t frames = kFrames) {
         sound.reset();

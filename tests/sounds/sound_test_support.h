@@ -87,8 +87,10 @@ inline const char* WriteFile(const Bytes& contents, const char* name = "sound.wa
 }
 
 // Sounds made with the fake host's allocator and messages on one fake
-// DirectSound object. Tear-down checks that nothing the sounds took is left: no
-// DirectSound reference but the test's own, no host allocation, no misuse.
+// DirectSound object. Tear-down gives back `sound` and checks that nothing the
+// sounds took is left: no DirectSound reference but the test's own, no host
+// allocation, no misuse.
+template <typename Sound>
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,6 +99,7 @@ protected:
     }
 
     void TearDown() override {
+        sound.reset();
         EXPECT_EQ(directSound.LiveReferences(), 1) << "a sound kept a DirectSound reference";
         directSoundObject_->Release();
         EXPECT_EQ(host.LiveAllocations(), 0) << "a format block was not freed";
@@ -123,21 +126,10 @@ protected:
     FakeHost host;
     FakeDirectSoundSystem directSound;
     SoundContext context{};
+    std::unique_ptr<Sound> sound;
 
 private:
     IDirectSound* directSoundObject_ = nullptr;
-};
-
-// A test of one sound at a time, given back before the tear-down checks.
-template <typename Sound>
-class OneSoundTest : public SoundTest {
-protected:
-    void TearDown() override {
-        sound.reset();
-        SoundTest::TearDown();
-    }
-
-    std::unique_ptr<Sound> sound;
 };
 
 // Plays a sound on the fake device the way a listener hears it: takes the bytes

@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kMpegFrame = 4608;  // PCM bytes of one stereo Layer III frame
 constexpr uint32_t kRing = 65536;
 
-class StreamSoundTest : public OneSoundTest<StreamSound> {
+class StreamSoundTest : public SoundTest<StreamSound> {
 protected:
     // The whole stream as the decoder alone gives it.
     void SetUp() override {

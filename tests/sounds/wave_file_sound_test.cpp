@@ -12,7 +12,7 @@
 namespace sonidrax::testing {
 namespace {
 
-class WaveFileSoundTest : public OneSoundTest<WaveFileSound> {
+class WaveFileSoundTest : public SoundTest<WaveFileSound> {
 protected:
     Status Open(const Bytes& image, bool fromFile, uint32_t bufferBytes = 0, bool reversed = false) {
         sound = std::make_unique<WaveFileSound>(context, reversed);
