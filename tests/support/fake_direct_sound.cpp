@@ -322,29 +322,25 @@ HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
 
 HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2, LPDWORD bytes2,
                               DWORD lockFlags) {
-    if (part1 != nullptr) *part1 = nullptr;
-    if (bytes1 != nullptr) *bytes1 = 0;
-    if (part2 != nullptr) *part2 = nullptr;
-    if (bytes2 != nullptr) *bytes2 = 0;
+    // The plug-in always takes both parts, as a ring's lock may wrap.
+    if (part1 == nullptr || bytes1 == nullptr || part2 == nullptr || bytes2 == nullptr) return Unexpected("Lock");
+    *part1 = *part2 = nullptr;
+    *bytes1 = *bytes2 = 0;
     if (HRESULT r = Enter("Lock"); r != DS_OK) return r;
-    if (part1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
     if (isPrimary() && device.cooperativeLevel != DSSCL_WRITEPRIMARY) return DSERR_PRIOLEVELNEEDED;
     if (lost) return DSERR_BUFFERLOST;
     if (lockFlags != 0) return Unexpected("Lock with flags");
     if (bytes == 0 || bytes > bufferBytes || offset >= bufferBytes) return DSERR_INVALIDPARAM;
 
     BYTE* base = data_->data() + kGuard;
-    OpenLock lock{base + offset, std::min(bytes, bufferBytes - offset), nullptr, 0};
-    if (lock.bytes1 < bytes && part2 != nullptr) {
-        lock.part2 = base;
-        lock.bytes2 = bytes - lock.bytes1;
-    }
+    DWORD first = std::min(bytes, bufferBytes - offset);
+    OpenLock lock{base + offset, first, first < bytes ? base : nullptr, bytes - first};
     open_.push_back(lock);
     locks.push_back({offset, bytes});
     *part1 = lock.part1;
     *bytes1 = lock.bytes1;
-    if (part2 != nullptr) *part2 = lock.part2;
-    if (bytes2 != nullptr) *bytes2 = lock.bytes2;
+    *part2 = lock.part2;
+    *bytes2 = lock.bytes2;
     return DS_OK;
 }
 

@@ -225,8 +225,7 @@ public:
 
     // The sample memory (shared with duplicates), without the guard bytes around it.
     BYTE* Bytes() { return data_->data() + kGuard; }
-    const BYTE* Bytes() const { return data_->data() + kGuard; }
-    std::vector<BYTE> Contents() const { return {Bytes(), Bytes() + bufferBytes}; }
+    std::vector<BYTE> Contents() const { return {data_->begin() + kGuard, data_->begin() + kGuard + bufferBytes}; }
 
     struct LockRecord {
         DWORD offset, bytes;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -145,11 +146,8 @@ protected:
         return d;
     }
     int32_t CountCalls(const std::string& suffix) const {
-        int32_t count = 0;
-        for (const std::string& c : fake.calls) {
-            if (c.size() >= suffix.size() && c.compare(c.size() - suffix.size(), suffix.size(), suffix) == 0) ++count;
-        }
-        return count;
+        auto ends = [&](const std::string& call) { return call.ends_with(suffix); };
+        return static_cast<int32_t>(std::count_if(fake.calls.begin(), fake.calls.end(), ends));
     }
 
     ScriptValue Member(int32_t number, const WaveShape& shape = {}) {
