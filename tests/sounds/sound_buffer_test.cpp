@@ -78,7 +78,7 @@ TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
 TEST_F(SoundBufferTest, PlayOnALostBufferRestoresItAndTheEndIsTheStart) {
     auto sound = Load(300);
     FakeSoundBuffer* fake = Fake(*sound);
-    fake->Lose();
+    fake->lost = true;
     EXPECT_EQ(sound->Play(), kOk);
     EXPECT_FALSE(fake->lost);
     EXPECT_TRUE(sound->PlayRequested());

@@ -81,19 +81,6 @@ class EachDirection : public SoundRingTest, public ::testing::WithParamInterface
 INSTANTIATE_TEST_SUITE_P(Ring, EachDirection, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Reversed" : "Forward"; });
 
-TEST_P(EachDirection, OneShotPlaysItsDataThenSilenceThenStops) {
-    Open(GetParam(), false);
-    EXPECT_EQ(sound->RefillBytes(), kRing / 4);
-    EXPECT_EQ(sound->GetPosition(), static_cast<uint32_t>(Start()));
-    ASSERT_EQ(sound->Play(), kOk);
-    EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});  // a ring always loops
-    ASSERT_TRUE(PlayFrom(Start(), 3 * data.size(), 300, true));
-    EXPECT_FALSE(sound->PlayRequested());
-    // Stopped once the position passed the data, and not much later.
-    EXPECT_GT(heard, data.size());
-    EXPECT_LE(heard, data.size() + kRing);
-}
-
 // Data longer than the ring, and hours of looping in minutes: a short sound round
 // the ring many times over keeps reporting and sounding right, and its lap start
 // stays in range.
@@ -108,15 +95,19 @@ TEST_P(EachDirection, LoopsStartOverAndReportPositionsModuloTheData) {
     }
 }
 
-// A position the ring holds only moves the cursor; one it does not hold reloads
-// the ring, with silence behind the data near its end, and keeps playing. Ahead of
-// the cursor (a lower position when reversed) is held: behind it the refills have
-// already written the next lap. Back at the start, after the end, it all plays again.
-TEST_P(EachDirection, SetPositionReloadsOnlyWhatTheRingDoesNotHold) {
+// A one-shot ring plays its data, then silence, then stops, from wherever it is
+// placed. A position the ring holds only moves the cursor; one it does not hold
+// reloads the ring, with silence behind the data near its end. Ahead of the cursor
+// (a lower position when reversed) is held: behind it the refills have already
+// written the next lap. Back at the start, after the end, it all plays again.
+TEST_P(EachDirection, OneShotPlaysToItsEndFromWhereverItIsPlaced) {
     for (bool held : {true, false}) {
         Open(GetParam(), false);
-        sound->Play();
-        ASSERT_TRUE(PlayFrom(Start(), 6000));
+        EXPECT_EQ(sound->RefillBytes(), kRing / 4);
+        EXPECT_EQ(sound->GetPosition(), static_cast<uint32_t>(Start()));
+        ASSERT_EQ(sound->Play(), kOk);
+        EXPECT_EQ(buffer->playFlags.back(), DWORD{DSBPLAY_LOOPING});  // a ring always loops
+        ASSERT_TRUE(PlayFrom(Start(), 6000, 300, true));
         size_t locks = buffer->locks.size();
         int32_t ahead = static_cast<int32_t>(sound->GetPosition()) + (GetParam() ? -1000 : 1000);
         int32_t pos = held ? ahead : static_cast<int32_t>(GetParam() ? 2000 : End() - 2000);
@@ -130,8 +121,11 @@ TEST_P(EachDirection, SetPositionReloadsOnlyWhatTheRingDoesNotHold) {
     }
     sound->Play();
     ASSERT_EQ(sound->SetPosition(static_cast<int32_t>(Start())), kOk);
-    ASSERT_TRUE(PlayFrom(Start(), 3 * data.size()));
+    ASSERT_TRUE(PlayFrom(Start(), 3 * data.size(), 300, true));
+    EXPECT_FALSE(sound->PlayRequested());
+    // Stopped once the position passed the data, and not much later.
     EXPECT_GT(heard, data.size());
+    EXPECT_LE(heard, data.size() + kRing);
 }
 
 // Refill regions are a quarter of the ring up to 64 KiB; a larger ring is no
@@ -152,7 +146,7 @@ TEST_F(SoundRingTest, LostBufferIsRestoredAndTheNextRefillCarriesOn) {
     Open(false, false);
     sound->Play();
     buffer->SetPlayCursor(kRing / 2);
-    buffer->Lose();
+    buffer->lost = true;
     EXPECT_EQ(sound->Refill(), kOk);
     EXPECT_EQ(sound->Ring().writeCursor, kRing);  // still the full ring it was
     sound->Refill();

@@ -80,13 +80,9 @@ TEST_F(StreamSoundTest, RingPlaysTheDecodedPcmInOrder) {
     }
 }
 
-// The format and length come from the stream. Positions outside the ring reload
-// it from a seek, and a reversed stream fills each region with the PCM before the
-// last one, frame by frame backwards.
+// Positions outside the ring reload it from a seek, and a reversed stream fills
+// each region with the PCM before the last one, frame by frame backwards.
 TEST_F(StreamSoundTest, SeeksLandOnTheirPcmForwardAndBackwards) {
-    Open(0);
-    EXPECT_EQ(std::vector<uint32_t>({sound->BufferBytes(), sound->Format()->nAvgBytesPerSec, sound->DataBytes()}),
-              std::vector<uint32_t>({131072, 176400, 1764000}));
     Open(kRing);
     for (int32_t pos : {1000000, sound->MsToBytes(2500), 8, 1682080}) {
         ASSERT_EQ(sound->SetPosition(pos), kOk);

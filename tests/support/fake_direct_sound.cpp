@@ -183,8 +183,7 @@ HRESULT FakeDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBU
     lastFormat.assign(formatBytes, formatBytes + sizeof(WAVEFORMATEX) + format->cbSize);
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
     if (!ValidPcm(*format)) return DSERR_BADFORMAT;
-    secondaries.push_back(Add(system.buffers, *this, desc->dwFlags, desc->dwBufferBytes, format, nullptr));
-    *out = secondaries.back();
+    *out = Add(system.buffers, *this, desc->dwFlags, desc->dwBufferBytes, format, nullptr);
     return DS_OK;
 }
 
@@ -207,7 +206,6 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
     made->volume = source->volume;
     made->pan = source->pan;
     made->frequency = source->frequency;
-    secondaries.push_back(made);
     *out = made;
     return DS_OK;
 }
@@ -427,8 +425,8 @@ HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
 HRESULT FakeListener::CommitDeferredSettings() {
     if (HRESULT r = Enter("CommitDeferredSettings"); r != DS_OK) return r;
     Commit();
-    for (FakeSoundBuffer* b : device.secondaries) {
-        if (b->buffer3D != nullptr) b->buffer3D->Commit();
+    for (const auto& b : system.buffers3D) {
+        if (&b->buffer.device == &device) b->Commit();
     }
     return DS_OK;
 }

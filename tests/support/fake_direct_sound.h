@@ -149,8 +149,7 @@ public:
         : FakeObject(system, "DirectSound", number), device(device) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return Unexpected("QueryInterface"); }
-    HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out,
-                                                IUnknown* outer) override;
+    HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC, LPDIRECTSOUNDBUFFER*, IUnknown*) override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS) override { return Unexpected("GetCaps"); }
     HRESULT STDMETHODCALLTYPE DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) override;
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD level) override;
@@ -164,8 +163,7 @@ public:
     HWND cooperativeWindow = nullptr;
     FakeSoundBuffer* primary = nullptr;  // made on the first primary-buffer request
     FakeListener* listener = nullptr;    // made on the first listener query of the primary
-    std::vector<FakeSoundBuffer*> secondaries;
-    std::vector<BYTE> lastFormat;  // the format of the last secondary buffer asked for, extra bytes included
+    std::vector<BYTE> lastFormat;        // the format of the last secondary buffer asked for, extra bytes included
 };
 
 class FakeSoundBuffer : public FakeObject<IDirectSoundBuffer> {
@@ -190,8 +188,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
     HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) override { return Unexpected("Initialize"); }
-    HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2,
-                                   LPDWORD bytes2, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE Lock(DWORD, DWORD, LPVOID*, LPDWORD, LPVOID*, LPDWORD, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD priority, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD position) override;
     HRESULT STDMETHODCALLTYPE SetFormat(LPCWAVEFORMATEX format) override;
@@ -221,7 +218,6 @@ public:
     // Moves the play cursor as DirectSound would in `bytes` of playing time: a looping
     // buffer wraps, a one-shot buffer stops at its end.
     void Advance(DWORD bytes);
-    void Lose() { lost = true; }
 
     // The sample memory (shared with duplicates), without the guard bytes around it.
     BYTE* Bytes() { return data_->data() + kGuard; }
@@ -242,7 +238,7 @@ public:
     DWORD playCursor = 0;
     bool playing = false;
     bool looping = false;
-    bool lost = false;
+    bool lost = false;  // set by a test; DirectSound lost the memory until a Restore
     LONG volume = 0;
     LONG pan = 0;
     DWORD frequency = 0;           // 0: the format's own rate
