@@ -55,21 +55,19 @@ TEST_F(SoundBufferTest, ShortSourceLeavesAZeroTailAndReportsWhatItRead) {
 // A refused buffer, a refused first lock and a missing device each end the
 // opening; the format block goes in every case.
 TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
-    struct Case {
-        const char* refused;
-        Status status;
-    };
-    for (Case c : {Case{"DirectSound.CreateSoundBuffer", kUnsupportedFormat}, Case{"Buffer.Lock", DSERR_INVALIDCALL},
-                   Case{"", kUnsupportedFormat}}) {
+    for (auto [refused, expected] :
+         {std::pair<const char*, Status>{"DirectSound.CreateSoundBuffer", kUnsupportedFormat},
+          {"Buffer.Lock", DSERR_INVALIDCALL},
+          {"", kUnsupportedFormat}}) {
         IDirectSound* device = context.directSound;
-        if (*c.refused == '\0') context.directSound = nullptr;
-        directSound.Refuse(c.refused, DSERR_INVALIDCALL, 1);
+        if (*refused == '\0') context.directSound = nullptr;
+        directSound.Refuse(refused, DSERR_INVALIDCALL, 1);
         auto sound = Load(100);
         context.directSound = device;
-        EXPECT_EQ(status, c.status) << c.refused;
-        EXPECT_EQ(sound->Format(), nullptr) << c.refused;
+        EXPECT_EQ(status, expected) << refused;
+        EXPECT_EQ(sound->Format(), nullptr) << refused;
         sound.reset();
-        EXPECT_EQ(host.LiveAllocations(), 0) << c.refused;
+        EXPECT_EQ(host.LiveAllocations(), 0) << refused;
     }
 }
 

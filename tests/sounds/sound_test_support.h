@@ -39,9 +39,9 @@ inline void PutLe(Bytes& out, uint32_t value, int count) {
     for (int i = 0; i < count; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-inline void PutChunk(Bytes& out, const char* id, const Bytes& body, int64_t claimedSize = -1) {
+inline void PutChunk(Bytes& out, const char* id, const Bytes& body) {
     out.insert(out.end(), id, id + 4);
-    PutLe(out, claimedSize >= 0 ? static_cast<uint32_t>(claimedSize) : static_cast<uint32_t>(body.size()), 4);
+    PutLe(out, static_cast<uint32_t>(body.size()), 4);
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() % 2 != 0) out.push_back(0);  // RIFF pads chunks to even sizes
 }
@@ -56,7 +56,6 @@ struct WaveShape {
     uint16_t tag = 1;
     Bytes fmtExtra{};  // bytes after the 16 of PCMWAVEFORMAT ("fmt " of 18 bytes: two zero bytes)
     Chunks chunksBeforeData{};
-    int64_t claimedDataSize = -1;  // the "data" size field, when it is to lie
     Chunks chunksAfterData{};
 };
 
@@ -70,7 +69,7 @@ inline Bytes WaveImage(const WaveShape& s) {
     Bytes body = {'W', 'A', 'V', 'E'};
     PutChunk(body, "fmt ", fmt);
     for (const auto& [id, bytes] : s.chunksBeforeData) PutChunk(body, id.c_str(), bytes);
-    PutChunk(body, "data", s.data, s.claimedDataSize);
+    PutChunk(body, "data", s.data);
     for (const auto& [id, bytes] : s.chunksAfterData) PutChunk(body, id.c_str(), bytes);
     Bytes image;
     PutChunk(image, "RIFF", body);

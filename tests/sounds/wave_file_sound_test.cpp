@@ -30,27 +30,22 @@ protected:
 WaveShape Mono16(uint32_t frames) { return {.channels = 1, .data = Pattern(2, frames), .rate = 22050}; }
 
 // Whatever stands between "fmt " and "data" is skipped, an 18-byte "fmt " has no
-// extra bytes, a "data" size beyond the file is clamped (a memory block may be a
-// little larger than asked), and a reversed load holds the frames backwards; a
-// buffer larger than the data holds exactly the data, and the file is closed.
+// extra bytes, and a reversed load holds the frames backwards; a buffer larger
+// than the data holds exactly the data, and the file is closed. ("data" sizes
+// beyond the image are in the damaged images below.)
 TEST_F(WaveFileSoundTest, WholeLoadsHoldExactlyTheData) {
     WaveShape skipped = Mono16(500);
     skipped.chunksBeforeData = {{"LIST", Bytes(37, 0xAA)}, {"fact", Bytes(4, 0xBB)}, {"junk", Bytes(1000, 0xCC)}};
     skipped.fmtExtra = {0x34, 0x12};  // would be a count of 0x1234 if read as one
-    WaveShape lying = Mono16(400);
-    lying.claimedDataSize = 0x7FFFFFF0;
     WaveShape stereo8{.bits = 8, .data = Pattern(2, 777)};
     Bytes backwards;
     for (size_t k = stereo8.data.size(); k > 0; k -= 2)
         backwards.insert(backwards.end(), {stereo8.data[k - 2], stereo8.data[k - 1]});
     for (bool fromFile : {false, true}) {
         for (const auto& [shape, reversed] :
-             std::vector<std::pair<WaveShape, bool>>{{skipped, false}, {lying, false}, {stereo8, true}}) {
+             std::vector<std::pair<WaveShape, bool>>{{skipped, false}, {stereo8, true}}) {
             ASSERT_EQ(Open(WaveImage(shape), fromFile, 1 << 20, reversed), kOk);
-            Bytes held = Fake(*sound)->Contents();
-            ASSERT_GE(held.size(), shape.data.size());
-            EXPECT_EQ(Bytes(held.begin(), held.begin() + shape.data.size()), reversed ? backwards : shape.data);
-            EXPECT_LT(held.size(), shape.data.size() + (fromFile ? 1 : 64));
+            EXPECT_EQ(Fake(*sound)->Contents(), reversed ? backwards : shape.data);
             EXPECT_EQ(sound->BufferBytes(), sound->DataBytes());
             EXPECT_FALSE(sound->Streaming() || sound->SourceOpen());
             EXPECT_EQ(sound->Format()->nChannels, shape.channels);
