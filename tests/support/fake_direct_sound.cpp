@@ -19,8 +19,7 @@ bool Same(REFIID a, const GUID& b) { return std::memcmp(&a, &b, sizeof b) == 0; 
 std::vector<BYTE> CopyFormat(const WAVEFORMATEX* format) {
     if (format == nullptr) return {};
     size_t size = sizeof(WAVEFORMATEX) + (format->wFormatTag == WAVE_FORMAT_PCM ? 0 : format->cbSize);
-    std::vector<BYTE> copy(size);
-    std::memcpy(copy.data(), format, std::min(size, sizeof(WAVEFORMATEX) + size_t{format->cbSize}));
+    std::vector<BYTE> copy(reinterpret_cast<const BYTE*>(format), reinterpret_cast<const BYTE*>(format) + size);
     if (format->wFormatTag == WAVE_FORMAT_PCM) reinterpret_cast<WAVEFORMATEX*>(copy.data())->cbSize = 0;
     return copy;
 }
@@ -210,14 +209,6 @@ HRESULT FakeDirectSound::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDI
     return DS_OK;
 }
 
-HRESULT FakeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
-    if (HRESULT r = Enter("SetCooperativeLevel"); r != DS_OK) return r;
-    if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
-    cooperativeWindow = window;
-    cooperativeLevel = level;
-    return DS_OK;
-}
-
 // ---------------------------------------------------------------------------
 // IDirectSoundBuffer
 
@@ -290,13 +281,6 @@ HRESULT FakeSoundBuffer::GetCaps(LPDSBCAPS caps) {
     return DS_OK;
 }
 
-HRESULT FakeSoundBuffer::GetCurrentPosition(LPDWORD play, LPDWORD write) {
-    if (HRESULT r = Enter("GetCurrentPosition"); r != DS_OK) return r;
-    if (play != nullptr) *play = playCursor;
-    if (write != nullptr) *write = playCursor;
-    return DS_OK;
-}
-
 HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD written) {
     if (HRESULT r = Enter("GetFormat"); r != DS_OK) return r;
     if (out == nullptr) {
@@ -307,14 +291,6 @@ HRESULT FakeSoundBuffer::GetFormat(LPWAVEFORMATEX out, DWORD size, LPDWORD writt
     if (size < format.size()) return DSERR_INVALIDPARAM;
     std::memcpy(out, format.data(), format.size());
     if (written != nullptr) *written = static_cast<DWORD>(format.size());
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::GetStatus(LPDWORD out) {
-    if (HRESULT r = Enter("GetStatus"); r != DS_OK) return r;
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
-           (lost ? DSBSTATUS_BUFFERLOST : 0);
     return DS_OK;
 }
 
@@ -359,26 +335,6 @@ HRESULT FakeSoundBuffer::Unlock(LPVOID part1, DWORD written1, LPVOID part2, DWOR
     return DS_OK;
 }
 
-HRESULT FakeSoundBuffer::Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) {
-    if (HRESULT r = Enter("Play"); r != DS_OK) return r;
-    if (reserved1 != 0) return DSERR_INVALIDPARAM;
-    if (isPrimary() && (playFlagsGiven & DSBPLAY_LOOPING) == 0) return DSERR_INVALIDPARAM;
-    if (lost) return DSERR_BUFFERLOST;
-    playing = true;
-    looping = (playFlagsGiven & DSBPLAY_LOOPING) != 0;
-    playFlags.push_back(playFlagsGiven);
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD position) {
-    if (HRESULT r = Enter("SetCurrentPosition"); r != DS_OK) return r;
-    if (isPrimary()) return DSERR_INVALIDCALL;
-    if (position >= bufferBytes) return DSERR_INVALIDPARAM;
-    playCursor = position;
-    positionsSet.push_back(position);
-    return DS_OK;
-}
-
 HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
     if (HRESULT r = Enter("SetFormat"); r != DS_OK) return r;
     if (!isPrimary()) return DSERR_INVALIDCALL;
@@ -389,46 +345,16 @@ HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX given) {
     return DS_OK;
 }
 
-HRESULT FakeSoundBuffer::Restore() {
-    if (HRESULT r = Enter("Restore"); r != DS_OK) return r;
-    lost = false;
-    return DS_OK;
-}
-
 // ---------------------------------------------------------------------------
 // IDirectSound3DBuffer
 
 FakeSound3DBuffer::FakeSound3DBuffer(FakeSoundBuffer& buffer, int number)
     : FakeObject(buffer.system, "Buffer3D", number), FakeDeferred(kDefault3DBuffer), buffer(buffer) {}
 
-HRESULT FakeSound3DBuffer::GetConeAngles(LPDWORD inside, LPDWORD outside) {
-    if (HRESULT r = Enter("GetConeAngles"); r != DS_OK) return r;
-    if (inside != nullptr) *inside = current.dwInsideConeAngle;
-    if (outside != nullptr) *outside = current.dwOutsideConeAngle;
-    return DS_OK;
-}
-
 // ---------------------------------------------------------------------------
 // IDirectSound3DListener
 
 FakeListener::FakeListener(FakeDirectSound& device, int number)
     : FakeObject(device.system, "Listener", number), FakeDeferred(kDefaultListener), device(device) {}
-
-HRESULT FakeListener::GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) {
-    if (HRESULT r = Enter("GetOrientation"); r != DS_OK) return r;
-    if (front == nullptr || top == nullptr) return DSERR_INVALIDPARAM;
-    *front = current.vOrientFront;
-    *top = current.vOrientTop;
-    return DS_OK;
-}
-
-HRESULT FakeListener::CommitDeferredSettings() {
-    if (HRESULT r = Enter("CommitDeferredSettings"); r != DS_OK) return r;
-    Commit();
-    for (const auto& b : system.buffers3D) {
-        if (&b->buffer.device == &device) b->Commit();
-    }
-    return DS_OK;
-}
 
 }  // namespace sonidrax::testing

@@ -152,7 +152,13 @@ public:
     HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC, LPDIRECTSOUNDBUFFER*, IUnknown*) override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSCAPS) override { return Unexpected("GetCaps"); }
     HRESULT STDMETHODCALLTYPE DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* out) override;
-    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD level) override;
+    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD level) override {
+        if (HRESULT r = Enter("SetCooperativeLevel"); r != DS_OK) return r;
+        if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
+        cooperativeWindow = window;
+        cooperativeLevel = level;
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE Compact() override { return Unexpected("Compact"); }
     HRESULT STDMETHODCALLTYPE GetSpeakerConfig(LPDWORD) override { return Unexpected("GetSpeakerConfig"); }
     HRESULT STDMETHODCALLTYPE SetSpeakerConfig(DWORD) override { return Unexpected("SetSpeakerConfig"); }
@@ -174,7 +180,12 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCaps(LPDSBCAPS caps) override;
-    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD play, LPDWORD write) override {
+        if (HRESULT r = Enter("GetCurrentPosition"); r != DS_OK) return r;
+        if (play != nullptr) *play = playCursor;
+        if (write != nullptr) *write = playCursor;
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD size, LPDWORD written) override;
     HRESULT STDMETHODCALLTYPE GetVolume(LPLONG out) override {
         return ReadControl(Enter("GetVolume"), (flags & DSBCAPS_CTRLVOLUME) != 0, out, volume);
@@ -186,11 +197,33 @@ public:
         DWORD own = frequency != 0 ? frequency : (Format() != nullptr ? Format()->nSamplesPerSec : 0);
         return ReadControl(Enter("GetFrequency"), (flags & DSBCAPS_CTRLFREQUENCY) != 0, out, own);
     }
-    HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
+    HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD out) override {
+        if (HRESULT r = Enter("GetStatus"); r != DS_OK) return r;
+        if (out == nullptr) return DSERR_INVALIDPARAM;
+        *out = (playing ? DSBSTATUS_PLAYING : 0) | (playing && looping ? DSBSTATUS_LOOPING : 0) |
+               (lost ? DSBSTATUS_BUFFERLOST : 0);
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTSOUND, LPCDSBUFFERDESC) override { return Unexpected("Initialize"); }
     HRESULT STDMETHODCALLTYPE Lock(DWORD, DWORD, LPVOID*, LPDWORD, LPVOID*, LPDWORD, DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD priority, DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD position) override;
+    HRESULT STDMETHODCALLTYPE Play(DWORD reserved1, DWORD, DWORD playFlagsGiven) override {
+        if (HRESULT r = Enter("Play"); r != DS_OK) return r;
+        if (reserved1 != 0) return DSERR_INVALIDPARAM;
+        if (isPrimary() && (playFlagsGiven & DSBPLAY_LOOPING) == 0) return DSERR_INVALIDPARAM;
+        if (lost) return DSERR_BUFFERLOST;
+        playing = true;
+        looping = (playFlagsGiven & DSBPLAY_LOOPING) != 0;
+        playFlags.push_back(playFlagsGiven);
+        return DS_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD position) override {
+        if (HRESULT r = Enter("SetCurrentPosition"); r != DS_OK) return r;
+        if (isPrimary()) return DSERR_INVALIDCALL;
+        if (position >= bufferBytes) return DSERR_INVALIDPARAM;
+        playCursor = position;
+        positionsSet.push_back(position);
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetFormat(LPCWAVEFORMATEX format) override;
     HRESULT STDMETHODCALLTYPE SetVolume(LONG value) override {
         bool valid = value >= DSBVOLUME_MIN && value <= DSBVOLUME_MAX;
@@ -211,7 +244,11 @@ public:
         return DS_OK;
     }
     HRESULT STDMETHODCALLTYPE Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD bytes2) override;
-    HRESULT STDMETHODCALLTYPE Restore() override;
+    HRESULT STDMETHODCALLTYPE Restore() override {
+        if (HRESULT r = Enter("Restore"); r != DS_OK) return r;
+        lost = false;
+        return DS_OK;
+    }
 
     // Test controls.
     void SetPlayCursor(DWORD position) { playCursor = position; }
@@ -328,7 +365,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return Unexpected("QueryInterface"); }
     HRESULT STDMETHODCALLTYPE GetAllParameters(LPDS3DBUFFER) override { return Unexpected("GetAllParameters"); }
-    HRESULT STDMETHODCALLTYPE GetConeAngles(LPDWORD inside, LPDWORD outside) override;
+    HRESULT STDMETHODCALLTYPE GetConeAngles(LPDWORD inside, LPDWORD outside) override {
+        if (HRESULT r = Enter("GetConeAngles"); r != DS_OK) return r;
+        if (inside != nullptr) *inside = current.dwInsideConeAngle;
+        if (outside != nullptr) *outside = current.dwOutsideConeAngle;
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetConeOrientation(LPD3DVECTOR out) override {
         return Get(Enter("GetConeOrientation"), out, current.vConeOrientation);
     }
@@ -394,7 +436,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetDopplerFactor(LPD3DVALUE out) override {
         return Get(Enter("GetDopplerFactor"), out, current.flDopplerFactor);
     }
-    HRESULT STDMETHODCALLTYPE GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) override;
+    HRESULT STDMETHODCALLTYPE GetOrientation(LPD3DVECTOR front, LPD3DVECTOR top) override {
+        if (HRESULT r = Enter("GetOrientation"); r != DS_OK) return r;
+        if (front == nullptr || top == nullptr) return DSERR_INVALIDPARAM;
+        *front = current.vOrientFront;
+        *top = current.vOrientTop;
+        return DS_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetPosition(LPD3DVECTOR out) override {
         return Get(Enter("GetPosition"), out, current.vPosition);
     }
@@ -432,7 +480,14 @@ public:
     HRESULT STDMETHODCALLTYPE SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) override {
         return Set(Enter("SetVelocity"), apply, true, [&](DS3DLISTENER& t) { t.vVelocity = {x, y, z}; });
     }
-    HRESULT STDMETHODCALLTYPE CommitDeferredSettings() override;
+    HRESULT STDMETHODCALLTYPE CommitDeferredSettings() override {
+        if (HRESULT r = Enter("CommitDeferredSettings"); r != DS_OK) return r;
+        Commit();
+        for (const auto& b : system.buffers3D) {
+            if (&b->buffer.device == &device) b->Commit();
+        }
+        return DS_OK;
+    }
 
     FakeDirectSound& device;
 };
