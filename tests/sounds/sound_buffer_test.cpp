@@ -2,8 +2,6 @@
 // failures that must leave nothing behind, a lost buffer and positions; the
 // in-place reversal of sample frames, and sounds without a usable format. What a
 // script sees of reversal, volume, pan and pitch is in the control tests.
-#include <memory>
-
 #include "sound_test_support.h"
 #include "sounds/wave_file_sound.h"
 
@@ -12,11 +10,11 @@ namespace {
 
 class SoundBufferTest : public SoundTest<WaveFileSound> {
 protected:
-    std::unique_ptr<WaveFileSound> Load(uint32_t frames, bool reversed = false) {
+    std::unique_ptr<WaveFileSound> Load(uint32_t frames) {
         shape.data = Pattern(4, frames);
-        auto sound = std::make_unique<WaveFileSound>(context, reversed);
-        status = OpenImage(*sound, WaveImage(shape));
-        return sound;
+        auto loaded = std::make_unique<WaveFileSound>(context, false);
+        status = OpenImage(*loaded, WaveImage(shape));
+        return loaded;
     }
 
     WaveShape shape{.rate = 22050};
@@ -114,15 +112,16 @@ TEST_F(SoundBufferTest, ReversalOfPartialFramesStaysInsideTheBlock) {
     EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2}));
 }
 
-// No format, an unknown sample size or a rate of 0: one byte a frame, and 0
-// rather than a division by zero.
-TEST_F(SoundBufferTest, SoundsWithoutAUsableFormat) {
+// Milliseconds and bytes truncate; no format, an unknown sample size or a rate of
+// 0 give one byte a frame and 0 rather than a division by zero.
+TEST_F(SoundBufferTest, FramesAndMillisecondsTruncateAndNeverDivideByZero) {
     SoundBuffer bare(SoundContext{}, kWaveFileKind, false);
-    ShortSource surround(context, 0, 6, 24);
-    ShortSource broken(context, 0, 2, 16, 0);
-    EXPECT_EQ(std::vector<int64_t>({bare.FrameSize(), surround.FrameSize(), bare.BytesToMs(1000), bare.MsToBytes(1000),
+    ShortSource phone(context, 0, 1, 8, 11025), cd(context, 0, 2, 16, 44100);
+    ShortSource surround(context, 0, 6, 24), broken(context, 0, 2, 16, 0);
+    EXPECT_EQ(std::vector<int64_t>({phone.BytesToMs(11024), phone.BytesToMs(11025), cd.MsToBytes(1), bare.FrameSize(),
+                                    surround.FrameSize(), bare.BytesToMs(1000), bare.MsToBytes(1000),
                                     broken.BytesToMs(1000), broken.MsToBytes(1000)}),
-              std::vector<int64_t>({1, 1, 0, 0, 0, 0}));
+              std::vector<int64_t>({999, 1000, 176, 1, 1, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Streaming through the ring: what a listener hears while a script keeps calling
 // the refill, forward and reversed, looping and one-shot, with positions moved
 // inside and outside the ring, and with a buffer that gets lost.
-#include <memory>
-
 #include "sound_test_support.h"
 #include "sounds/wave_file_sound.h"
 
