@@ -1,60 +1,40 @@
-// The buffer operations of a sound held whole: creation flags and priming,
-// failures that must leave nothing behind, play, stop, positions, reversal,
-// pitch, volume, pan, and a duplicate that shares the samples.
-#include <memory>
-
+// The buffer operations of a sound held whole: priming from a short source,
+// failures that must leave nothing behind, a lost buffer and positions; the
+// in-place reversal of sample frames, and sounds without a usable format. What a
+// script sees of reversal, volume, pan and pitch is in the control tests.
 #include "sound_test_support.h"
 #include "sounds/wave_file_sound.h"
 
 namespace sonidrax::testing {
 namespace {
 
-class SoundBufferTest : public SoundTest {
+class SoundBufferTest : public SoundTest<WaveFileSound> {
 protected:
-    std::unique_ptr<WaveFileSound> Load(const WaveShape& shape, bool reversed = false) {
-        GlobalImage image(WaveImage(shape));
-        auto sound = std::make_unique<WaveFileSound>(context, reversed);
-        status = sound->OpenMemory(image.handle(), 0);
-        EXPECT_TRUE(image.Unlocked());
-        if (status == kOk) Finish(*sound);
-        return sound;
-    }
-
-    static WaveShape Stereo16(uint32_t frames) {
-        WaveShape shape;
+    std::unique_ptr<WaveFileSound> Load(uint32_t frames) {
         shape.data = Pattern(4, frames);
-        return shape;
+        auto loaded = std::make_unique<WaveFileSound>(context, false);
+        status = OpenImage(*loaded, WaveImage(shape));
+        return loaded;
     }
 
+    WaveShape shape{.rate = 22050};
     Status status = -1;
 };
 
-TEST_F(SoundBufferTest, WholeSoundIsPrimedAndItsSourceClosed) {
-    WaveShape shape = Stereo16(250);
-    auto sound = Load(shape);
-    ASSERT_EQ(status, kOk);
-    FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->DataBytes(), 1000u);
-    EXPECT_EQ(sound->BufferBytes(), 1000u);
-    EXPECT_FALSE(sound->Streaming());
-    EXPECT_FALSE(sound->SourceOpen());
-    EXPECT_EQ(fake->Contents(), shape.data);
-    EXPECT_EQ(fake->positionsSet.back(), 0u);
-    EXPECT_EQ(fake->openLocks, 0);
-    EXPECT_EQ(sound->Ring().writeCursor, 1000u);
-}
-
-// A source that ends before the buffer is full, as a short decoded stream does.
-class ShortSource : public SoundBuffer {
-public:
-    ShortSource(const SoundContext& context, uint32_t available)
-        : SoundBuffer(context, kWaveFileKind, false), left(available) {}
-    void UseFormat(const WAVEFORMATEX& format) { *AllocateFormat(sizeof format) = format; }
+// A sound of the given format whose source gives `available` bytes of 0x11 and
+// then ends, as a short decoded stream does.
+struct ShortSource : SoundBuffer {
+    ShortSource(const SoundContext& context, uint32_t available, uint16_t channels = 1, uint16_t bits = 8,
+                uint32_t rate = 8000)
+        : SoundBuffer(context, kWaveFileKind, false), left(available) {
+        uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+        *AllocateFormat(sizeof(WAVEFORMATEX)) =
+            WAVEFORMATEX{WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0};
+    }
     Status ReadData(uint8_t* dest, uint32_t count, uint32_t* bytesRead) override {
-        uint32_t n = std::min(count, left);
-        std::memset(dest, 0x11, n);
-        left -= n;
-        *bytesRead = n;
+        *bytesRead = std::min(count, left);
+        std::memset(dest, 0x11, *bytesRead);
+        left -= *bytesRead;
         return kOk;
     }
     uint32_t left;
@@ -62,162 +42,86 @@ public:
 
 TEST_F(SoundBufferTest, ShortSourceLeavesAZeroTailAndReportsWhatItRead) {
     ShortSource sound(context, 600);
-    sound.UseFormat(WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 8000, 8000, 1, 8, 0});
     uint32_t n = 0;
     ASSERT_EQ(sound.CreateBuffer(1000, &n), kOk);
     EXPECT_EQ(n, 600u);
-    Bytes held = Fake(sound)->Contents();
-    EXPECT_EQ(std::count(held.begin(), held.begin() + 600, 0x11), 600);
-    EXPECT_EQ(std::count(held.begin() + 600, held.end(), 0), 400);
-    EXPECT_EQ(Fake(sound)->unlocks.back().bytes1, 1000u) << "the zeroed tail was written too";
+    Bytes expected(1000, 0);
+    std::fill(expected.begin(), expected.begin() + 600, 0x11);
+    EXPECT_EQ(Fake(sound)->Contents(), expected);
 }
 
+// A refused buffer, a refused first lock and a missing device each end the
+// opening; the format block goes in every case.
 TEST_F(SoundBufferTest, CreationFailuresFreeTheFormat) {
-    directSound.Refuse("DirectSound.CreateSoundBuffer", DSERR_OUTOFMEMORY, 1);
-    auto refused = Load(Stereo16(100));
-    EXPECT_EQ(status, kUnsupportedFormat);
-    EXPECT_EQ(refused->Format(), nullptr);
-    EXPECT_EQ(refused->Buffer(), nullptr);
-
-    directSound.Refuse("Buffer.Lock", DSERR_INVALIDCALL, 1);
-    auto unlocked = Load(Stereo16(100));
-    EXPECT_EQ(status, DSERR_INVALIDCALL);
-    EXPECT_EQ(unlocked->Format(), nullptr);
-    EXPECT_NE(unlocked->Buffer(), nullptr);  // released by the destructor
-    unlocked.reset();
-    refused.reset();
-    EXPECT_EQ(host.LiveAllocations(), 0);
-
-    // Without a device nothing is made.
-    IDirectSound* device = context.directSound;
-    context.directSound = nullptr;
-    auto homeless = Load(Stereo16(100));
-    EXPECT_EQ(status, kUnsupportedFormat);
-    context.directSound = device;
+    for (auto [refused, expected] :
+         {std::pair<const char*, Status>{"DirectSound.CreateSoundBuffer", kUnsupportedFormat},
+          {"Buffer.Lock", DSERR_INVALIDCALL},
+          {"", kUnsupportedFormat}}) {
+        IDirectSound* device = context.directSound;
+        if (*refused == '\0') context.directSound = nullptr;
+        directSound.Refuse(refused, DSERR_INVALIDCALL, 1);
+        auto sound = Load(100);
+        context.directSound = device;
+        EXPECT_EQ(status, expected) << refused;
+        EXPECT_EQ(sound->Format(), nullptr) << refused;
+        sound.reset();
+        EXPECT_EQ(host.LiveAllocations(), 0) << refused;
+    }
 }
 
-TEST_F(SoundBufferTest, PlayOnALostBufferRestoresIt) {
-    auto sound = Load(Stereo16(100));
+// Play restores a lost buffer but does not retry; the data's end is the next
+// lap's start.
+TEST_F(SoundBufferTest, PlayOnALostBufferRestoresItAndTheEndIsTheStart) {
+    auto sound = Load(300);
     FakeSoundBuffer* fake = Fake(*sound);
-    fake->Lose();
+    fake->lost = true;
     EXPECT_EQ(sound->Play(), kOk);
-    EXPECT_EQ(fake->restores, 1);
+    EXPECT_FALSE(fake->lost);
     EXPECT_TRUE(sound->PlayRequested());
-    EXPECT_FALSE(fake->playing);  // not retried
-}
-
-TEST_F(SoundBufferTest, PositionsOfAWholeSound) {
-    auto sound = Load(Stereo16(500));
-    FakeSoundBuffer* fake = Fake(*sound);
-    ASSERT_EQ(sound->SetPosition(1001), kOk);
-    EXPECT_EQ(fake->playCursor, 1000u);
-    EXPECT_EQ(sound->GetPosition(), 1000u);
-    EXPECT_EQ(sound->SetPosition(2000), kOk);
-    EXPECT_EQ(fake->playCursor, 0u);  // the end is the start of the next lap
-    EXPECT_EQ(sound->SetPosition(2001), kBadArgument);
-    EXPECT_EQ(sound->Refill(), kOk);
-    EXPECT_EQ(fake->locks.size(), 1u);  // nothing to refill in a whole sound
-
-    WaveShape mono8;
-    mono8.channels = 1;
-    mono8.bits = 8;
-    mono8.rate = 11025;
-    mono8.data = Pattern(1, 2000);
-    auto bytes = Load(mono8);
-    ASSERT_EQ(bytes->SetPosition(1001), kOk);
-    EXPECT_EQ(Fake(*bytes)->playCursor, 1001u);
-}
-
-TEST_F(SoundBufferTest, ReversedWholeSoundHoldsItsFramesBackwards) {
-    WaveShape shape = Stereo16(300);
-    auto sound = Load(shape, true);
-    ASSERT_EQ(status, kOk);
-    FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_TRUE(std::equal(shape.data.end() - 4, shape.data.end(), fake->Bytes()));
-    sound->Play();
-    EXPECT_EQ(sound->GetPosition(), 1200u);
-    fake->playCursor = 1196;
-    EXPECT_EQ(sound->GetPosition(), 4u);
-    ASSERT_EQ(sound->SetPosition(0), kOk);
-    EXPECT_EQ(fake->playCursor, 0u);  // plays the whole data backwards from its end
-}
-
-TEST_F(SoundBufferTest, ReverseTurnsTheSamplesAndKeepsThePosition) {
-    WaveShape shape = Stereo16(300);
-    auto sound = Load(shape);
-    FakeSoundBuffer* fake = Fake(*sound);
-    sound->Play();
-    fake->playCursor = 400;
-    ASSERT_EQ(sound->Reverse(), kOk);
-    EXPECT_TRUE(sound->Reversed());
-    EXPECT_EQ(sound->GetPosition(), 400u);
-    EXPECT_EQ(fake->playCursor, 800u);
-    EXPECT_TRUE(fake->playing);
-    EXPECT_EQ(fake->playFlags.back(), 0u) << "a one-shot sound stays one-shot";
-    Listener listener(*sound, *fake, shape.data, 4, 400);
-    EXPECT_TRUE(listener.Hear(400));
     EXPECT_FALSE(fake->playing);
-    // And back again: the buffer holds the data in order once more.
-    ASSERT_EQ(sound->Reverse(), kOk);
-    EXPECT_EQ(fake->Contents(), shape.data);
-
-    directSound.Refuse("Buffer.Lock", DSERR_GENERIC, 1);
-    EXPECT_EQ(sound->Reverse(), kLockFailed);
-    EXPECT_FALSE(sound->Reversed()) << "the direction follows the samples";
+    ASSERT_EQ(sound->SetPosition(401), kOk);
+    EXPECT_EQ(fake->playCursor, 400u);
+    ASSERT_EQ(sound->SetPosition(1200), kOk);
+    EXPECT_EQ(fake->playCursor, 0u);
 }
 
-TEST_F(SoundBufferTest, VolumePanAndPitch) {
-    WaveShape shape = Stereo16(100);
-    shape.rate = 22050;
-    auto sound = Load(shape);
-    FakeSoundBuffer* fake = Fake(*sound);
-    EXPECT_EQ(sound->SetVolume(1), kBadArgument);
-    EXPECT_EQ(sound->SetVolume(-10001), kBadArgument);
-    EXPECT_EQ(sound->SetVolume(0), kOk);
-    EXPECT_EQ(sound->SetVolume(-10000), kOk);
-    EXPECT_EQ(fake->volume, -10000);
-    EXPECT_EQ(sound->GetVolume(), -10000);
-    EXPECT_EQ(sound->SetPan(-2500), kOk);
-    EXPECT_EQ(sound->GetPan(), -2500);
-    EXPECT_EQ(sound->SetPan(20000), kOk);  // DirectSound's range check is the only one
-    EXPECT_EQ(fake->pan, -2500);
-
-    EXPECT_EQ(sound->SetPitch(-0.5), kBadArgument);
-    EXPECT_EQ(sound->SetPitch(1.5), kOk);
-    EXPECT_EQ(fake->frequency, 33075u);
-    EXPECT_DOUBLE_EQ(sound->GetPitch(), 1.5);
-    EXPECT_EQ(sound->SetPitch(0.0), kOk);
-    EXPECT_EQ(fake->frequency, 0u);
-    EXPECT_DOUBLE_EQ(sound->GetPitch(), 1.0);
-    EXPECT_EQ(sound->SetPitch(1e12), kOk);  // out of DirectSound's range: silently refused
-    EXPECT_DOUBLE_EQ(sound->AskedPitch(), 1e12);
-
-    directSound.Refuse("Buffer.GetVolume", DSERR_GENERIC);
-    directSound.Refuse("Buffer.GetFrequency", DSERR_GENERIC);
-    EXPECT_EQ(sound->GetVolume(), 0);
-    EXPECT_EQ(sound->GetPitch(), 0.0);
+// Refill regions need not be whole frames: every length reverses the whole
+// frames it holds, keeps their bytes, leaves a partial one in place and touches
+// nothing outside.
+TEST_F(SoundBufferTest, ReversalOfPartialFramesStaysInsideTheBlock) {
+    for (auto [channels, bits] : {std::pair<uint16_t, uint16_t>{1, 8}, {2, 8}, {1, 16}, {2, 16}}) {
+        ShortSource sound(context, 0, channels, bits, 22050);
+        const uint32_t frame = sound.FrameSize();
+        ASSERT_EQ(frame, channels * bits / 8u);
+        for (uint32_t length = 0; length <= 41; ++length) {
+            std::vector<uint8_t> memory(length + 16, 0xEE);
+            std::vector<uint8_t> expected = memory;
+            const uint32_t whole = length / frame * frame;
+            for (uint32_t i = 0; i < length; ++i) {
+                memory[8 + i] = static_cast<uint8_t>(i);
+                expected[8 + i] = static_cast<uint8_t>(i < whole ? whole - frame - i / frame * frame + i % frame : i);
+            }
+            sound.ReverseFrames(memory.data() + 8, static_cast<int32_t>(length));
+            ASSERT_EQ(memory, expected) << channels << "x" << bits << ", " << length << " bytes";
+        }
+    }
+    ShortSource mono8(context, 0);
+    EXPECT_EQ(mono8.ReverseFrames(nullptr, 8), kOk);
+    std::vector<uint8_t> bytes = {1, 2};
+    EXPECT_EQ(mono8.ReverseFrames(bytes.data(), -4), kOk);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2}));
 }
 
-TEST_F(SoundBufferTest, DuplicatePlaysTheSameSamplesWithItsOwnCursor) {
-    WaveShape shape = Stereo16(200);
-    auto source = Load(shape);
-    source->SetVolume(-300);
-    SoundBuffer copy(context, kWaveFileKind, false);
-    ASSERT_EQ(copy.CopyStateFrom(*source), kOk);
-    ASSERT_EQ(copy.DuplicateBufferOf(*source), kOk);
-
-    source->SetPosition(400);
-    copy.Play();
-    EXPECT_EQ(copy.GetPosition(), 0u);
-    EXPECT_EQ(Fake(copy)->Bytes(), Fake(*source)->Bytes());
-    source.reset();  // the copy outlives its source
-    Listener listener(copy, *Fake(copy), shape.data, 4, 0);
-    EXPECT_TRUE(listener.Hear(800));
-    EXPECT_EQ(copy.OpenFile("x.wav", 0), kNotProvided);
-    EXPECT_EQ(copy.SeekData(0), kNotProvided);
-    uint32_t n = 7;
-    EXPECT_EQ(copy.ReadData(nullptr, 4, &n), kNotProvided);
-    EXPECT_EQ(n, 0u);
+// Milliseconds and bytes truncate; no format, an unknown sample size or a rate of
+// 0 give one byte a frame and 0 rather than a division by zero.
+TEST_F(SoundBufferTest, FramesAndMillisecondsTruncateAndNeverDivideByZero) {
+    SoundBuffer bare(SoundContext{}, kWaveFileKind, false);
+    ShortSource phone(context, 0, 1, 8, 11025), cd(context, 0, 2, 16, 44100);
+    ShortSource surround(context, 0, 6, 24), broken(context, 0, 2, 16, 0);
+    EXPECT_EQ(std::vector<int64_t>({phone.BytesToMs(11024), phone.BytesToMs(11025), cd.MsToBytes(1), bare.FrameSize(),
+                                    surround.FrameSize(), bare.BytesToMs(1000), bare.MsToBytes(1000),
+                                    broken.BytesToMs(1000), broken.MsToBytes(1000)}),
+              std::vector<int64_t>({999, 1000, 176, 1, 1, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
+#include <type_traits>
 
 namespace sonidrax::testing {
 
@@ -20,12 +21,13 @@ Status __stdcall NoWindows(HostWindow*, HINSTANCE* app, HWND* window) {
     return 0;
 }
 
-HostWindowOps WindowOps() {
-    HostWindowOps ops = host::kWindowOps;
-    ops.GetWindows = NoWindows;
+// The stand-in host's own operations with one of them replaced.
+template <typename Ops, typename Fn>
+Ops With(Ops ops, Fn Ops::*slot, std::type_identity_t<Fn> replacement) {
+    ops.*slot = replacement;
     return ops;
 }
-const HostWindowOps kWindowOps = WindowOps();
+const HostWindowOps kWindowOps = With(host::kWindowOps, &HostWindowOps::GetWindows, NoWindows);
 
 }  // namespace
 
@@ -36,16 +38,10 @@ void* __stdcall FakeHost::Alloc(HostAllocator* self, uint32_t bytes) {
     return host::kAllocatorOps.Alloc(self, bytes);
 }
 
-HostAllocatorOps FakeHost::AllocatorOps() {
-    HostAllocatorOps ops = host::kAllocatorOps;
-    ops.Alloc = Alloc;
-    return ops;
-}
-
 FakeHost::FakeHost() : messages(stand_.allMessages), record_(stand_.NewRecord("test")) {
     Owners()[record_] = this;
     record_->window.iface.ops = &kWindowOps;
-    static const HostAllocatorOps ops = AllocatorOps();
+    static const HostAllocatorOps ops = With(host::kAllocatorOps, &HostAllocatorOps::Alloc, Alloc);
     allocator_.iface.ops = &ops;
     allocator_.owner = record_;
     allocator_.name = "HostAllocator";

@@ -73,7 +73,6 @@ public:
 
 private:
     static void* __stdcall Alloc(HostAllocator* self, uint32_t bytes);
-    static HostAllocatorOps AllocatorOps();
 
     host::InstanceRecord* record_;
     host::Face<HostAllocator> allocator_;

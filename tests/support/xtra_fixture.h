@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -39,26 +40,12 @@ struct WaveShape {
 // A PCM image (44-byte header) whose samples count up byte by byte.
 inline std::vector<unsigned char> WaveImage(const WaveShape& s) {
     std::vector<unsigned char> image;
-    auto word = [&](uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) image.push_back(static_cast<unsigned char>(value >> (8 * i)));
-    };
-    auto tag = [&](const char* t) {
-        for (int i = 0; i < 4; ++i) image.push_back(static_cast<unsigned char>(t[i]));
-    };
-    const uint16_t align = static_cast<uint16_t>(s.channels * s.bits / 8);
-    tag("RIFF");
-    word(36 + s.dataBytes, 4);
-    tag("WAVE");
-    tag("fmt ");
-    word(16, 4);
-    word(1, 2);
-    word(s.channels, 2);
-    word(s.rate, 4);
-    word(s.rate * align, 4);
-    word(align, 2);
-    word(s.bits, 2);
-    tag("data");
-    word(s.dataBytes, 4);
+    auto tag = [](const char* t) { return static_cast<uint32_t>(t[0] | t[1] << 8 | t[2] << 16 | t[3] << 24); };
+    const uint32_t align = s.channels * s.bits / 8u;
+    for (uint32_t word : {tag("RIFF"), 36 + s.dataBytes, tag("WAVE"), tag("fmt "), 16u, 1u | s.channels << 16, s.rate,
+                          s.rate * align, align | s.bits << 16, tag("data"), s.dataBytes}) {
+        for (int i = 0; i < 4; ++i) image.push_back(static_cast<unsigned char>(word >> (8 * i)));
+    }
     for (uint32_t i = 0; i < s.dataBytes; ++i) image.push_back(static_cast<unsigned char>(i * 7 + 1));
     if (s.dataBytes % 2 != 0) image.push_back(0);
     return image;
@@ -159,11 +146,8 @@ protected:
         return d;
     }
     int32_t CountCalls(const std::string& suffix) const {
-        int32_t count = 0;
-        for (const std::string& c : fake.calls) {
-            if (c.size() >= suffix.size() && c.compare(c.size() - suffix.size(), suffix.size(), suffix) == 0) ++count;
-        }
-        return count;
+        auto ends = [&](const std::string& call) { return call.ends_with(suffix); };
+        return static_cast<int32_t>(std::count_if(fake.calls.begin(), fake.calls.end(), ends));
     }
 
     ScriptValue Member(int32_t number, const WaveShape& shape = {}) {
