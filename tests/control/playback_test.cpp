@@ -24,7 +24,9 @@ TEST_F(Playback, AnUnknownIdIsReportedAndEachMethodAnswersAsWithoutASound) {
         EXPECT_EQ(host.messages, kInvalidId) << method;
         EXPECT_EQ(LastError(), 0) << method;
         EXPECT_EQ(NoResult(), !answer) << method;
-        if (answer) EXPECT_EQ(ResultInteger(), *answer) << method;
+        if (answer) {
+            EXPECT_EQ(ResultInteger(), *answer) << method;
+        }
     };
     for (const char* method : {"dsPlay", "dsStop", "dsStream", "dsReverse"}) expectNoSound(method, Int(0), {});
     for (const char* method : {"dsGetSize", "dsGetDuration", "dsIsPlaying", "dsGetPosition", "dsGetTime", "dsGetLoop",

@@ -52,6 +52,7 @@ TEST(FrameHeader, ValidityAndLengthFollowTheStandardsRules) {
 // side information), the given tag bytes.
 std::vector<uint8_t> streamStart(const HeaderFields& f, const std::vector<uint8_t>& tag) {
     std::vector<uint8_t> bytes;
+    bytes.reserve(kStreamStartBytes);
     appendWord(bytes, headerWord(f));
     const uint32_t side = f.version == 1 ? (f.mode == 3 ? 17 : 32) : (f.mode == 3 ? 9 : 17);
     bytes.resize(4 + side, 0);
