@@ -64,7 +64,6 @@ public:
     int32_t LiveMemberRefs() const { return record_->liveMembers; }
     int32_t LiveMedia() const { return static_cast<int32_t>(record_->liveMedia.size()); }
 
-    HostRegistry* registry() { return stand_.Registry(); }
     // Protocol misuse the host saw (stale values, over-releases, bad frees).
     uint32_t FaultCount() const { return stand_.FaultCount(); }
 
