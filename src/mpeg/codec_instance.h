@@ -25,7 +25,7 @@ struct MpegCodecInstance {
     FrameHeader frame;
     Layer3Decoder layer3;  // the hybrid filter bank's overlap between frames
     bool vbr = false;
-    StreamParams params;
+    StreamParams params = kNothingKnownYet;
     uint32_t bitrateAverage = 0;  // in 1/1024 kbit/s
     bool hasSeekTable = false;
     uint8_t seekTable[100] = {};

@@ -83,7 +83,7 @@ float offsetSlot(void* instance, float position) { return offsetOfPosition(self(
 Status inputChanged(void* instance, const char*, const char*) {
     MpegCodecInstance& codec = self(instance);
     codec.vbr = false;
-    codec.params = StreamParams{};
+    codec.params = kNothingKnownYet;
     codec.bitrateAverage = 0;
     codec.dataLength = codec.decoder != nullptr ? codec.decoder->input.size : 0;
     codec.dataStart = 0;

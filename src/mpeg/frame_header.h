@@ -41,6 +41,11 @@ struct StreamParams {
     bool operator==(const StreamParams&) const = default;
 };
 
+// What the codec knows before it has seen a frame of an input it could not analyse:
+// a level and a mode no header carries, so that the first frame publishes both (level
+// 0 is MPEG-2.5 and mode 0 is stereo, so zeros would hide them and leave no channels).
+inline constexpr StreamParams kNothingKnownYet{.level = ~0u, .mode = ~0u};
+
 FrameHeader unpackHeader(uint32_t word);
 bool hasSync(uint32_t word);
 bool isValidHeader(const FrameHeader& header);
