@@ -35,7 +35,7 @@ protected:
                       const WaveShape& shape = {1, 8, 11025, 600}, int32_t bufferBytes = 0) {
         std::vector<unsigned char> image = testing::WaveImage(shape);
         image.insert(image.end(), tail.begin(), tail.end());
-        testing::WriteWaveFile(name, image);
+        testing::WriteWorkingFile(name, image);
         if (Call("dsNewSound", {host.String(name), Int(bufferBytes)}) != 0) return 0;
         return ResultInteger();
     }

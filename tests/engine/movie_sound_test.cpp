@@ -92,7 +92,7 @@ TEST_F(MovieTest, MoreChannelsAreHeardAsTwoAndReversalTurnsTheRingAround) {
     std::vector<int16_t> samples;
     for (int16_t f = 0; f < 100; ++f)
         samples.insert(samples.end(), {f, int16_t(2 * f), int16_t(3 * f), int16_t(4 * f)});
-    const int32_t id = NewFileSound(WriteWaveFile("four.au", Au(1000, 4, samples)));
+    const int32_t id = NewFileSound(WriteWorkingFile("four.au", Au(1000, 4, samples)));
     ASSERT_NE(id, 0);
     EXPECT_EQ(Ask("dsGetChannelCount", id), 4);
     ASSERT_EQ(Ring().Format()->nChannels, 2);
@@ -113,7 +113,7 @@ TEST_F(MovieTest, MoreChannelsAreHeardAsTwoAndReversalTurnsTheRingAround) {
 TEST_F(MovieTest, AGapLongerThanTheQueuedSoundStartsTheRingOver) {
     std::vector<int16_t> samples;
     for (int16_t f = 0; f < 100; ++f) samples.insert(samples.end(), {f, int16_t(-f)});
-    const int32_t id = NewFileSound(WriteWaveFile("loop.au", Au(1000, 2, samples)));
+    const int32_t id = NewFileSound(WriteWorkingFile("loop.au", Au(1000, 2, samples)));
     ASSERT_NE(id, 0);
     Call("dsSetLoop", {Int(id), Int(1)});
     Call("dsPlay", {Int(id)});
@@ -125,9 +125,9 @@ TEST_F(MovieTest, AGapLongerThanTheQueuedSoundStartsTheRingOver) {
 }
 
 TEST_F(MovieTest, TheMovieSoundsStatusNamesTheFailure) {
-    WriteWaveFile("garbage.mp3", std::vector<unsigned char>(4000, 0x55));
-    WriteWaveFile("silent.au", Au(22050, 1, {}));
-    WriteWaveFile("fast.au", Au(96000, 1, {1, 2, 3, 4}));
+    WriteWorkingFile("garbage.mp3", std::vector<unsigned char>(4000, 0x55));
+    WriteWorkingFile("silent.au", Au(22050, 1, {}));
+    WriteWorkingFile("fast.au", Au(96000, 1, {1, 2, 3, 4}));
     const std::pair<std::string, int32_t> cases[] = {
         {"no_such_file.mp3", -3}, {"garbage.mp3", -4}, {"silent.au", -4}, {"fast.au", -4}};
     for (const auto& [name, error] : cases) {

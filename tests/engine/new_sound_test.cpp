@@ -11,7 +11,7 @@ namespace sonidrax {
 namespace {
 
 using testing::WaveImage;
-using testing::WriteWaveFile;
+using testing::WriteWorkingFile;
 
 const std::string kCannotParse = "Not enough memory or could not parse file.\n";
 const std::string kUnsupported = "Unsupported file format.\n";
@@ -79,7 +79,7 @@ TEST_F(NewSound, APositionListMakesA3DSoundPlacedThereAndMakesTheListener) {
 
 TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
     host.AddMember(1, 5).media = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '};
-    WriteWaveFile("cut.wav", WaveImage({}));
+    WriteWorkingFile("cut.wav", WaveImage({}));
     std::string prefix;
     while (prefix.size() + 7 < 259) prefix += "./";
     struct Case {
@@ -119,8 +119,8 @@ TEST_F(NewSound, EveryFailureHasItsStatusErrorAndMessagesAndKeepsNothing) {
 }
 
 TEST_F(NewSound, AFileIsLoadedWholeUnlessItIsLargerThanItsBuffer) {
-    const std::string whole = WriteWaveFile("new_whole.wav", WaveImage({}));
-    const std::string large = WriteWaveFile("new_stream.wav", WaveImage({2, 16, 22050, 600000}));
+    const std::string whole = WriteWorkingFile("new_whole.wav", WaveImage({}));
+    const std::string large = WriteWorkingFile("new_stream.wav", WaveImage({2, 16, 22050, 600000}));
     struct Case {
         std::string name;
         ScriptValue size;
@@ -148,7 +148,7 @@ TEST_F(NewSound, AFileIsLoadedWholeUnlessItIsLargerThanItsBuffer) {
 
 TEST_F(NewSound, TheHostResolvesNamesExceptInsideABrowser) {
     CreateDirectoryA("resolved", nullptr);
-    WriteWaveFile("resolved\\tone.wav", WaveImage({}));
+    WriteWorkingFile("resolved\\tone.wav", WaveImage({}));
     host.stand().scriptFolder = "resolved";
     EXPECT_EQ(Call("dsNewSound", {host.String("tone.wav")}), 0);
 

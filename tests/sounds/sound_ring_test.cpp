@@ -32,7 +32,7 @@ protected:
         WaveShape shape{.data = Pattern(4, frames), .chunksAfterData = {{"LIST", Bytes(512, 0xAA)}}};
         data = shape.data;
         sound = std::make_unique<FaultySource>(context, reversed);
-        ASSERT_EQ(sound->OpenFile(WriteFile(WaveImage(shape)), ring), kOk);
+        ASSERT_EQ(sound->OpenFile(WriteWorkingFile("sound.wav", WaveImage(shape)).c_str(), ring), kOk);
         Finish(*sound);
         sound->SetLoop(loop);
         ASSERT_TRUE(sound->Streaming());

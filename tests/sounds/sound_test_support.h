@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,6 +16,7 @@
 #include "fake_direct_sound.h"
 #include "fake_host.h"
 #include "sounds/sound_buffer.h"
+#include "working_files.h"
 
 namespace sonidrax::testing {
 
@@ -74,15 +74,6 @@ inline Bytes WaveImage(const WaveShape& s) {
     Bytes image;
     PutChunk(image, "RIFF", body);
     return image;
-}
-
-// Writes a file into the working folder, where it replaces the last one of that name.
-inline const char* WriteFile(const Bytes& contents, const char* name = "sound.wav") {
-    if (std::FILE* file = std::fopen(name, "wb")) {
-        std::fwrite(contents.data(), 1, contents.size(), file);
-        std::fclose(file);
-    }
-    return name;
 }
 
 // Sounds made with the fake host's allocator and messages on one fake

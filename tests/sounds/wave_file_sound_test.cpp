@@ -17,7 +17,7 @@ protected:
     Status Open(const Bytes& image, bool fromFile, uint32_t bufferBytes = 0, bool reversed = false) {
         sound = std::make_unique<WaveFileSound>(context, reversed);
         if (!fromFile) return OpenImage(*sound, image);
-        Status status = sound->OpenFile(WriteFile(image), bufferBytes);
+        Status status = sound->OpenFile(WriteWorkingFile("sound.wav", image).c_str(), bufferBytes);
         if (status == kOk) Finish(*sound);
         return status;
     }
@@ -88,7 +88,7 @@ TEST_F(WaveFileSoundTest, FileNames) {
     EXPECT_EQ(sound->OpenFile(exact.c_str(), 0), kFileNotFound);
     EXPECT_EQ(std::string(sound->FileName()), exact);
     EXPECT_EQ(sound->OpenMemory(nullptr, 0), kUnsupportedFormat);
-    EXPECT_EQ(sound->OpenFile(WriteFile(WaveImage(Mono16(100)), "take.two+mix.wav"), 0), kOk);
+    EXPECT_EQ(sound->OpenFile(WriteWorkingFile("take.two+mix.wav", WaveImage(Mono16(100))).c_str(), 0), kOk);
 }
 
 // Truncations at every length, a "fmt " chunk far beyond the file, and a few

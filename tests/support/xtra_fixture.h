@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "module/exports.h"
 #include "module/script_object.h"
 #include "sounds/sound_buffer.h"
+#include "working_files.h"
 
 namespace sonidrax::testing {
 
@@ -49,15 +49,6 @@ inline std::vector<unsigned char> WaveImage(const WaveShape& s) {
     for (uint32_t i = 0; i < s.dataBytes; ++i) image.push_back(static_cast<unsigned char>(i * 7 + 1));
     if (s.dataBytes % 2 != 0) image.push_back(0);
     return image;
-}
-
-// Writes the image to a file in the test's working directory; answers its name.
-inline std::string WriteWaveFile(const std::string& name, const std::vector<unsigned char>& image) {
-    if (std::FILE* file = std::fopen(name.c_str(), "wb")) {
-        std::fwrite(image.data(), 1, image.size(), file);
-        std::fclose(file);
-    }
-    return name;
 }
 
 inline uint32_t MethodIndex(const std::string& name) {
